@@ -1,0 +1,38 @@
+# The two commands a new user needs: `make run` and `make test`.
+BUILD      ?= build
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTASKWYN_WERROR=ON
+
+.PHONY: run test bench fuzz deps build clean
+
+deps:
+	@sh tools/install-deps.sh
+
+$(BUILD)/build.ninja: | deps
+	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD)
+
+run: build
+	./$(BUILD)/app/taskwyn
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
+
+bench: build
+	cmake --build $(BUILD) --target benchmarks
+	@for b in $(BUILD)/bench/*; do [ -x "$$b" ] && QT_QPA_PLATFORM=offscreen "$$b"; done
+
+fuzz:
+	@sh tools/install-deps.sh fuzz
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DTASKWYN_FUZZ=ON -DTASKWYN_GUI=OFF
+	cmake --build $(FUZZ_BUILD) --target taskfile_fuzzer
+	mkdir -p $(FUZZ_BUILD)/corpus
+	./$(FUZZ_BUILD)/store/fuzz/taskfile_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=65536 \
+	    $(FUZZ_BUILD)/corpus store/fuzz/corpus
+
+clean:
+	rm -rf $(BUILD) $(FUZZ_BUILD)

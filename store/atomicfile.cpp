@@ -1,0 +1,178 @@
+#include "atomicfile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view temporaryMarker = ".taskwyn-tmp-";
+
+std::string reason(int error)
+{
+    return std::strerror(error);
+}
+
+// Closes the descriptor and removes the temporary file unless the rename has claimed it.
+class TemporaryFile
+{
+public:
+    explicit TemporaryFile(const fs::path& target)
+    {
+        std::string pattern = (target.parent_path() / target.filename()).string();
+        pattern += temporaryMarker;
+        pattern += "XXXXXX";
+        fd_ = ::mkstemp(pattern.data());
+        if (fd_ >= 0)
+            path_ = pattern;
+    }
+    ~TemporaryFile()
+    {
+        close();
+        if (!path_.empty())
+            ::unlink(path_.c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    int fd() const { return fd_; }
+    const std::string& path() const { return path_; }
+    int close()
+    {
+        const int result = fd_ >= 0 ? ::close(fd_) : 0;
+        fd_ = -1;
+        return result;
+    }
+    void renamed() { path_.clear(); }
+
+private:
+    int fd_ = -1;
+    std::string path_;
+};
+
+// Follows symbolic links to the file that is to be replaced, even when the last link dangles.
+fs::path finalTarget(fs::path path)
+{
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(path, ec)))
+            return path;
+        const fs::path link = fs::read_symlink(path, ec);
+        if (ec)
+            return path;
+        path = link.is_absolute() ? link : path.parent_path() / link;
+    }
+    return path;
+}
+
+std::optional<std::string> writeAll(int fd, std::string_view bytes, const WriteCall& write)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = write ? write(fd, bytes.data(), bytes.size()) : ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0)
+            return reason(errno);
+        if (written == 0)
+            return reason(ENOSPC);
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return std::nullopt;
+}
+
+mode_t modeFor(const fs::path& target, mode_t newFileMode)
+{
+    struct stat existing{};
+    if (::stat(target.c_str(), &existing) == 0)
+        return existing.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return newFileMode & ~mask;
+}
+
+void syncFolder(const fs::path& folder)
+{
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+std::optional<std::string> writeFileAtomically(const fs::path& target, std::string_view bytes, mode_t newFileMode,
+                                               const WriteCall& write)
+{
+    const fs::path file = finalTarget(target);
+    TemporaryFile temporary(file);
+    if (temporary.fd() < 0)
+        return reason(errno);
+    struct stat existing{};
+    if (::stat(file.c_str(), &existing) == 0 && ::fchown(temporary.fd(), existing.st_uid, existing.st_gid) != 0) {
+        // Not owning the file is fine: the user keeps write access through the folder.
+    }
+    if (::fchmod(temporary.fd(), modeFor(file, newFileMode)) != 0)
+        return reason(errno);
+    if (auto failure = writeAll(temporary.fd(), bytes, write))
+        return failure;
+    if (::fsync(temporary.fd()) != 0)
+        return reason(errno);
+    if (temporary.close() != 0)
+        return reason(errno);
+    if (::rename(temporary.path().c_str(), file.c_str()) != 0)
+        return reason(errno);
+    temporary.renamed();
+    syncFolder(file.parent_path());
+    return std::nullopt;
+}
+
+void removeStaleTemporaries(const fs::path& target)
+{
+    const fs::path file = finalTarget(target);
+    const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+    const std::string prefix = file.filename().string() + std::string(temporaryMarker);
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() == prefix.size() + 6 && name.starts_with(prefix) && it->is_regular_file(ec))
+            fs::remove(it->path(), ec);
+    }
+}
+
+FileContent readWholeFile(const fs::path& path, std::size_t maxBytes)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return {};
+        return {std::nullopt, reason(errno)};
+    }
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            const int error = errno;
+            ::close(fd);
+            return {std::nullopt, reason(error)};
+        }
+        if (got == 0)
+            break;
+        if (bytes.size() + static_cast<std::size_t>(got) > maxBytes) {
+            ::close(fd);
+            return {std::nullopt, "The file is larger than " + std::to_string(maxBytes >> 20) + " MiB."};
+        }
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return {std::move(bytes), {}};
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+// Days since 1970-01-01 in the proleptic Gregorian calendar.
+using DayNumber = std::int64_t;
+
+// The date of year, month and day with carry: month 13 is January of the next year, month 0 the
+// December before, day 0 the last day of the month before, day 32 of January the 1st of February.
+DayNumber civilDay(std::int64_t year, std::int64_t month, std::int64_t day);
+
+struct CivilDate
+{
+    std::int64_t year;
+    int month; // 1..12
+    int day;   // 1..31
+    bool operator==(const CivilDate&) const = default;
+};
+CivilDate civilDate(DayNumber day);
+
+// 0 for Sunday .. 6 for Saturday.
+int weekday(DayNumber day);
+
+// Today's local date. Every reader of "today" goes through here, so tests can pin it.
+DayNumber today();
+void pinToday(std::optional<DayNumber> day);

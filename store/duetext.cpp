@@ -1,0 +1,62 @@
+#include "duetext.h"
+
+#include "records.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+std::string withLeadingZero(std::string text)
+{
+    return text.size() == 1 ? "0" + text : text;
+}
+
+std::string padded(std::int64_t value, std::int64_t widest, int width)
+{
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "%0*d", width, static_cast<int>(std::clamp<std::int64_t>(value, 0, widest)));
+    return buffer;
+}
+
+} // namespace
+
+std::string dueDateText(std::int16_t& day, std::int16_t& month, std::int16_t& year)
+{
+    static constexpr std::array<const char*, 14> monthNames = {
+        "",     "January", "February",  "March",   "April",    "May",      "June",
+        "July", "August",  "September", "October", "November", "December", "",
+    };
+    if (month == 0)
+        month = 1;
+    const std::string name = month >= 0 && month <= 13 ? monthNames[static_cast<std::size_t>(month)] : "";
+    const std::string yearDigits = std::to_string(year);
+    const std::string yearPart = yearDigits.size() > 2 ? yearDigits.substr(yearDigits.size() - 2) : yearDigits;
+    return name + " " + withLeadingZero(std::to_string(day)) + "/" + withLeadingZero(yearPart);
+}
+
+std::string dueTimeText(std::int16_t hour, std::int16_t minute, std::int16_t second)
+{
+    constexpr int secondsPerDay = 24 * 60 * 60;
+    const int total = ((hour * 3600 + minute * 60 + second) % secondsPerDay + secondsPerDay) % secondsPerDay;
+    std::tm time{};
+    time.tm_hour = total / 3600;
+    time.tm_min = total / 60 % 60;
+    time.tm_sec = total % 60;
+    char buffer[64];
+    const std::size_t length = std::strftime(buffer, sizeof buffer, "%X", &time);
+    return std::string(buffer, length);
+}
+
+std::string dueText(TaskRecord& task)
+{
+    return dueDateText(task.day, task.month, task.year) + " at " + dueTimeText(task.hour, task.minute, task.second);
+}
+
+std::string dueKey(const TaskRecord& task)
+{
+    return padded(task.year, 9999, 4) + "-" + padded(task.month, 99, 2) + " - " + padded(task.day, 99, 2) + " " +
+           padded(task.hour, 99, 2) + ":" + padded(task.minute, 99, 2) + ":" + padded(task.second, 99, 2);
+}

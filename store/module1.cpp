@@ -1,0 +1,141 @@
+#include "module1.h"
+
+#include "atomicfile.h"
+#include "textcodec.h"
+
+#include <functional>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Far beyond any real task file; a larger one is refused rather than exhausting memory.
+constexpr std::size_t largestTaskFile = std::size_t{256} << 20;
+
+std::string quoted(const std::filesystem::path& path)
+{
+    return "\"" + path.string() + "\"";
+}
+
+std::string leftOutNotice(const LoadReport& report, const std::filesystem::path& file,
+                          const std::filesystem::path& backup)
+{
+    std::string what;
+    if (report.tasksLeftOut > 0)
+        what += std::to_string(report.tasksLeftOut) + " task(s) beyond the " + std::to_string(Module1::taskSlots) +
+                " that fit";
+    if (report.rulesLeftOut > 0)
+        what += (what.empty() ? "" : " and ") + std::to_string(report.rulesLeftOut) + " rule(s) beyond the " +
+                std::to_string(Module1::ruleSlots) + " that fit";
+    return "The task file " + quoted(file) + " holds " + what +
+           "; they were not loaded.\nBefore the file is next saved, a copy of it is kept as " + quoted(backup) + ".";
+}
+
+std::string encodingNotice(const std::filesystem::path& file, const std::filesystem::path& backup)
+{
+    return "The task file " + quoted(file) +
+           " was written in an older encoding (Windows-1252) and has been read in it.\nIt will be saved as UTF-8; "
+           "before that, a copy of it is kept as " + quoted(backup) + ".";
+}
+
+// How one sortKey orders the table: the text it compares, and whether it is descending.
+struct SortOrder
+{
+    std::function<std::string(const TaskRecord&)> key;
+    bool descending;
+};
+
+std::optional<SortOrder> sortOrderFor(std::int16_t sortKey)
+{
+    const auto lowerTitle = [](const TaskRecord& t) { return lowerCase(t.title); };
+    const auto lowerFor = [](const TaskRecord& t) { return lowerCase(t.forWhom); };
+    const auto title = [](const TaskRecord& t) { return t.title; };
+    const auto forWhom = [](const TaskRecord& t) { return t.forWhom; };
+    const auto due = [](const TaskRecord& t) { return t.dueKey; };
+    switch (sortKey) {
+    case 0: return SortOrder{lowerTitle, false};
+    case 1: return SortOrder{lowerFor, false};
+    case 2: return SortOrder{due, false};
+    case 10: return SortOrder{title, true};
+    case 11: return SortOrder{forWhom, true};
+    case 12: return SortOrder{due, true};
+    default: return std::nullopt;
+    }
+}
+
+} // namespace
+
+Module1::Module1(std::filesystem::path taskFile) : taskFile_(std::move(taskFile)) {}
+
+std::filesystem::path Module1::backupFile() const
+{
+    std::filesystem::path backup = taskFile_;
+    backup += ".bak";
+    return backup;
+}
+
+LoadReport Module1::loadTasks()
+{
+    taskCount = 0;
+    ruleCount = 0;
+    const FileContent content = readWholeFile(taskFile_, largestTaskFile);
+    loadFailed_ = !content.error.empty();
+    if (loadFailed_)
+        return LoadReport::failed("Cannot read file " + quoted(taskFile_) + ":\n" + content.error);
+    if (!content.bytes) {
+        backupBeforeSave_ = false;
+        return {};
+    }
+    LoadReport report = readTaskFileText(*content.bytes, *this);
+    backupBeforeSave_ = report.olderEncoding || report.tasksLeftOut > 0 || report.rulesLeftOut > 0;
+    if (report.tasksLeftOut > 0 || report.rulesLeftOut > 0)
+        report.notice = leftOutNotice(report, taskFile_, backupFile());
+    else if (report.olderEncoding)
+        report.notice = encodingNotice(taskFile_, backupFile());
+    return report;
+}
+
+SaveReport Module1::saveTasks()
+{
+    if (loadFailed_) {
+        return SaveReport::failed("The task file " + quoted(taskFile_) +
+                         " could not be read, so it is not written over.\nMake it readable, then start again.");
+    }
+    SaveReport report;
+    if (backupBeforeSave_) {
+        const FileContent old = readWholeFile(taskFile_, largestTaskFile);
+        if (!old.error.empty())
+            return SaveReport::failed("Cannot read file " + quoted(taskFile_) + ":\n" + old.error);
+        if (old.bytes) {
+            if (auto failure = writeFileAtomically(backupFile(), *old.bytes))
+                return SaveReport::failed("Cannot write file " + quoted(backupFile()) + ":\n" + *failure);
+            report.notice = "A copy of the previous task file was kept as " + quoted(backupFile()) + ".";
+        }
+    }
+    if (auto failure = writeFileAtomically(taskFile_, taskFileText(*this)))
+        return SaveReport::failed("Cannot write file " + quoted(taskFile_) + ":\n" + *failure);
+    backupBeforeSave_ = false;
+    return report;
+}
+
+void Module1::sortTasks()
+{
+    const std::optional<SortOrder> order = sortOrderFor(sortKey);
+    if (!order)
+        return;
+    const auto n = static_cast<std::size_t>(taskCount);
+    std::vector<std::string> keys(n);
+    for (std::size_t i = 0; i < n; ++i)
+        keys[i] = order->key(taskList[i]);
+    const auto goesBefore = [&](std::size_t i, std::size_t j) {
+        return order->descending ? keys[i] > keys[j] : keys[i] < keys[j];
+    };
+    for (std::size_t j = 0; j + 1 < n; ++j) {
+        for (std::size_t i = j; i < n; ++i) {
+            if (goesBefore(i, j)) {
+                std::swap(taskList[i], taskList[j]);
+                std::swap(keys[i], keys[j]);
+            }
+        }
+    }
+}

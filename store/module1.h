@@ -1,0 +1,71 @@
+#pragma once
+
+#include "records.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <utility>
+
+struct LoadReport
+{
+    bool ok = true;
+    std::string error;     // why the file could not be read
+    int tasksLeftOut = 0;  // task blocks beyond the table's 1001 slots
+    int rulesLeftOut = 0;  // rule blocks beyond the table's 101 slots
+    bool olderEncoding = false; // read as Windows-1252
+    std::string notice;         // what the user should be told although the load worked
+
+    static LoadReport failed(std::string why) { return {false, std::move(why), 0, 0, false, {}}; }
+};
+
+struct SaveReport
+{
+    bool ok = true;
+    std::string error;        // "Cannot write file …" with the reason
+    std::string notice;       // set when a copy of the old file was kept first
+
+    static SaveReport failed(std::string why) { return {false, std::move(why), {}}; }
+};
+
+// The tables every window reads and writes in place, by slot, and the one task file behind them.
+class Module1
+{
+public:
+    static constexpr int taskSlots = 1001;
+    static constexpr int ruleSlots = 101;
+
+    explicit Module1(std::filesystem::path taskFile = "tasks.txt");
+
+    std::array<TaskRecord, taskSlots> taskList;
+    std::array<AlertRule, ruleSlots> ruleList;
+    std::int16_t taskCount = 0;
+    std::int16_t ruleCount = 0;
+    std::int16_t sortKey = 2;
+
+    // Sets both counts to 0, then reads the file; slots above the new counts keep what they held.
+    // A missing file is an empty store. After a failed read, saving is refused until a load works.
+    LoadReport loadTasks();
+    // Writes both tables. Never destroys the old file; refuses after a failed load.
+    SaveReport saveTasks();
+    // The exchange sort by sortKey over slots 0 to taskCount - 1.
+    void sortTasks();
+
+    bool taskTableFull() const { return taskCount >= taskSlots; }
+    bool ruleTableFull() const { return ruleCount >= ruleSlots; }
+    const std::filesystem::path& taskFile() const { return taskFile_; }
+    std::filesystem::path backupFile() const;
+
+private:
+    std::filesystem::path taskFile_;
+    bool loadFailed_ = false;
+    bool backupBeforeSave_ = false; // the file on disk holds what the next save would lose
+};
+
+// The text that saveTasks writes, and the reader over such a text (exposed for tests and fuzzing).
+std::string taskFileText(const Module1& store);
+LoadReport readTaskFileText(std::string_view bytes, Module1& store);
+
+std::string escapeLineBreaks(std::string_view text);
+std::string unescapeLineBreaks(std::string_view text);

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// One task. Texts are UTF-8; the due moment is six separate integers, never validated.
+struct TaskRecord
+{
+    std::string title;
+    std::string forWhom;
+    std::int16_t year = 0;
+    std::int16_t month = 0;
+    std::int16_t day = 0;
+    std::int16_t second = 0;
+    std::int16_t minute = 0;
+    std::int16_t hour = 0;
+    std::string description; // line breaks are CR LF
+    std::string dueKey;      // derived when the file is read; used only by the sort
+    std::string deleted;     // exactly "Y" means recycled
+
+    bool operator==(const TaskRecord&) const = default;
+};
+
+// One colour and alert rule.
+struct AlertRule
+{
+    std::int16_t value = 0;
+    std::string unit;
+    std::int32_t color = 0; // 0x00BBGGRR
+    std::int16_t popup = 0; // popupOn or 0
+
+    bool operator==(const AlertRule&) const = default;
+};
+
+inline constexpr std::int16_t popupOn = -1;
+inline constexpr const char* recycledMark = "Y";
+inline constexpr const char* restoredMark = "N";
+
+inline bool isRecycled(const TaskRecord& task)
+{
+    return task.deleted == recycledMark;
+}

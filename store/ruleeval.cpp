@@ -1,0 +1,83 @@
+#include "ruleeval.h"
+
+#include <algorithm>
+#include <limits>
+#include <string>
+
+namespace {
+
+std::int64_t floorDiv(std::int64_t a, std::int64_t b)
+{
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
+
+std::int16_t saturated(std::int64_t n)
+{
+    return static_cast<std::int16_t>(std::clamp<std::int64_t>(n, std::numeric_limits<std::int16_t>::min(),
+                                                              std::numeric_limits<std::int16_t>::max()));
+}
+
+std::int64_t monthIndex(DayNumber day)
+{
+    const CivilDate date = civilDate(day);
+    return date.year * 12 + (date.month - 1);
+}
+
+DayNumber sundayOnOrBefore(DayNumber day)
+{
+    return day - weekday(day);
+}
+
+std::int64_t boundaries(DayNumber from, DayNumber due, const std::string& unit)
+{
+    const std::int64_t days = due - from;
+    if (unit == "yyyy")
+        return civilDate(due).year - civilDate(from).year;
+    if (unit == "q")
+        return floorDiv(monthIndex(due), 3) - floorDiv(monthIndex(from), 3);
+    if (unit == "m")
+        return monthIndex(due) - monthIndex(from);
+    if (unit == "w")
+        return days / 7;
+    if (unit == "ww")
+        return (sundayOnOrBefore(due) - sundayOnOrBefore(from)) / 7;
+    if (unit == "h")
+        return days * 24;
+    if (unit == "n")
+        return days * 24 * 60;
+    if (unit == "s")
+        return days * 24 * 60 * 60;
+    return days; // "d", "y", and anything that cannot be counted otherwise
+}
+
+} // namespace
+
+DayNumber dueDay(const TaskRecord& task)
+{
+    return civilDay(task.year, task.month, task.day);
+}
+
+std::int16_t unitsLeft(DayNumber from, DayNumber due, std::string_view unit)
+{
+    std::string code(unit);
+    std::transform(code.begin(), code.end(), code.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+    return saturated(boundaries(from, due, code));
+}
+
+RuleWalk walkRules(std::span<const AlertRule> rules, DayNumber from, DayNumber due)
+{
+    RuleWalk walk;
+    std::int32_t bestValue = 99999;
+    for (const AlertRule& rule : rules) {
+        const std::int16_t left = unitsLeft(from, due, rule.unit);
+        if (rule.value <= bestValue && left <= rule.value) {
+            bestValue = rule.value;
+            walk.leadColor = rule.color;
+            if (rule.popup != 0)
+                walk.popupColor = rule.color;
+        }
+        walk.lastUnitsLeft = left;
+    }
+    return walk;
+}

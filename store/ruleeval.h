@@ -1,0 +1,27 @@
+#pragma once
+
+#include "calendar.h"
+#include "records.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+// The due date of a task, with carry; the time of day plays no part.
+DayNumber dueDay(const TaskRecord& task);
+
+// Unit boundaries from today forward to due, saturated to 16 bits. Codes: yyyy, q, m, y, d, w, ww,
+// h, n, s (case-insensitive); an empty or unknown code counts days.
+std::int16_t unitsLeft(DayNumber from, DayNumber due, std::string_view unit);
+
+// The walk over the rules shared by the list colouring and the attention page. A rule applies
+// when the task is due in at most `value` units; an applying rule takes the lead when its value
+// is not greater than every earlier leader's.
+struct RuleWalk
+{
+    std::optional<std::int32_t> leadColor;     // colour of the last rule that took the lead
+    std::optional<std::int32_t> popupColor;    // colour of the last leader with popup set
+    std::optional<std::int16_t> lastUnitsLeft; // units left of the last rule in table order
+};
+RuleWalk walkRules(std::span<const AlertRule> rules, DayNumber from, DayNumber due);

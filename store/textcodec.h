@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF, no cut-off last character.
+bool isStrictUtf8(std::string_view bytes);
+
+// Windows-1252 to UTF-8, all 256 byte values (the five unassigned ones map to the C1 controls).
+std::string cp1252ToUtf8(std::string_view bytes);
+
+// Simple Unicode lower-casing of UTF-8 text (É becomes é). Invalid bytes are copied unchanged.
+std::string lowerCase(std::string_view utf8);
+
+// The byte length of the first `count` characters of UTF-8 text (all of it when shorter).
+std::size_t utf8Prefix(std::string_view utf8, std::size_t count);

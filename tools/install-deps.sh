@@ -1,0 +1,22 @@
+#!/bin/sh
+# Installs the Debian packages the build needs, only those that are missing.
+# Usage: install-deps.sh [fuzz]
+set -eu
+
+packages="cmake g++ make ninja-build pkg-config libgtest-dev libbenchmark-dev qt6-base-dev libgl-dev fonts-dejavu-core adwaita-icon-theme xvfb xauth"
+if [ "${1:-}" = fuzz ]; then
+    packages="$packages clang libclang-rt-14-dev"
+fi
+
+missing=""
+for p in $packages; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
+echo "Installing:$missing"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
