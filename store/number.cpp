@@ -44,7 +44,7 @@ std::int64_t leadingNumber(std::string_view text)
     }
     std::int64_t whole = 0;
     for (; isDigit(reader.peek()); reader.next())
-        whole = std::min(saturation, whole * 10 + (reader.peek() - '0'));
+        whole = whole > saturation / 10 ? saturation : std::min(saturation, whole * 10 + (reader.peek() - '0'));
 
     // Exact decimal rounding of the fraction: the first digit decides, a lone 5 goes to even.
     int firstFraction = -1;
