@@ -1,0 +1,97 @@
+#include "frmstartup.h"
+
+#include "duetext.h"
+#include "module1.h"
+#include "pagefile.h"
+#include "ruleeval.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <initializer_list>
+#include <span>
+#include <string_view>
+
+namespace {
+
+void addLine(std::string& page, std::initializer_list<std::string_view> parts)
+{
+    for (std::string_view part : parts)
+        page += part;
+    page += "\r\n";
+}
+
+// Red, green, blue as two upper-case hex digits each, from 0x00BBGGRR; the top byte plays no part.
+std::string colorText(std::int32_t color)
+{
+    const auto bits = static_cast<std::uint32_t>(color);
+    char text[7];
+    std::snprintf(text, sizeof text, "%02X%02X%02X", bits & 0xFFu, (bits >> 8) & 0xFFu, (bits >> 16) & 0xFFu);
+    return text;
+}
+
+std::string countdownText(std::int32_t daysLeft)
+{
+    if (daysLeft > 0)
+        return "<small><b>T -: </b> " + std::to_string(daysLeft) + " days left </small>";
+    if (daysLeft == 0)
+        return "<small><b>T -: </b> <B>Today!</b> </small>";
+    return "<small><b>T -: </b> <B>Late!</b> </small>";
+}
+
+// Texts go in unescaped: users put markup in their descriptions, and the view is what keeps it harmless.
+void addTaskBlock(std::string& page, TaskRecord& task, std::int32_t color, std::int32_t daysLeft)
+{
+    const std::string c = colorText(color);
+    addLine(page, {"<table width=95% align=center border=0 cellspacing=8 bgcolor=#", c, ">"});
+    addLine(page, {"<tr><td bgcolor=#ffffff>"});
+    addLine(page, {"<table width=100% bgcolor=#eeeEe0 border=0 cellpadding=0 cellspacing=0><tr><td colspan=2>"});
+    addLine(page, {"<b> ", task.title, "</b></td></tr><tr><td>"});
+    addLine(page, {"<small><B>For: </b> ", task.forWhom, " </small></td><td>"});
+    addLine(page, {"<small><b>Due: </b> ", dueText(task), "</small> </td><td>"});
+    addLine(page, {countdownText(daysLeft)});
+    addLine(page, {"</td></tr><tr><td colspan=3 bgcolor=#", c, "></td></tr></table>", task.description});
+    addLine(page, {"</small></td></tR></table><br>"});
+}
+
+// A count outside its table would walk past it; one below zero means an empty table.
+std::size_t slotsInUse(std::int16_t count, int slots)
+{
+    return static_cast<std::size_t>(std::clamp<int>(count, 0, slots));
+}
+
+} // namespace
+
+std::string attentionPageText(Module1& store, DayNumber today)
+{
+    store.sortKey = 2;
+    store.sortTasks();
+
+    std::string page;
+    addLine(page, {"<head><title>Alerts</title></head>"});
+    addLine(page, {"<body><center><p align=center>"});
+    addLine(page, {"<h2>Attention!</h2>"});
+
+    const std::span<const AlertRule> rules(store.ruleList.data(), slotsInUse(store.ruleCount, Module1::ruleSlots));
+    for (TaskRecord& task : std::span(store.taskList.data(), slotsInUse(store.taskCount, Module1::taskSlots))) {
+        if (isRecycled(task))
+            continue;
+        const DayNumber due = dueDay(task);
+        const RuleWalk walk = walkRules(rules, today, due);
+        if (walk.popupColor)
+            addTaskBlock(page, task, *walk.popupColor, static_cast<std::int32_t>(due - today));
+    }
+
+    addLine(page, {"</p></center></body></html>"});
+    return page;
+}
+
+std::optional<std::string> frmStartup::makepage(Module1& store)
+{
+    const std::string page = attentionPageText(store, today());
+    const std::filesystem::path path = alertPagePath();
+    if (path.empty())
+        return std::string("Cannot write the attention page:\nno home folder was found to keep it in.");
+    if (auto reason = writePrivatePage(path, page))
+        return "Cannot write file " + path.string() + ":\n" + *reason;
+    return std::nullopt;
+}
