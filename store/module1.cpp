@@ -38,6 +38,14 @@ std::string encodingNotice(const std::filesystem::path& file, const std::filesys
            "before that, a copy of it is kept as " + quoted(backup) + ".";
 }
 
+// A copy of the task file must be no more readable than the file itself.
+mode_t permissionsOf(const std::filesystem::path& file)
+{
+    std::error_code ec;
+    const std::filesystem::perms perms = std::filesystem::status(file, ec).permissions();
+    return ec ? 0666 : static_cast<mode_t>(perms & std::filesystem::perms::mask);
+}
+
 // How one sortKey orders the table: the text it compares, and whether it is descending.
 struct SortOrder
 {
@@ -107,7 +115,7 @@ SaveReport Module1::saveTasks()
         if (!old.error.empty())
             return SaveReport::failed("Cannot read file " + quoted(taskFile_) + ":\n" + old.error);
         if (old.bytes) {
-            if (auto failure = writeFileAtomically(backupFile(), *old.bytes))
+            if (auto failure = writeFileAtomically(backupFile(), *old.bytes, permissionsOf(taskFile_)))
                 return SaveReport::failed("Cannot write file " + quoted(backupFile()) + ":\n" + *failure);
             report.notice = "A copy of the previous task file was kept as " + quoted(backupFile()) + ".";
         }

@@ -1,0 +1,186 @@
+// Replacing a file atomically: a write that fails anywhere leaves the old file whole and no
+// temporary behind; permissions and symbolic links survive; stale temporaries are cleared.
+#include "atomicfile.h"
+#include "testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using testsupport::folderEntries;
+using testsupport::readBytes;
+using testsupport::ScratchFolder;
+using testsupport::writeBytes;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string oldContent = "; the old file\r\nttl=keep me\r\nact=addtask\r\n";
+const std::string newContent = [] {
+    std::string text;
+    for (int i = 0; i < 40; ++i)
+        text += "ttl=new task " + std::to_string(i) + "\r\nact=addtask\r\n";
+    return text;
+}();
+
+// A disk that fills after `budget` bytes, taking at most `chunk` bytes per call.
+WriteCall diskFullAfter(std::size_t budget, std::size_t chunk = SIZE_MAX)
+{
+    return [budget, chunk](int fd, const void* data, std::size_t size) mutable -> ssize_t {
+        if (budget == 0) {
+            errno = ENOSPC;
+            return -1;
+        }
+        const std::size_t take = std::min({size, budget, chunk});
+        const ssize_t written = ::write(fd, data, take);
+        if (written > 0)
+            budget -= static_cast<std::size_t>(written);
+        return written;
+    };
+}
+
+TEST(AtomicSave, DiskFullAtEveryOffsetLeavesTheOldFileWhole)
+{
+    ScratchFolder folder;
+    const fs::path file = folder / "tasks.txt";
+    writeBytes(file, oldContent);
+    for (std::size_t offset = 0; offset < newContent.size(); ++offset) {
+        const auto failure = writeFileAtomically(file, newContent, 0666, diskFullAfter(offset, 7));
+        ASSERT_TRUE(failure.has_value()) << "offset " << offset;
+        ASSERT_EQ(*failure, std::strerror(ENOSPC)) << "offset " << offset;
+        ASSERT_EQ(readBytes(file), oldContent) << "offset " << offset;
+        ASSERT_EQ(folderEntries(folder.path()), std::vector<std::string>{"tasks.txt"}) << "offset " << offset;
+    }
+    EXPECT_EQ(writeFileAtomically(file, newContent, 0666, diskFullAfter(newContent.size(), 7)), std::nullopt);
+    EXPECT_EQ(readBytes(file), newContent);
+    EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"tasks.txt"});
+}
+
+TEST(AtomicSave, ShortAndInterruptedWritesStillWriteEverything)
+{
+    ScratchFolder folder;
+    const fs::path file = folder / "tasks.txt";
+    bool interrupted = false;
+    const WriteCall oneByteAtATime = [&](int fd, const void* data, std::size_t) -> ssize_t {
+        if (!interrupted) {
+            interrupted = true;
+            errno = EINTR;
+            return -1;
+        }
+        return ::write(fd, data, 1);
+    };
+    EXPECT_EQ(writeFileAtomically(file, newContent, 0666, oneByteAtATime), std::nullopt);
+    EXPECT_EQ(readBytes(file), newContent);
+}
+
+TEST(AtomicSave, WriterThatMakesNoProgressIsAFailure)
+{
+    ScratchFolder folder;
+    const fs::path file = folder / "tasks.txt";
+    writeBytes(file, oldContent);
+    const WriteCall stuck = [](int, const void*, std::size_t) -> ssize_t { return 0; };
+    EXPECT_TRUE(writeFileAtomically(file, newContent, 0666, stuck).has_value());
+    EXPECT_EQ(readBytes(file), oldContent);
+    EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"tasks.txt"});
+}
+
+TEST(AtomicSave, MissingFolderIsReported)
+{
+    ScratchFolder folder;
+    const auto failure = writeFileAtomically(folder / "absent" / "tasks.txt", newContent);
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(*failure, std::strerror(ENOENT));
+}
+
+mode_t modeOf(const fs::path& path)
+{
+    struct stat info{};
+    ::stat(path.c_str(), &info);
+    return info.st_mode & 07777;
+}
+
+TEST(AtomicSave, ExistingFileKeepsItsPermissions)
+{
+    ScratchFolder folder;
+    const fs::path file = folder / "tasks.txt";
+    for (const mode_t mode : {0600, 0640, 0444, 0604}) {
+        writeBytes(file, oldContent);
+        ::chmod(file.c_str(), mode);
+        ASSERT_EQ(writeFileAtomically(file, newContent, 0666), std::nullopt);
+        EXPECT_EQ(modeOf(file), mode);
+        EXPECT_EQ(readBytes(file), newContent);
+        fs::remove(file);
+    }
+}
+
+TEST(AtomicSave, NewFileGetsTheRequestedModeUnderTheUmask)
+{
+    ScratchFolder folder;
+    const mode_t previous = ::umask(022);
+    EXPECT_EQ(writeFileAtomically(folder / "private.html", "x", 0600), std::nullopt);
+    EXPECT_EQ(writeFileAtomically(folder / "shared.txt", "x", 0666), std::nullopt);
+    ::umask(previous);
+    EXPECT_EQ(modeOf(folder / "private.html"), 0600u);
+    EXPECT_EQ(modeOf(folder / "shared.txt"), 0644u);
+}
+
+TEST(AtomicSave, SymbolicLinkStaysALinkAndItsTargetIsReplaced)
+{
+    ScratchFolder folder;
+    fs::create_directory(folder / "data");
+    writeBytes(folder / "data" / "real.txt", oldContent);
+    fs::create_symlink("data/real.txt", folder / "tasks.txt");
+
+    ASSERT_EQ(writeFileAtomically(folder / "tasks.txt", newContent), std::nullopt);
+    EXPECT_TRUE(fs::is_symlink(folder / "tasks.txt"));
+    EXPECT_EQ(fs::read_symlink(folder / "tasks.txt"), "data/real.txt");
+    EXPECT_EQ(readBytes(folder / "data" / "real.txt"), newContent);
+    EXPECT_EQ(folderEntries(folder.path()), (std::vector<std::string>{"data", "tasks.txt"}));
+    EXPECT_EQ(folderEntries(folder / "data"), std::vector<std::string>{"real.txt"});
+}
+
+TEST(AtomicSave, DanglingLinkGetsItsTargetCreated)
+{
+    ScratchFolder folder;
+    fs::create_symlink("real.txt", folder / "tasks.txt");
+    ASSERT_EQ(writeFileAtomically(folder / "tasks.txt", newContent), std::nullopt);
+    EXPECT_TRUE(fs::is_symlink(folder / "tasks.txt"));
+    EXPECT_EQ(readBytes(folder / "real.txt"), newContent);
+}
+
+TEST(AtomicSave, StaleTemporariesAreRemovedAndNothingElse)
+{
+    ScratchFolder folder;
+    const fs::path file = folder / "tasks.txt";
+    writeBytes(file, oldContent);
+    for (const char* name : {"tasks.txt.taskwyn-tmp-Ab12Cd", "tasks.txt.taskwyn-tmp-zzzzzz"})
+        writeBytes(folder / name, "half written");
+    for (const char* name : {"tasks.txt.bak", "tasks.txt.taskwyn-tmp-short", "tasks.txt.taskwyn-tmp-toolong1",
+                             "other.txt.taskwyn-tmp-Ab12Cd", "tasks.txt.taskwyn-tmp-"})
+        writeBytes(folder / name, "not ours");
+    fs::create_directory(folder / "tasks.txt.taskwyn-tmp-folder");
+
+    removeStaleTemporaries(file);
+    EXPECT_EQ(folderEntries(folder.path()),
+              (std::vector<std::string>{"other.txt.taskwyn-tmp-Ab12Cd", "tasks.txt", "tasks.txt.bak",
+                                        "tasks.txt.taskwyn-tmp-", "tasks.txt.taskwyn-tmp-folder",
+                                        "tasks.txt.taskwyn-tmp-short", "tasks.txt.taskwyn-tmp-toolong1"}));
+    EXPECT_EQ(readBytes(file), oldContent);
+}
+
+TEST(AtomicSave, StaleTemporariesBesideALinkTargetAreRemoved)
+{
+    ScratchFolder folder;
+    fs::create_directory(folder / "data");
+    writeBytes(folder / "data" / "real.txt", oldContent);
+    writeBytes(folder / "data" / "real.txt.taskwyn-tmp-Q1w2E3", "half written");
+    fs::create_symlink("data/real.txt", folder / "tasks.txt");
+    removeStaleTemporaries(folder / "tasks.txt");
+    EXPECT_EQ(folderEntries(folder / "data"), std::vector<std::string>{"real.txt"});
+}
+
+} // namespace

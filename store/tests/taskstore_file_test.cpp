@@ -1,0 +1,249 @@
+// Module1 against the real file: a missing, unreadable or older file, tables that overflow, a
+// folder that cannot be written. In each case nothing the file held may be lost silently.
+#include "module1.h"
+#include "testsupport.h"
+#include "textcodec.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <memory>
+
+using testsupport::fixture;
+using testsupport::folderEntries;
+using testsupport::readBytes;
+using testsupport::ReadOnlyFolder;
+using testsupport::runUnprivileged;
+using testsupport::ScratchFolder;
+using testsupport::writeBytes;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool contains(std::string_view text, std::string_view part)
+{
+    return text.find(part) != std::string_view::npos;
+}
+
+TEST(TaskStoreFile, MissingFileIsAnEmptyStoreAndTheFirstSaveCreatesIt)
+{
+    ScratchFolder folder;
+    auto store = std::make_unique<Module1>(folder / "tasks.txt");
+    store->taskCount = 3;
+    const LoadReport loaded = store->loadTasks();
+    EXPECT_TRUE(loaded.ok);
+    EXPECT_TRUE(loaded.notice.empty());
+    EXPECT_EQ(store->taskCount, 0);
+    EXPECT_EQ(store->ruleCount, 0);
+
+    const SaveReport saved = store->saveTasks();
+    EXPECT_TRUE(saved.ok) << saved.error;
+    EXPECT_TRUE(saved.notice.empty());
+    EXPECT_EQ(readBytes(folder / "tasks.txt"), fixture("empty_store.txt"));
+    EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"tasks.txt"});
+}
+
+TEST(TaskStoreFile, FolderInPlaceOfTheFileIsReportedAndNotWrittenOverUntilALoadWorks)
+{
+    ScratchFolder folder;
+    const fs::path file = folder / "tasks.txt";
+    fs::create_directory(file);
+    writeBytes(file / "inside", "kept");
+    auto store = std::make_unique<Module1>(file);
+
+    const LoadReport loaded = store->loadTasks();
+    EXPECT_FALSE(loaded.ok);
+    EXPECT_TRUE(contains(loaded.error, "tasks.txt")) << loaded.error;
+    EXPECT_TRUE(contains(loaded.error, "Is a directory")) << loaded.error;
+
+    store->taskCount = 1;
+    const SaveReport refused = store->saveTasks();
+    EXPECT_FALSE(refused.ok);
+    EXPECT_FALSE(refused.error.empty());
+    EXPECT_TRUE(fs::is_directory(file));
+    EXPECT_EQ(readBytes(file / "inside"), "kept");
+
+    fs::remove_all(file);
+    writeBytes(file, fixture("tasks_and_rules.txt"));
+    ASSERT_TRUE(store->loadTasks().ok);
+    EXPECT_EQ(store->taskCount, 2);
+    EXPECT_TRUE(store->saveTasks().ok);
+}
+
+TEST(TaskStoreFile, UnreadableFileIsReportedAndNotWrittenOver)
+{
+    ReadOnlyFolder folder;
+    fs::permissions(folder.path(), fs::perms::all); // the refusal must come from the store, not the folder
+    const fs::path file = folder / "tasks.txt";
+    writeBytes(file, fixture("tasks_and_rules.txt"));
+    fs::permissions(file, fs::perms::none);
+
+    const std::string outcome = runUnprivileged([&]() -> std::string {
+        auto store = std::make_unique<Module1>(file);
+        const LoadReport loaded = store->loadTasks();
+        if (loaded.ok)
+            return "the load of an unreadable file reported success";
+        if (!contains(loaded.error, "Permission denied"))
+            return "load reason: " + loaded.error;
+        store->taskCount = 1;
+        store->taskList[0].title = "typed after the failed load";
+        const SaveReport saved = store->saveTasks();
+        if (saved.ok || saved.error.empty())
+            return "the save over an unreadable file was not refused";
+        return {};
+    });
+    EXPECT_EQ(outcome, "");
+    fs::permissions(file, fs::perms::owner_read);
+    EXPECT_EQ(readBytes(file), fixture("tasks_and_rules.txt"));
+    EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"tasks.txt"});
+}
+
+TEST(TaskStoreFile, ReadOnlyFolderKeepsTheOldFileAndReportsTheReason)
+{
+    ReadOnlyFolder folder;
+    const fs::path file = folder / "tasks.txt";
+    writeBytes(file, fixture("tasks_and_rules.txt"));
+    folder.seal();
+
+    const std::string outcome = runUnprivileged([&]() -> std::string {
+        auto store = std::make_unique<Module1>(file);
+        const LoadReport loaded = store->loadTasks();
+        if (!loaded.ok)
+            return "load failed: " + loaded.error;
+        store->taskList[0].title = "changed";
+        const SaveReport saved = store->saveTasks();
+        if (saved.ok)
+            return "the save into a read-only folder reported success";
+        if (!contains(saved.error, "tasks.txt") || !contains(saved.error, "Permission denied"))
+            return "save reason: " + saved.error;
+        return {};
+    });
+    EXPECT_EQ(outcome, "");
+    EXPECT_EQ(readBytes(file), fixture("tasks_and_rules.txt"));
+    EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"tasks.txt"});
+}
+
+TEST(TaskStoreFile, OlderEncodingIsReadWithItsAccentsAndKeptAsBackup)
+{
+    ScratchFolder folder;
+    const fs::path file = folder / "tasks.txt";
+    const std::string original = fixture("cp1252_tasks.txt");
+    writeBytes(file, original);
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    auto store = std::make_unique<Module1>(file);
+
+    const LoadReport loaded = store->loadTasks();
+    ASSERT_TRUE(loaded.ok);
+    EXPECT_TRUE(loaded.olderEncoding);
+    EXPECT_TRUE(contains(loaded.notice, "tasks.txt.bak")) << loaded.notice;
+    ASSERT_EQ(store->taskCount, 1);
+    EXPECT_EQ(store->taskList[0].title, "Caf\u00E9 cr\u00E8me");
+    EXPECT_EQ(store->taskList[0].forWhom, "\u20AC 5 for Ren\u00E9e");
+    EXPECT_EQ(store->taskList[0].description, "x\u0081y\r\nna\u00EFve");
+    EXPECT_EQ(store->ruleCount, 1);
+    EXPECT_FALSE(fs::exists(store->backupFile())) << "nothing is written before the first save";
+
+    const SaveReport saved = store->saveTasks();
+    ASSERT_TRUE(saved.ok) << saved.error;
+    EXPECT_TRUE(contains(saved.notice, "tasks.txt.bak")) << saved.notice;
+    EXPECT_EQ(readBytes(store->backupFile()), original);
+    EXPECT_EQ(fs::status(store->backupFile()).permissions(), fs::status(file).permissions())
+        << "the copy of a private file must stay private";
+    const std::string converted = readBytes(file);
+    EXPECT_TRUE(isStrictUtf8(converted));
+    EXPECT_TRUE(contains(converted, "\r\nttl=Caf\u00E9 cr\u00E8me\r\n"));
+
+    writeBytes(store->backupFile(), "the first copy");
+    EXPECT_TRUE(store->saveTasks().ok);
+    EXPECT_EQ(readBytes(store->backupFile()), "the first copy") << "a later save must not replace the copy";
+
+    auto reread = std::make_unique<Module1>(file);
+    const LoadReport again = reread->loadTasks();
+    EXPECT_FALSE(again.olderEncoding);
+    EXPECT_EQ(reread->taskList[0], store->taskList[0]);
+}
+
+TEST(TaskStoreFile, NoSaveWhenTheBackupCannotBeWritten)
+{
+    ScratchFolder folder;
+    const fs::path file = folder / "tasks.txt";
+    const std::string original = fixture("cp1252_tasks.txt");
+    writeBytes(file, original);
+    fs::create_directory(folder / "tasks.txt.bak");
+    auto store = std::make_unique<Module1>(file);
+    ASSERT_TRUE(store->loadTasks().olderEncoding);
+
+    const SaveReport saved = store->saveTasks();
+    EXPECT_FALSE(saved.ok);
+    EXPECT_TRUE(contains(saved.error, "tasks.txt.bak")) << saved.error;
+    EXPECT_EQ(readBytes(file), original);
+}
+
+std::string manyBlocks(int tasks, int rules)
+{
+    std::string text = "; Taskwyn\r\n[Tasks]\r\n";
+    for (int i = 0; i < tasks; ++i)
+        text += "ttl=task " + std::to_string(i) + "\r\nact=addtask\r\n";
+    text += "[Alerts]\r\n";
+    for (int i = 0; i < rules; ++i)
+        text += "val=" + std::to_string(i) + "\r\nact=addalert\r\n";
+    return text;
+}
+
+struct OverflowCase
+{
+    const char* name;
+    int tasks;
+    int rules;
+    int tasksLeftOut;
+    int rulesLeftOut;
+};
+
+class Overflow : public testing::TestWithParam<OverflowCase>
+{
+};
+
+TEST_P(Overflow, LoadsWhatFitsReportsTheRestAndKeepsTheWholeFile)
+{
+    const auto& c = GetParam();
+    ScratchFolder folder;
+    const fs::path file = folder / "tasks.txt";
+    const std::string original = manyBlocks(c.tasks, c.rules);
+    writeBytes(file, original);
+    auto store = std::make_unique<Module1>(file);
+
+    const LoadReport loaded = store->loadTasks();
+    ASSERT_TRUE(loaded.ok);
+    EXPECT_EQ(store->taskCount, std::min(c.tasks, Module1::taskSlots));
+    EXPECT_EQ(store->ruleCount, std::min(c.rules, Module1::ruleSlots));
+    EXPECT_EQ(loaded.tasksLeftOut, c.tasksLeftOut);
+    EXPECT_EQ(loaded.rulesLeftOut, c.rulesLeftOut);
+    EXPECT_EQ(store->taskList[1000].title, "task 1000");
+    EXPECT_EQ(store->ruleList[100].value, 100);
+
+    const bool leftOut = c.tasksLeftOut > 0 || c.rulesLeftOut > 0;
+    EXPECT_EQ(loaded.notice.empty(), !leftOut) << loaded.notice;
+    const SaveReport saved = store->saveTasks();
+    ASSERT_TRUE(saved.ok) << saved.error;
+    EXPECT_EQ(saved.notice.empty(), !leftOut) << saved.notice;
+    if (leftOut) {
+        EXPECT_EQ(readBytes(store->backupFile()), original);
+    } else {
+        EXPECT_FALSE(fs::exists(store->backupFile()));
+    }
+
+    const LoadReport reread = store->loadTasks();
+    EXPECT_EQ(reread.tasksLeftOut + reread.rulesLeftOut, 0);
+    EXPECT_EQ(store->taskCount, Module1::taskSlots);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tables, Overflow,
+                         testing::Values(OverflowCase{"ExactlyFull", 1001, 101, 0, 0},
+                                         OverflowCase{"BothOver", 1005, 103, 4, 2},
+                                         OverflowCase{"OneTaskOver", 1002, 101, 1, 0},
+                                         OverflowCase{"OneRuleOver", 1001, 102, 0, 1}),
+                         testsupport::caseName<OverflowCase>);
+
+} // namespace
