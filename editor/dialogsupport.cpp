@@ -1,0 +1,74 @@
+#include "dialogsupport.h"
+
+#include "messages.h"
+#include "twips.h"
+
+#include <QDialog>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+constexpr qreal smallestPointSize = 6.0;
+constexpr qreal pointSizeStep = 0.25;
+// What a button's frame and padding take from its width, both sides together.
+constexpr int buttonPadding = 6;
+
+bool captionsFit(const QWidget& dialog, const QFont& font)
+{
+    const QFontMetrics metrics(font);
+    const auto labels = dialog.findChildren<QLabel*>();
+    const bool labelsFit = std::all_of(labels.begin(), labels.end(), [&](const QLabel* label) {
+        return metrics.horizontalAdvance(label->text()) <= label->width();
+    });
+    const auto buttons = dialog.findChildren<QPushButton*>();
+    const bool buttonsFit = std::all_of(buttons.begin(), buttons.end(), [&](const QPushButton* button) {
+        const QString caption = QString(button->text()).remove(u'&');
+        return metrics.horizontalAdvance(caption) + buttonPadding <= button->width();
+    });
+    return labelsFit && buttonsFit;
+}
+
+} // namespace
+
+void makeFixedDialog(QDialog& dialog, const QString& caption, int widthTwips, int heightTwips)
+{
+    dialog.setWindowTitle(caption);
+    dialog.setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    dialog.setFixedSize(px(widthTwips), px(heightTwips));
+    dialog.setModal(true);
+}
+
+void placeTwips(QWidget& control, int left, int top, int width, int height)
+{
+    control.setGeometry(px(left), px(top), px(width), px(height));
+}
+
+void fitFontToCaptions(QWidget& dialog)
+{
+    QFont font = dialog.font();
+    if (font.pointSizeF() <= 0)
+        return; // a font sized in pixels was chosen on purpose
+    while (!captionsFit(dialog, font) && font.pointSizeF() - pointSizeStep >= smallestPointSize)
+        font.setPointSizeF(font.pointSizeF() - pointSizeStep);
+    dialog.setFont(font);
+}
+
+bool reportSave(QWidget* parent, const SaveReport& report)
+{
+    if (!report.ok) {
+        showFileError(parent, report.error);
+        return false;
+    }
+    if (!report.notice.empty())
+        showFileNotice(parent, report.notice);
+    return true;
+}
+
+void reportLoad(QWidget* parent, const LoadReport& report)
+{
+    if (!report.ok)
+        showFileError(parent, report.error);
+}

@@ -1,0 +1,211 @@
+#include "frmtask.h"
+
+#include "dialogsupport.h"
+#include "number.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace {
+
+const QString lineFeed = QStringLiteral("\n");
+const QString carriageReturn = QStringLiteral("\r");
+const QString recordLineBreak = QStringLiteral("\r\n");
+
+// The record keeps line breaks as CR LF; the box shows them as line breaks.
+QString shownDescription(const std::string& description)
+{
+    return QString::fromStdString(description).replace(recordLineBreak, lineFeed);
+}
+
+// The box's raw text keeps non-breaking spaces, which its plain text would turn into blanks.
+// Its paragraph and line separators, and any CR that came in with pasted text, become CR LF.
+std::string storedDescription(const QPlainTextEdit& box)
+{
+    QString text = box.document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n').replace(QChar::LineSeparator, u'\n');
+    text.replace(recordLineBreak, lineFeed).replace(carriageReturn, lineFeed);
+    return text.replace(lineFeed, recordLineBreak).toStdString();
+}
+
+QLineEdit* makeBox(QWidget* parent, const char* name, int left, int top, int width, bool centred)
+{
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    placeTwips(*box, left, top, width, 285);
+    if (centred)
+        box->setAlignment(Qt::AlignCenter);
+    return box;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top, int width,
+                  Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setAlignment(alignment);
+    placeTwips(*label, left, top, width, 255);
+    return label;
+}
+
+// Enter must not press either button: neither is the default, nor becomes it when focused.
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int left)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    placeTwips(*button, left, 2880, 975, 255);
+    return button;
+}
+
+} // namespace
+
+frmTask::frmTask(Module1& store, ListHost& host, QWidget* parent) : QDialog(parent), store_(store), host_(host)
+{
+    setObjectName(QStringLiteral("frmTask"));
+    makeFixedDialog(*this, QStringLiteral("New / Edit task"), 3975, 3225);
+    createControls();
+    setTabOrder();
+    connectFields();
+    fitFontToCaptions(*this);
+}
+
+void frmTask::createControls()
+{
+    makeLabel(this, "Label1", QStringLiteral("Title:"), 120, 120, 975);
+    makeLabel(this, "Label2", QStringLiteral("For:"), 120, 480, 975);
+    makeLabel(this, "Label3", QStringLiteral("Due:"), 120, 840, 975);
+    makeLabel(this, "Label5", QStringLiteral("(yyyy)"), 3240, 1200, 615, Qt::AlignHCenter | Qt::AlignTop);
+    makeLabel(this, "Label6", QStringLiteral("Time:"), 120, 1440, 615);
+    makeLabel(this, "Label4", QStringLiteral("Description:"), 120, 1800, 975);
+    Label7[0] = makeLabel(this, "Label7_0", QStringLiteral(":"), 1800, 1440, 255, Qt::AlignCenter);
+    Label7[1] = makeLabel(this, "Label7_1", QStringLiteral(":"), 1200, 1440, 255, Qt::AlignCenter);
+
+    txtTitle = makeBox(this, "txtTitle", 840, 120, 3015, false);
+    txtFor = makeBox(this, "txtFor", 840, 480, 3015, false);
+    txtDay = makeBox(this, "txtDay", 840, 840, 375, true);
+
+    lstMonth = new QComboBox(this);
+    lstMonth->setObjectName(QStringLiteral("lstMonth"));
+    lstMonth->addItems({QStringLiteral("January"), QStringLiteral("February"), QStringLiteral("March"),
+                        QStringLiteral("April"), QStringLiteral("May"), QStringLiteral("June"), QStringLiteral("July"),
+                        QStringLiteral("August"), QStringLiteral("September"), QStringLiteral("October"),
+                        QStringLiteral("November"), QStringLiteral("December")});
+    lstMonth->setMaxVisibleItems(12);
+    placeTwips(*lstMonth, 1320, 840, 1815, 315);
+
+    txtYear = makeBox(this, "txtYear", 3240, 840, 615, true);
+    txtHour = makeBox(this, "txtHour", 840, 1440, 375, true);
+    txtMinute = makeBox(this, "txtMinute", 1440, 1440, 375, true);
+    txtSecond = makeBox(this, "txtSecond", 2040, 1440, 375, true);
+
+    txtDescript = new QPlainTextEdit(this);
+    txtDescript->setObjectName(QStringLiteral("txtDescript"));
+    txtDescript->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtDescript->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff); // long lines wrap
+    txtDescript->setTabChangesFocus(true);
+    placeTwips(*txtDescript, 120, 2040, 3735, 735);
+
+    Command1 = makeButton(this, "Command1", QStringLiteral("&Ok"), 2880);
+    Command2 = makeButton(this, "Command2", QStringLiteral("&Cancel"), 1800);
+}
+
+void frmTask::setTabOrder()
+{
+    const std::array<QWidget*, 11> order{txtTitle, txtFor,    txtDay,      lstMonth, txtYear, txtHour,
+                                         txtMinute, txtSecond, txtDescript, Command1, Command2};
+    for (std::size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void frmTask::connectFields()
+{
+    // Only the user's edits are written back: filling the boxes in prepare leaves the record as it was.
+    bindText(txtTitle, &TaskRecord::title);
+    bindText(txtFor, &TaskRecord::forWhom);
+    bindNumber(txtDay, &TaskRecord::day);
+    bindNumber(txtYear, &TaskRecord::year);
+    bindNumber(txtHour, &TaskRecord::hour);
+    bindNumber(txtMinute, &TaskRecord::minute);
+    bindNumber(txtSecond, &TaskRecord::second);
+    connect(lstMonth, &QComboBox::activated, this, [this](int position) {
+        if (TaskRecord* task = editedTask())
+            task->month = static_cast<std::int16_t>(position + 1);
+    });
+    connect(txtDescript, &QPlainTextEdit::textChanged, this, &frmTask::descriptionChanged);
+    connect(Command1, &QPushButton::clicked, this, &frmTask::okClicked);
+    connect(Command2, &QPushButton::clicked, this, &frmTask::reject);
+}
+
+void frmTask::bindText(QLineEdit* box, std::string TaskRecord::*field)
+{
+    connect(box, &QLineEdit::textEdited, this, [this, field](const QString& text) {
+        if (TaskRecord* task = editedTask())
+            task->*field = text.toStdString();
+    });
+}
+
+void frmTask::bindNumber(QLineEdit* box, std::int16_t TaskRecord::*field)
+{
+    connect(box, &QLineEdit::textEdited, this, [this, field](const QString& text) {
+        if (TaskRecord* task = editedTask())
+            task->*field = numberOfText<std::int16_t>(text.toStdString());
+    });
+}
+
+void frmTask::descriptionChanged()
+{
+    if (TaskRecord* task = editedTask())
+        task->description = storedDescription(*txtDescript);
+}
+
+TaskRecord* frmTask::editedTask()
+{
+    const int slot = selected - 1;
+    if (slot < 0 || slot >= Module1::taskSlots)
+        return nullptr;
+    return &store_.taskList[static_cast<std::size_t>(slot)];
+}
+
+void frmTask::prepare(std::int16_t Index)
+{
+    selected = Index;
+    const TaskRecord* task = editedTask();
+    if (!task)
+        return;
+    txtTitle->setText(QString::fromStdString(task->title));
+    txtFor->setText(QString::fromStdString(task->forWhom));
+    txtDay->setText(QString::number(task->day));
+    txtYear->setText(QString::number(task->year));
+    {
+        const QSignalBlocker filling(txtDescript);
+        txtDescript->setPlainText(shownDescription(task->description));
+    }
+    txtMinute->setText(QString::number(task->minute));
+    txtHour->setText(QString::number(task->hour));
+    txtSecond->setText(QString::number(task->second));
+    // A month the list cannot show selects nothing; the record keeps it until the user picks one.
+    lstMonth->setCurrentIndex(task->month >= 1 && task->month <= 12 ? task->month - 1 : -1);
+    txtTitle->setFocus();
+}
+
+void frmTask::okClicked()
+{
+    // After a failed save the dialog stays open with its changes, so the user can retry or cancel.
+    if (!reportSave(this, store_.saveTasks()))
+        return;
+    reportLoad(this, store_.loadTasks());
+    accept();
+    host_.drawList();
+}
+
+void frmTask::reject()
+{
+    selected = -1;
+    reportLoad(this, store_.loadTasks());
+    QDialog::reject();
+}

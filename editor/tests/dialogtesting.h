@@ -1,0 +1,79 @@
+#pragma once
+
+#include "listhost.h"
+
+#include <QApplication>
+#include <QStringList>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+// Stands in for the main window and counts the redraws the editors ask for.
+class CountingListHost final : public ListHost
+{
+public:
+    void drawList() override { ++draws; }
+    int draws = 0;
+};
+
+// Answers the next modal window of type Box from inside its own event loop, once it is open.
+// Gives up after a few seconds so that a box that never opens fails the test instead of hanging it.
+template <typename Box>
+void answerWhenOpen(std::function<void(Box&)> answer)
+{
+    auto* poll = new QTimer(qApp);
+    auto triesLeft = std::make_shared<int>(500);
+    QObject::connect(poll, &QTimer::timeout, qApp, [poll, triesLeft, answer] {
+        Box* box = qobject_cast<Box*>(QApplication::activeModalWidget());
+        if (!box && --*triesLeft > 0)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        if (box)
+            answer(*box);
+    });
+    poll->start(10);
+}
+
+template <typename Control>
+Control& control(QWidget& window, const char* name)
+{
+    auto* found = window.findChild<Control*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return *found;
+}
+
+// Types text key by key; QTest::keyClicks alone takes only ASCII.
+inline void typeText(QWidget& widget, const QString& text)
+{
+    for (const QChar ch : text) {
+        if (ch.unicode() < 0x80)
+            QTest::keyClick(&widget, ch.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, &widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+    }
+}
+
+// Replaces a box's text as the user would: select everything, erase it, type the new text.
+template <typename Box>
+void retype(Box& box, const QString& text)
+{
+    box.selectAll();
+    QTest::keyClick(&box, Qt::Key_Backspace);
+    typeText(box, text);
+}
+
+// The widgets that Tab visits, in order, starting at first.
+inline QStringList tabChain(QWidget& first)
+{
+    QStringList names{first.objectName()};
+    for (QWidget* w = first.nextInFocusChain(); w != &first; w = w->nextInFocusChain()) {
+        if ((w->focusPolicy() & Qt::TabFocus) && !w->objectName().isEmpty())
+            names << w->objectName();
+    }
+    return names;
+}

@@ -1,0 +1,348 @@
+#include "dialogtesting.h"
+#include "frmtask.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+TaskRecord reportTask()
+{
+    TaskRecord task;
+    task.title = "Report";
+    task.forWhom = "Ann";
+    task.day = 5;
+    task.month = 12;
+    task.year = 2024;
+    task.hour = 9;
+    task.minute = 30;
+    task.description = "first\r\nsecond";
+    return task;
+}
+
+TaskRecord budgetTask()
+{
+    TaskRecord task;
+    task.title = "Budget";
+    task.year = 2025;
+    return task;
+}
+
+// Writes the two tasks to the task file and reads it back, as the program would have at start.
+void seedTaskFile(Module1& store)
+{
+    store.taskList[0] = reportTask();
+    store.taskList[1] = budgetTask();
+    store.taskCount = 2;
+    QVERIFY(store.saveTasks().ok);
+    QVERIFY(store.loadTasks().ok);
+}
+
+// What the file holds now, read by a store of its own.
+Module1 fileContent(const Module1& store)
+{
+    Module1 reread(store.taskFile());
+    reread.loadTasks();
+    return reread;
+}
+
+std::int16_t TaskRecord::*numberField(const QString& box)
+{
+    if (box == u"txtDay")
+        return &TaskRecord::day;
+    if (box == u"txtYear")
+        return &TaskRecord::year;
+    if (box == u"txtHour")
+        return &TaskRecord::hour;
+    if (box == u"txtMinute")
+        return &TaskRecord::minute;
+    return &TaskRecord::second;
+}
+
+} // namespace
+
+class FrmTaskTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void prepareShowsTheMonthWithoutChangingTheRecord_data();
+    void prepareShowsTheMonthWithoutChangingTheRecord();
+    void numberBoxesStoreTheLeadingNumberClamped_data();
+    void numberBoxesStoreTheLeadingNumberClamped();
+    void textsAndThePickedMonthAreWrittenAtOnce();
+    void descriptionLineBreaksAreStoredAsCrLf();
+    void cancelRestoresTheFileWithoutRedrawing_data();
+    void cancelRestoresTheFileWithoutRedrawing();
+    void okSavesAnEmptyTitleAndTheDialogIsReused();
+    void cancelledNewTaskIsNotKept();
+    void enterDoesNotPressOk();
+    void failedSaveShowsTheReasonAndKeepsTheChanges();
+    void tabFollowsTheFormOrder();
+
+private:
+    QLineEdit& box(const char* name) { return control<QLineEdit>(*dialog, name); }
+    QComboBox& lstMonth() { return control<QComboBox>(*dialog, "lstMonth"); }
+    QPlainTextEdit& txtDescript() { return control<QPlainTextEdit>(*dialog, "txtDescript"); }
+    QPushButton& button(const char* name) { return control<QPushButton>(*dialog, name); }
+    void openTask(std::int16_t number)
+    {
+        dialog->prepare(number);
+        dialog->show();
+    }
+
+    std::unique_ptr<QTemporaryDir> folder;
+    std::unique_ptr<Module1> store;
+    CountingListHost host;
+    std::unique_ptr<frmTask> dialog;
+};
+
+void FrmTaskTest::init()
+{
+    folder = std::make_unique<QTemporaryDir>();
+    QVERIFY(folder->isValid());
+    store = std::make_unique<Module1>(folder->filePath(QStringLiteral("tasks.txt")).toStdString());
+    seedTaskFile(*store);
+    host.draws = 0;
+    dialog = std::make_unique<frmTask>(*store, host, nullptr);
+}
+
+void FrmTaskTest::cleanup()
+{
+    dialog.reset();
+    store.reset();
+    folder.reset();
+    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+}
+
+void FrmTaskTest::prepareShowsTheMonthWithoutChangingTheRecord_data()
+{
+    QTest::addColumn<int>("month");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("none") << 0 << QString();
+    QTest::newRow("January") << 1 << QStringLiteral("January");
+    QTest::newRow("December") << 12 << QStringLiteral("December");
+    QTest::newRow("beyond December") << 13 << QString();
+    QTest::newRow("negative") << -4 << QString();
+}
+
+void FrmTaskTest::prepareShowsTheMonthWithoutChangingTheRecord()
+{
+    QFETCH(int, month);
+    QFETCH(QString, shown);
+    store->taskList[0].month = static_cast<std::int16_t>(month);
+    store->taskList[0].description = "lone\nline feed";
+    const TaskRecord before = store->taskList[0];
+
+    openTask(1);
+
+    QCOMPARE(lstMonth().currentText(), shown);
+    QCOMPARE(lstMonth().currentIndex(), shown.isEmpty() ? -1 : month - 1);
+    QCOMPARE(box("txtTitle").text(), QStringLiteral("Report"));
+    QCOMPARE(box("txtDay").text(), QStringLiteral("5"));
+    QCOMPARE(box("txtMinute").text(), QStringLiteral("30"));
+    QVERIFY(store->taskList[0] == before);
+}
+
+void FrmTaskTest::numberBoxesStoreTheLeadingNumberClamped_data()
+{
+    QTest::addColumn<QString>("boxName");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("stored");
+    QTest::newRow("trailing letters") << QStringLiteral("txtDay") << QStringLiteral("12abc") << 12;
+    QTest::newRow("empty box") << QStringLiteral("txtDay") << QString() << 0;
+    QTest::newRow("letters only") << QStringLiteral("txtDay") << QStringLiteral("abc") << 0;
+    QTest::newRow("half rounds up to even") << QStringLiteral("txtHour") << QStringLiteral("3.5") << 4;
+    QTest::newRow("half rounds down to even") << QStringLiteral("txtHour") << QStringLiteral("2.5") << 2;
+    QTest::newRow("negative") << QStringLiteral("txtMinute") << QStringLiteral("-3") << -3;
+    QTest::newRow("blanks inside") << QStringLiteral("txtYear") << QStringLiteral(" 2 025") << 2025;
+    QTest::newRow("too large") << QStringLiteral("txtYear") << QStringLiteral("99999") << 32767;
+    QTest::newRow("too small") << QStringLiteral("txtSecond") << QStringLiteral("-99999") << -32768;
+}
+
+void FrmTaskTest::numberBoxesStoreTheLeadingNumberClamped()
+{
+    QFETCH(QString, boxName);
+    QFETCH(QString, typed);
+    QFETCH(int, stored);
+    openTask(1);
+    TaskRecord expected = store->taskList[0];
+    expected.*numberField(boxName) = static_cast<std::int16_t>(stored);
+
+    retype(box(boxName.toLatin1().constData()), typed);
+
+    QVERIFY(store->taskList[0] == expected);
+}
+
+void FrmTaskTest::textsAndThePickedMonthAreWrittenAtOnce()
+{
+    openTask(1);
+    retype(box("txtTitle"), QStringLiteral("Café plans"));
+    retype(box("txtFor"), QStringLiteral("Zoë"));
+    QTest::keyClick(&lstMonth(), Qt::Key_Up);
+
+    const TaskRecord& task = store->taskList[0];
+    QCOMPARE(task.title, std::string("Caf\xC3\xA9 plans"));
+    QCOMPARE(task.forWhom, std::string("Zo\xC3\xAB"));
+    QCOMPARE(task.month, 11);
+
+    dialog->prepare(2); // month 0: no name selected; picking one stores it
+    QTest::keyClick(&lstMonth(), Qt::Key_Down);
+    QCOMPARE(store->taskList[1].month, 1);
+}
+
+void FrmTaskTest::descriptionLineBreaksAreStoredAsCrLf()
+{
+    openTask(1);
+    QPlainTextEdit& description = txtDescript();
+    QCOMPARE(description.toPlainText(), QStringLiteral("first\nsecond"));
+
+    description.moveCursor(QTextCursor::End);
+    QTest::keyClick(&description, Qt::Key_Return);
+    QTest::keyClicks(&description, QStringLiteral("third"));
+    QCOMPARE(store->taskList[0].description, std::string("first\r\nsecond\r\nthird"));
+
+    description.insertPlainText(QStringLiteral("\rpasted"));
+    QCOMPARE(store->taskList[0].description, std::string("first\r\nsecond\r\nthird\r\npasted"));
+
+    typeText(description, QStringLiteral("\u00A0kept"));
+    QCOMPARE(store->taskList[0].description, std::string("first\r\nsecond\r\nthird\r\npasted\xC2\xA0kept"));
+}
+
+void FrmTaskTest::cancelRestoresTheFileWithoutRedrawing_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Cancel button") << QStringLiteral("button");
+    QTest::newRow("Esc key") << QStringLiteral("escape");
+    QTest::newRow("close box") << QStringLiteral("close box");
+}
+
+void FrmTaskTest::cancelRestoresTheFileWithoutRedrawing()
+{
+    QFETCH(QString, how);
+    openTask(1);
+    QTest::keyClick(&box("txtTitle"), Qt::Key_End);
+    QTest::keyClicks(&box("txtTitle"), QStringLiteral(" changed"));
+    retype(box("txtDay"), QStringLiteral("17"));
+    QCOMPARE(store->taskList[0].title, std::string("Report changed"));
+
+    if (how == u"button")
+        QTest::mouseClick(&button("Command2"), Qt::LeftButton);
+    else if (how == u"escape")
+        QTest::keyClick(&box("txtTitle"), Qt::Key_Escape);
+    else
+        dialog->close();
+
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(dialog->selected, -1);
+    QCOMPARE(store->taskList[0].title, std::string("Report"));
+    QCOMPARE(store->taskList[0].day, 5);
+    QVERIFY(store->taskList[0] == fileContent(*store).taskList[0]);
+    QCOMPARE(host.draws, 0);
+}
+
+void FrmTaskTest::okSavesAnEmptyTitleAndTheDialogIsReused()
+{
+    dialog->prepare(1);
+    QTimer::singleShot(0, this, [this] {
+        retype(box("txtTitle"), QString());
+        QTest::mouseClick(&button("Command1"), Qt::LeftButton);
+    });
+    QCOMPARE(dialog->exec(), int(QDialog::Accepted));
+
+    QCOMPARE(dialog->selected, 1);
+    QCOMPARE(host.draws, 1);
+    const Module1 saved = fileContent(*store);
+    QCOMPARE(saved.taskCount, 2);
+    QCOMPARE(saved.taskList[0].title, std::string());
+    QCOMPARE(saved.taskList[0].forWhom, std::string("Ann"));
+
+    dialog->prepare(2);
+    QCOMPARE(box("txtTitle").text(), QStringLiteral("Budget"));
+    QCOMPARE(box("txtYear").text(), QStringLiteral("2025"));
+    QCOMPARE(lstMonth().currentIndex(), -1);
+    QCOMPARE(txtDescript().toPlainText(), QString());
+}
+
+void FrmTaskTest::cancelledNewTaskIsNotKept()
+{
+    ++store->taskCount;
+    openTask(store->taskCount);
+    QTest::keyClicks(&box("txtTitle"), QStringLiteral("Never saved"));
+    QCOMPARE(store->taskList[2].title, std::string("Never saved"));
+
+    QTest::mouseClick(&button("Command2"), Qt::LeftButton);
+
+    QCOMPARE(store->taskCount, 2);
+    QCOMPARE(fileContent(*store).taskCount, 2);
+    QCOMPARE(host.draws, 0);
+}
+
+void FrmTaskTest::enterDoesNotPressOk()
+{
+    openTask(1);
+    QTest::keyClick(&box("txtTitle"), Qt::Key_End);
+    QTest::keyClicks(&box("txtTitle"), QStringLiteral(" typed"));
+    QTest::keyClick(&box("txtTitle"), Qt::Key_Return);
+    QTest::keyClick(&box("txtDay"), Qt::Key_Enter);
+    QTest::keyClick(&button("Command1"), Qt::Key_Return);
+    QTest::keyClick(&button("Command2"), Qt::Key_Return);
+
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(host.draws, 0);
+    QCOMPARE(store->taskList[0].title, std::string("Report typed"));
+    QCOMPARE(fileContent(*store).taskList[0].title, std::string("Report"));
+}
+
+void FrmTaskTest::failedSaveShowsTheReasonAndKeepsTheChanges()
+{
+    const QString gone = folder->filePath(QStringLiteral("gone"));
+    QVERIFY(QDir().mkpath(gone));
+    Module1 vanishing((gone + QStringLiteral("/tasks.txt")).toStdString());
+    seedTaskFile(vanishing);
+    frmTask editor(vanishing, host, nullptr);
+    editor.prepare(1);
+    editor.show();
+    QLineEdit& title = control<QLineEdit>(editor, "txtTitle");
+    QTest::keyClick(&title, Qt::Key_End);
+    QTest::keyClicks(&title, QStringLiteral(" unsaved"));
+    std::filesystem::remove_all(gone.toStdString());
+
+    QString shownText;
+    answerWhenOpen<QMessageBox>([&](QMessageBox& box) {
+        shownText = box.text();
+        box.accept();
+    });
+    QTest::mouseClick(&control<QPushButton>(editor, "Command1"), Qt::LeftButton);
+
+    QVERIFY2(shownText.startsWith(QStringLiteral("Cannot write file")), qPrintable(shownText));
+    QVERIFY(shownText.contains(gone));
+    QVERIFY(editor.isVisible());
+    QCOMPARE(vanishing.taskList[0].title, std::string("Report unsaved"));
+    QCOMPARE(vanishing.taskCount, 2);
+    QCOMPARE(host.draws, 0);
+    editor.hide();
+}
+
+void FrmTaskTest::tabFollowsTheFormOrder()
+{
+    const QStringList expected{QStringLiteral("txtTitle"),  QStringLiteral("txtFor"),      QStringLiteral("txtDay"),
+                               QStringLiteral("lstMonth"),  QStringLiteral("txtYear"),     QStringLiteral("txtHour"),
+                               QStringLiteral("txtMinute"), QStringLiteral("txtSecond"),   QStringLiteral("txtDescript"),
+                               QStringLiteral("Command1"),  QStringLiteral("Command2")};
+    QCOMPARE(tabChain(box("txtTitle")), expected);
+}
+
+QTEST_MAIN(FrmTaskTest)
+#include "frmtask_test.moc"
