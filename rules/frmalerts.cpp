@@ -1,0 +1,254 @@
+#include "frmalerts.h"
+
+#include "dialogsupport.h"
+#include "number.h"
+
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <array>
+
+namespace {
+
+constexpr int frameLeft = 120;
+constexpr int frameTop = 120;
+// The caption's blanks leave room for the buttons that lie across the frame's top edge.
+constexpr int captionBlanks = 41;
+
+// Rule colours are 0x00BBGGRR: red in the low byte.
+QColor colorOfRule(std::int32_t color)
+{
+    const auto bits = static_cast<std::uint32_t>(color);
+    return QColor(static_cast<int>(bits & 0xFF), static_cast<int>((bits >> 8) & 0xFF),
+                  static_cast<int>((bits >> 16) & 0xFF));
+}
+
+std::int32_t ruleColorOf(const QColor& color)
+{
+    return color.red() | (color.green() << 8) | (color.blue() << 16);
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int left, int top, int width)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    placeTwips(*button, left, top, width, 255);
+    return button;
+}
+
+void makeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top, int width)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    placeTwips(*label, left, top, width, 255);
+}
+
+} // namespace
+
+frmAlerts::frmAlerts(Module1& store, ListHost& host, QWidget* parent) : QDialog(parent), store_(store), host_(host)
+{
+    setObjectName(QStringLiteral("frmAlerts"));
+    makeFixedDialog(*this, QStringLiteral("Colors & Alerts"), 3585, 2595);
+    createControls();
+    setTabOrder();
+    connectControls();
+    fitFontToCaptions(*this);
+}
+
+void frmAlerts::createControls()
+{
+    Frame1 = new QGroupBox(QStringLiteral("Rule #") + QString(captionBlanks, u' '), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    placeTwips(*Frame1, frameLeft, frameTop, 3375, 2055);
+    createRuleControls();
+
+    // Created after the frame, so they lie on top of its caption line.
+    cmdBack = makeButton(this, "cmdBack", QStringLiteral("<"), 840, 120, 375);
+    lblID = new QLineEdit(this);
+    lblID->setObjectName(QStringLiteral("lblID"));
+    lblID->setReadOnly(true); // the rule number cannot be typed over
+    QPalette face = lblID->palette();
+    face.setColor(QPalette::Base, face.color(QPalette::Window));
+    lblID->setPalette(face);
+    placeTwips(*lblID, 1200, 120, 495, 285);
+    cmdNext = makeButton(this, "cmdNext", QStringLiteral(">"), 1680, 120, 375);
+    cmdNew = makeButton(this, "cmdNew", QStringLiteral("&New"), 2040, 120, 495);
+
+    cmdOk = makeButton(this, "cmdOk", QStringLiteral("&Ok"), 2760, 2280, 735);
+    cmdOk->setDefault(true);
+    cmdCancel = makeButton(this, "cmdCancel", QStringLiteral("&Cancel"), 1920, 2280, 735);
+}
+
+void frmAlerts::createRuleControls()
+{
+    makeLabel(Frame1, "Label2", QStringLiteral("If project is due in:"), 120, 360, 1335);
+    txtInterval = new QLineEdit(Frame1);
+    txtInterval->setObjectName(QStringLiteral("txtInterval"));
+    txtInterval->setAlignment(Qt::AlignCenter);
+    txtInterval->installEventFilter(this);
+    placeTwips(*txtInterval, 1560, 360, 615, 285);
+    makeLabel(Frame1, "Label3", QStringLiteral("days or less,"), 2280, 360, 975);
+
+    makeLabel(Frame1, "Label4", QStringLiteral("Change color to:"), 120, 840, 1455);
+    pctColor = new QFrame(Frame1);
+    pctColor->setObjectName(QStringLiteral("pctColor"));
+    pctColor->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    pctColor->setAutoFillBackground(true);
+    placeTwips(*pctColor, 1560, 840, 615, 255);
+    cmdSelect = makeButton(Frame1, "cmdSelect", QStringLiteral("&Select..."), 2280, 840, 855);
+
+    makeLabel(Frame1, "Label5", QStringLiteral("Popup at Startup?"), 120, 1320, 1455);
+    chkAlert = new QCheckBox(Frame1);
+    chkAlert->setObjectName(QStringLiteral("chkAlert"));
+    placeTwips(*chkAlert, 1920, 1320, 255, 255);
+    makeLabel(Frame1, "Label6", QStringLiteral("yes"), 2280, 1320, 615);
+
+    cmdDelete = makeButton(Frame1, "cmdDelete", QStringLiteral("&Delete"), 2280, 1680, 855);
+}
+
+void frmAlerts::setTabOrder()
+{
+    const std::array<QWidget*, 10> order{cmdBack,  cmdNext,   cmdNew, txtInterval, cmdSelect,
+                                         chkAlert, cmdDelete, cmdOk,  cmdCancel,   lblID};
+    for (std::size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void frmAlerts::connectControls()
+{
+    // Only the user's edits are written back: drawAlert filling the boxes leaves the rule as it was.
+    connect(txtInterval, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (AlertRule* rule = shownRule())
+            rule->value = numberOfText<std::int16_t>(text.toStdString());
+    });
+    connect(chkAlert, &QCheckBox::clicked, this, [this](bool ticked) {
+        if (AlertRule* rule = shownRule())
+            rule->popup = ticked ? popupOn : std::int16_t{0};
+    });
+    connect(cmdBack, &QPushButton::clicked, this, &frmAlerts::backClicked);
+    connect(cmdNext, &QPushButton::clicked, this, &frmAlerts::nextClicked);
+    connect(cmdNew, &QPushButton::clicked, this, &frmAlerts::newClicked);
+    connect(cmdDelete, &QPushButton::clicked, this, &frmAlerts::deleteClicked);
+    connect(cmdSelect, &QPushButton::clicked, this, &frmAlerts::selectClicked);
+    connect(cmdOk, &QPushButton::clicked, this, &frmAlerts::okClicked);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmAlerts::reject);
+}
+
+bool frmAlerts::eventFilter(QObject* watched, QEvent* event)
+{
+    // Deferred, so that the mouse press that gave the focus does not undo the selection.
+    if (watched == txtInterval && event->type() == QEvent::FocusIn)
+        QTimer::singleShot(0, txtInterval, &QLineEdit::selectAll);
+    return QDialog::eventFilter(watched, event);
+}
+
+std::int16_t frmAlerts::shownNumber() const
+{
+    return numberOfText<std::int16_t>(lblID->text().toStdString());
+}
+
+AlertRule* frmAlerts::shownRule()
+{
+    const int slot = shownNumber() - 1;
+    if (slot < 0 || slot >= Module1::ruleSlots)
+        return nullptr;
+    return &store_.ruleList[static_cast<std::size_t>(slot)];
+}
+
+void frmAlerts::drawAlert(std::int16_t Index)
+{
+    if (Index < 0 || Index >= Module1::ruleSlots)
+        return;
+    if (store_.ruleCount == 0) {
+        store_.ruleCount = 1;
+        // Slot 0 may never have held a rule; the rule walk needs a unit.
+        if (store_.ruleList[0].unit.empty())
+            store_.ruleList[0].unit = "d";
+    }
+    const AlertRule& rule = store_.ruleList[static_cast<std::size_t>(Index)];
+    lblID->setText(QString::number(Index + 1));
+    paintSwatch(rule.color);
+    chkAlert->setChecked(rule.popup == popupOn);
+    txtInterval->setText(QString::number(rule.value));
+    cmdNew->setEnabled(!store_.ruleTableFull());
+}
+
+void frmAlerts::paintSwatch(std::int32_t color)
+{
+    QPalette swatch = pctColor->palette();
+    swatch.setColor(QPalette::Window, colorOfRule(color));
+    pctColor->setPalette(swatch);
+}
+
+void frmAlerts::backClicked()
+{
+    const std::int16_t number = shownNumber();
+    if (number > 1)
+        drawAlert(static_cast<std::int16_t>(number - 2));
+}
+
+void frmAlerts::nextClicked()
+{
+    const std::int16_t number = shownNumber();
+    if (number < store_.ruleCount)
+        drawAlert(number);
+}
+
+void frmAlerts::newClicked()
+{
+    if (store_.ruleTableFull())
+        return;
+    ++store_.ruleCount;
+    store_.ruleList[static_cast<std::size_t>(store_.ruleCount - 1)] = AlertRule{0, "d", 0, 0};
+    drawAlert(static_cast<std::int16_t>(store_.ruleCount - 1));
+}
+
+void frmAlerts::deleteClicked()
+{
+    int k = shownNumber() - 1;
+    if (k < 0 || k >= store_.ruleCount)
+        return;
+    // The last slot keeps a copy of the rule moved out of it, as the table has always done.
+    const int last = store_.ruleCount - 1;
+    for (int i = k + 1; i <= last; ++i)
+        store_.ruleList[static_cast<std::size_t>(i - 1)] = store_.ruleList[static_cast<std::size_t>(i)];
+    --store_.ruleCount;
+    if (k >= store_.ruleCount)
+        k = 0;
+    drawAlert(static_cast<std::int16_t>(k));
+}
+
+void frmAlerts::selectClicked()
+{
+    AlertRule* rule = shownRule();
+    if (!rule)
+        return;
+    const QColor picked = QColorDialog::getColor(colorOfRule(rule->color), this);
+    if (!picked.isValid())
+        return; // cancelled: the rule keeps its colour
+    rule->color = ruleColorOf(picked);
+    paintSwatch(rule->color);
+}
+
+void frmAlerts::okClicked()
+{
+    // After a failed save the dialog stays open with its changes, so the user can retry or cancel.
+    if (!reportSave(this, store_.saveTasks()))
+        return;
+    accept();
+    host_.drawList();
+}
+
+void frmAlerts::reject()
+{
+    reportLoad(this, store_.loadTasks());
+    QDialog::reject();
+}

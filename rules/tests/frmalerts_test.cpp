@@ -1,0 +1,359 @@
+#include "dialogtesting.h"
+#include "frmalerts.h"
+
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QDir>
+#include <QFrame>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+// Rule n (1-based) due within n * 10 days, in a colour of its own.
+AlertRule numberedRule(int n)
+{
+    return AlertRule{static_cast<std::int16_t>(n * 10), "d", 0x000011 * n, 0};
+}
+
+void seedRuleFile(Module1& store, int rules)
+{
+    for (int i = 0; i < rules; ++i)
+        store.ruleList[static_cast<std::size_t>(i)] = numberedRule(i + 1);
+    store.ruleCount = static_cast<std::int16_t>(rules);
+    QVERIFY(store.saveTasks().ok);
+    QVERIFY(store.loadTasks().ok);
+}
+
+Module1 fileContent(const Module1& store)
+{
+    Module1 reread(store.taskFile());
+    reread.loadTasks();
+    return reread;
+}
+
+} // namespace
+
+class FrmAlertsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void noRulesCountsSlotZeroAsRuleOne();
+    void navigationStopsAtBothEnds();
+    void newShowsAFreshLastRule();
+    void newIsDisabledWhileTheTableIsFull();
+    void deleteShowsTheRuleThatTookItsPlace_data();
+    void deleteShowsTheRuleThatTookItsPlace();
+    void intervalBoxStoresTheLeadingNumberClamped_data();
+    void intervalBoxStoresTheLeadingNumberClamped();
+    void intervalBoxSelectsAllOnFocus();
+    void ruleNumberCannotBeTypedOver();
+    void cancelRestoresTheFileWithoutRedrawing_data();
+    void cancelRestoresTheFileWithoutRedrawing();
+    void popupBoxIsSavedByEnter();
+    void colourPicker_data();
+    void colourPicker();
+    void failedSaveShowsTheReasonAndKeepsTheChanges();
+    void tabFollowsTheFormOrder();
+
+private:
+    void openWith(int rules)
+    {
+        seedRuleFile(*store, rules);
+        dialog->drawAlert(0);
+        dialog->show();
+    }
+    QLineEdit& lblID() { return control<QLineEdit>(*dialog, "lblID"); }
+    QLineEdit& txtInterval() { return control<QLineEdit>(*dialog, "txtInterval"); }
+    QCheckBox& chkAlert() { return control<QCheckBox>(*dialog, "chkAlert"); }
+    QColor swatch() { return control<QFrame>(*dialog, "pctColor").palette().color(QPalette::Window); }
+    void click(const char* name) { QTest::mouseClick(&control<QPushButton>(*dialog, name), Qt::LeftButton); }
+
+    std::unique_ptr<QTemporaryDir> folder;
+    std::unique_ptr<Module1> store;
+    CountingListHost host;
+    std::unique_ptr<frmAlerts> dialog;
+};
+
+void FrmAlertsTest::init()
+{
+    folder = std::make_unique<QTemporaryDir>();
+    QVERIFY(folder->isValid());
+    store = std::make_unique<Module1>(folder->filePath(QStringLiteral("tasks.txt")).toStdString());
+    host.draws = 0;
+    dialog = std::make_unique<frmAlerts>(*store, host, nullptr);
+}
+
+void FrmAlertsTest::cleanup()
+{
+    dialog.reset();
+    store.reset();
+    folder.reset();
+    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+}
+
+void FrmAlertsTest::noRulesCountsSlotZeroAsRuleOne()
+{
+    openWith(0);
+    QCOMPARE(store->ruleCount, 1);
+    QCOMPARE(lblID().text(), QStringLiteral("1"));
+    QCOMPARE(store->ruleList[0].unit, std::string("d"));
+    QCOMPARE(txtInterval().text(), QStringLiteral("0"));
+}
+
+void FrmAlertsTest::navigationStopsAtBothEnds()
+{
+    openWith(3);
+    click("cmdBack");
+    QCOMPARE(lblID().text(), QStringLiteral("1"));
+    click("cmdNext");
+    click("cmdNext");
+    QCOMPARE(lblID().text(), QStringLiteral("3"));
+    QCOMPARE(txtInterval().text(), QStringLiteral("30"));
+    QCOMPARE(swatch(), QColor(0x33, 0, 0));
+    click("cmdNext");
+    QCOMPARE(lblID().text(), QStringLiteral("3"));
+    click("cmdBack");
+    QCOMPARE(lblID().text(), QStringLiteral("2"));
+    QCOMPARE(txtInterval().text(), QStringLiteral("20"));
+}
+
+void FrmAlertsTest::newShowsAFreshLastRule()
+{
+    openWith(3);
+    store->ruleList[3] = AlertRule{99, "w", 0xFFFFFF, popupOn}; // left behind by an earlier delete
+    chkAlert().click();
+    click("cmdNew");
+
+    QCOMPARE(store->ruleCount, 4);
+    QCOMPARE(lblID().text(), QStringLiteral("4"));
+    QCOMPARE(txtInterval().text(), QStringLiteral("0"));
+    QCOMPARE(swatch(), QColor(Qt::black));
+    QVERIFY(!chkAlert().isChecked());
+    QVERIFY(store->ruleList[3] == (AlertRule{0, "d", 0, 0}));
+    click("cmdBack");
+    QCOMPARE(lblID().text(), QStringLiteral("3"));
+    QCOMPARE(txtInterval().text(), QStringLiteral("30"));
+}
+
+void FrmAlertsTest::newIsDisabledWhileTheTableIsFull()
+{
+    openWith(1);
+    store->ruleCount = Module1::ruleSlots - 1;
+    dialog->drawAlert(0);
+    auto& cmdNew = control<QPushButton>(*dialog, "cmdNew");
+    QVERIFY(cmdNew.isEnabled());
+    click("cmdNew");
+    QCOMPARE(store->ruleCount, Module1::ruleSlots);
+    QCOMPARE(lblID().text(), QString::number(Module1::ruleSlots));
+    QVERIFY(!cmdNew.isEnabled());
+    click("cmdNew");
+    QCOMPARE(store->ruleCount, Module1::ruleSlots);
+    click("cmdDelete");
+    QVERIFY(cmdNew.isEnabled());
+}
+
+void FrmAlertsTest::deleteShowsTheRuleThatTookItsPlace_data()
+{
+    QTest::addColumn<int>("rules");
+    QTest::addColumn<int>("deleted");
+    QTest::addColumn<int>("shownNumber");
+    QTest::addColumn<int>("shownValue");
+    QTest::addColumn<int>("rulesLeft");
+    QTest::newRow("rule 2 of 4") << 4 << 2 << 2 << 30 << 3;
+    QTest::newRow("rule 4 of 4") << 4 << 4 << 1 << 10 << 3;
+    QTest::newRow("the only rule") << 1 << 1 << 1 << 10 << 1;
+}
+
+void FrmAlertsTest::deleteShowsTheRuleThatTookItsPlace()
+{
+    QFETCH(int, rules);
+    QFETCH(int, deleted);
+    QFETCH(int, shownNumber);
+    QFETCH(int, shownValue);
+    QFETCH(int, rulesLeft);
+    openWith(rules);
+    for (int n = 1; n < deleted; ++n)
+        click("cmdNext");
+
+    click("cmdDelete");
+
+    QCOMPARE(lblID().text(), QString::number(shownNumber));
+    QCOMPARE(txtInterval().text(), QString::number(shownValue));
+    QCOMPARE(store->ruleCount, rulesLeft);
+    for (int slot = 0; slot < rulesLeft; ++slot) {
+        const int original = rules == 1 || slot + 1 < deleted ? slot + 1 : slot + 2;
+        QVERIFY(store->ruleList[static_cast<std::size_t>(slot)] == numberedRule(original));
+    }
+}
+
+void FrmAlertsTest::intervalBoxStoresTheLeadingNumberClamped_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("stored");
+    QTest::newRow("trailing letter") << QStringLiteral("5x") << 5;
+    QTest::newRow("empty box") << QString() << 0;
+    QTest::newRow("negative") << QStringLiteral("-2") << -2;
+    QTest::newRow("half to even") << QStringLiteral("2.5") << 2;
+    QTest::newRow("too large") << QStringLiteral("99999") << 32767;
+    QTest::newRow("too small") << QStringLiteral("-99999") << -32768;
+}
+
+void FrmAlertsTest::intervalBoxStoresTheLeadingNumberClamped()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, stored);
+    openWith(2);
+    click("cmdNext");
+    retype(txtInterval(), typed);
+    QCOMPARE(store->ruleList[1].value, stored);
+    QCOMPARE(store->ruleList[0].value, 10);
+}
+
+void FrmAlertsTest::intervalBoxSelectsAllOnFocus()
+{
+    openWith(1);
+    QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+    control<QPushButton>(*dialog, "cmdNew").setFocus();
+    txtInterval().deselect();
+    QTest::mouseClick(&txtInterval(), Qt::LeftButton);
+    QTRY_COMPARE(txtInterval().selectedText(), QStringLiteral("10"));
+}
+
+void FrmAlertsTest::ruleNumberCannotBeTypedOver()
+{
+    openWith(2);
+    QTest::keyClicks(&lblID(), QStringLiteral("9"));
+    QTest::keyClick(&lblID(), Qt::Key_Backspace);
+    QCOMPARE(lblID().text(), QStringLiteral("1"));
+    click("cmdNext");
+    QCOMPARE(lblID().text(), QStringLiteral("2"));
+}
+
+void FrmAlertsTest::cancelRestoresTheFileWithoutRedrawing_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Cancel button") << QStringLiteral("button");
+    QTest::newRow("Esc key") << QStringLiteral("escape");
+    QTest::newRow("close box") << QStringLiteral("close box");
+}
+
+void FrmAlertsTest::cancelRestoresTheFileWithoutRedrawing()
+{
+    QFETCH(QString, how);
+    openWith(3);
+    retype(txtInterval(), QStringLiteral("7"));
+    click("cmdNew");
+    QCOMPARE(store->ruleList[0].value, 7);
+
+    if (how == u"button")
+        click("cmdCancel");
+    else if (how == u"escape")
+        QTest::keyClick(&txtInterval(), Qt::Key_Escape);
+    else
+        dialog->close();
+
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(store->ruleCount, 3);
+    QCOMPARE(store->ruleList[0].value, 10);
+    QCOMPARE(host.draws, 0);
+}
+
+void FrmAlertsTest::popupBoxIsSavedByEnter()
+{
+    openWith(2);
+    store->ruleList[1].popup = popupOn;
+    QVERIFY(store->saveTasks().ok);
+    QTimer::singleShot(0, this, [this] {
+        QTest::mouseClick(&chkAlert(), Qt::LeftButton, {}, QPoint(6, 6));
+        QCOMPARE(store->ruleList[0].popup, popupOn);
+        click("cmdNext");
+        QVERIFY(chkAlert().isChecked());
+        QTest::mouseClick(&chkAlert(), Qt::LeftButton, {}, QPoint(6, 6));
+        QCOMPARE(store->ruleList[1].popup, 0);
+        QTest::keyClick(&txtInterval(), Qt::Key_Return);
+    });
+    QCOMPARE(dialog->exec(), int(QDialog::Accepted));
+
+    QCOMPARE(host.draws, 1);
+    const Module1 saved = fileContent(*store);
+    QCOMPARE(saved.ruleList[0].popup, popupOn);
+    QCOMPARE(saved.ruleList[1].popup, 0);
+}
+
+void FrmAlertsTest::colourPicker_data()
+{
+    QTest::addColumn<bool>("confirmed");
+    QTest::addColumn<int>("stored");
+    QTest::newRow("cancelled keeps the colour") << false << 0x000022;
+    QTest::newRow("chosen colour is stored blue-green-red") << true << 0x563412;
+}
+
+void FrmAlertsTest::colourPicker()
+{
+    QFETCH(bool, confirmed);
+    QFETCH(int, stored);
+    openWith(2);
+    click("cmdNext");
+    answerWhenOpen<QColorDialog>([confirmed](QColorDialog& picker) {
+        picker.setCurrentColor(QColor(0x12, 0x34, 0x56));
+        if (confirmed)
+            picker.accept();
+        else
+            picker.reject();
+    });
+    click("cmdSelect");
+
+    QCOMPARE(store->ruleList[1].color, stored);
+    QCOMPARE(swatch(), QColor(stored & 0xFF, (stored >> 8) & 0xFF, (stored >> 16) & 0xFF));
+}
+
+void FrmAlertsTest::failedSaveShowsTheReasonAndKeepsTheChanges()
+{
+    const QString gone = folder->filePath(QStringLiteral("gone"));
+    QVERIFY(QDir().mkpath(gone));
+    Module1 vanishing((gone + QStringLiteral("/tasks.txt")).toStdString());
+    seedRuleFile(vanishing, 2);
+    frmAlerts editor(vanishing, host, nullptr);
+    editor.drawAlert(0);
+    editor.show();
+    retype(control<QLineEdit>(editor, "txtInterval"), QStringLiteral("8"));
+    std::filesystem::remove_all(gone.toStdString());
+
+    QString shownText;
+    answerWhenOpen<QMessageBox>([&](QMessageBox& box) {
+        shownText = box.text();
+        box.accept();
+    });
+    QTest::mouseClick(&control<QPushButton>(editor, "cmdOk"), Qt::LeftButton);
+
+    QVERIFY2(shownText.startsWith(QStringLiteral("Cannot write file")), qPrintable(shownText));
+    QVERIFY(shownText.contains(gone));
+    QVERIFY(editor.isVisible());
+    QCOMPARE(vanishing.ruleList[0].value, 8);
+    QCOMPARE(vanishing.ruleCount, 2);
+    QCOMPARE(host.draws, 0);
+    editor.hide();
+}
+
+void FrmAlertsTest::tabFollowsTheFormOrder()
+{
+    const QStringList expected{QStringLiteral("cmdBack"),   QStringLiteral("cmdNext"),  QStringLiteral("cmdNew"),
+                               QStringLiteral("txtInterval"), QStringLiteral("cmdSelect"), QStringLiteral("chkAlert"),
+                               QStringLiteral("cmdDelete"), QStringLiteral("cmdOk"),    QStringLiteral("cmdCancel"),
+                               QStringLiteral("lblID")};
+    QCOMPARE(tabChain(control<QPushButton>(*dialog, "cmdBack")), expected);
+}
+
+QTEST_MAIN(FrmAlertsTest)
+#include "frmalerts_test.moc"
