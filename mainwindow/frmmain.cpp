@@ -1,0 +1,509 @@
+#include "frmmain.h"
+
+#include "bgrcolor.h"
+#include "calendar.h"
+#include "duetext.h"
+#include "labelcontainer.h"
+#include "ruleeval.h"
+#include "twips.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+#include <initializer_list>
+#include <span>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int menuPaneWidth = 1335;
+constexpr int listLeft = 1320;
+constexpr int headerHeight = 255;
+constexpr int twipsPerScrollStep = 15;
+const QColor highlightBack(0, 0, 100);
+
+// The sort key after a click on the header of `column` (0 Title, 1 For, 2 Due): the same column
+// flips its direction, another column keeps the current direction.
+std::int16_t nextSortKey(std::int16_t current, int column)
+{
+    if (current == column)
+        return static_cast<std::int16_t>(column + 10);
+    if (current == column + 10)
+        return static_cast<std::int16_t>(column);
+    return static_cast<std::int16_t>(current >= 9 ? column + 10 : column);
+}
+
+int percentOf(int total, int percent)
+{
+    return static_cast<int>(std::lround(total * percent / 100.0));
+}
+
+int fractionOf(double fraction, int total)
+{
+    return static_cast<int>(std::lround(fraction * total));
+}
+
+int floorDiv(int a, int b)
+{
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
+
+// Descriptions hold CR LF line breaks; the box wants LF.
+QString descriptionText(const std::string& description)
+{
+    QString text = QString::fromStdString(description);
+    text.replace(u"\r\n"_s, u"\n"_s);
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
+// Whether a key would change the description box. Character keys (control characters included)
+// and the editing shortcuts do; Delete, the arrows and Tab (which moves the focus on) do not.
+bool typesIntoBox(const QKeyEvent& key)
+{
+    if (key.key() == Qt::Key_Delete || key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab)
+        return false;
+    if (!key.text().isEmpty())
+        return true;
+    for (const auto edit : {QKeySequence::Paste, QKeySequence::Cut, QKeySequence::Undo, QKeySequence::Redo}) {
+        if (key.matches(edit))
+            return true;
+    }
+    return false;
+}
+
+QLabel* statusPanel(QWidget* parent)
+{
+    auto* panel = new QLabel(parent);
+    panel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    return panel;
+}
+
+} // namespace
+
+frmMain::frmMain(Module1& store, QWidget* parent) : QMainWindow(parent), store_(store)
+{
+    setWindowTitle(u"Taskwyn"_s);
+    auto* client = new QWidget(this);
+    client->setObjectName(u"client"_s);
+    setCentralWidget(client);
+    createStatusBar();
+    createListPane(client);
+
+    resize(px(10305), px(5670));
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    // The layout follows the client area, whatever changed its size.
+    client->installEventFilter(this);
+    Form_Load();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::createListPane(QWidget* client)
+{
+    pctMenu = Placed(new QWidget(client), 0, 0, menuPaneWidth, 0);
+    pctMenu->setObjectName(u"pctMenu"_s);
+    pctMenu->setBackgroundRole(QPalette::Dark); // the application workspace colour
+    pctMenu->setAutoFillBackground(true);
+
+    pctContainer = Placed(new QWidget(client), listLeft, 0, 0, 0);
+    pctContainer->setObjectName(u"pctContainer"_s);
+    pctContainer->setBackgroundRole(QPalette::Dark);
+    pctContainer->setAutoFillBackground(true);
+
+    lstContainer = Placed(new LabelContainer(pctContainer.get()), 0, 0, 0, 0);
+    lstContainer->setObjectName(u"lstContainer"_s);
+    lstContainer->setBackgroundRole(QPalette::Base);
+    lstContainer->setAutoFillBackground(true);
+    connect(lstContainer.get(), &LabelContainer::labelPressed, this, &frmMain::rowPressed);
+
+    vscroll = Placed(new QScrollBar(Qt::Vertical, pctContainer.get()), 0, 0, 255, 0);
+    vscroll->setObjectName(u"vscroll"_s);
+    vscroll->setRange(0, 0);
+    vscroll->setSingleStep(1);
+    vscroll->setPageStep(1);
+    // valueChanged also fires while the thumb is dragged (tracking is on).
+    connect(vscroll.get(), &QScrollBar::valueChanged, this, &frmMain::scrollList);
+
+    const auto header = [this](const QString& caption, const char* name, int left, int width, int column) {
+        Placed<QPushButton> button(new QPushButton(caption, lstContainer.get()), left, 0, width, headerHeight);
+        button->setObjectName(QString::fromLatin1(name));
+        connect(button.get(), &QPushButton::clicked, this, [this, column] { headerClicked(column); });
+        return button;
+    };
+    cmdTitle = header(u"Title"_s, "cmdTitle", 0, 855, 0);
+    cmdFor = header(u"For"_s, "cmdFor", 840, 735, 1);
+    cmdDue = header(u"Due"_s, "cmdDue", 1560, 735, 2);
+    createRowTemplates();
+
+    txtDescription = Placed(new QPlainTextEdit(client), listLeft, 0, 0, 0);
+    txtDescription->setObjectName(u"txtDescription"_s);
+    QFont descriptionFont(u"MS Sans Serif"_s);
+    descriptionFont.setStyleHint(QFont::SansSerif);
+    descriptionFont.setPointSizeF(9.75);
+    txtDescription->setFont(descriptionFont);
+    txtDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtDescription->setTabChangesFocus(true);
+    txtDescription->installEventFilter(this);
+
+    // Created after the description box so that it lies over the box's top edge.
+    sepa1 = Placed(new QFrame(client), menuPaneWidth, 0, 0, 45);
+    sepa1->setObjectName(u"sepa1"_s);
+    sepa1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    sepa1->setCursor(Qt::SizeVerCursor);
+    sepa1->installEventFilter(this);
+
+    WebBrowser1 = Placed(new QWidget(client), menuPaneWidth, 0, 0, 0);
+    WebBrowser1->setObjectName(u"WebBrowser1"_s);
+    WebBrowser1->hide();
+
+    menu_short = new QMenu(u"&submenu"_s, this);
+    menu_short->setObjectName(u"menu_short"_s);
+}
+
+void frmMain::createRowTemplates()
+{
+    // The templates stay invisible: element 0 never shows a task, and a press on it would
+    // select slot 0 through its blank lblID2 caption.
+    const auto element0 = [this](int left, int width) {
+        LabelElement element;
+        element.caption = u" "_s;
+        element.font = lstContainer->font();
+        element.left = left;
+        element.width = width;
+        element.height = 255;
+        return element;
+    };
+    lblTitle = lstContainer->addArray(element0(0, 975));
+    lblFor = lstContainer->addArray(element0(960, 855));
+    lblDue = lstContainer->addArray(element0(1800, 975));
+    lblID2 = lstContainer->addArray(element0(2640, 375));
+}
+
+void frmMain::createStatusBar()
+{
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(u"StatusBar1"_s);
+    StatusBar1->setFixedHeight(px(255));
+    setStatusBar(StatusBar1);
+
+    QLabel* first = statusPanel(StatusBar1);
+    first->setFixedWidth(px(1440));
+    StatusBar1->addWidget(first);
+    StatusBar1->addWidget(statusPanel(StatusBar1), 1);
+    datePanel_ = statusPanel(StatusBar1);
+    datePanel_->setObjectName(u"datePanel"_s);
+    StatusBar1->addWidget(datePanel_);
+
+    midnight_ = new QTimer(this);
+    midnight_->setSingleShot(true);
+    // A coarse timer may fire up to 5 % early: over a day that is more than an hour.
+    midnight_->setTimerType(Qt::PreciseTimer);
+    connect(midnight_, &QTimer::timeout, this, [this] {
+        showToday();
+        scheduleMidnight();
+    });
+    showToday();
+    scheduleMidnight();
+}
+
+void frmMain::Form_Load()
+{
+    splitPercent = 50;
+    showRecycled = false;
+    store_.sortKey = 2;
+    loadReport_ = store_.loadTasks();
+    drawList();
+}
+
+void frmMain::showToday()
+{
+    const CivilDate date = civilDate(today());
+    datePanel_->setText(
+        QLocale().toString(QDate(static_cast<int>(date.year), date.month, date.day), QLocale::ShortFormat));
+}
+
+void frmMain::scheduleMidnight()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime midnight(now.date().addDays(1), QTime(0, 0));
+    // If the timer still fires before the date has turned, the next round waits for the same midnight.
+    midnight_->start(static_cast<int>(std::max<qint64>(now.msecsTo(midnight), 0)) + 1000);
+}
+
+void frmMain::drawList()
+{
+    const std::int16_t remembered = selectedIndex;
+    cleanList();
+    store_.sortTasks();
+    if (remembered <= store_.taskCount)
+        selectedIndex = remembered;
+
+    for (std::int16_t slot = 0; slot < store_.taskCount; ++slot) {
+        TaskRecord& task = store_.taskList[static_cast<std::size_t>(slot)];
+        if (isRecycled(task) != showRecycled)
+            continue;
+        addListTask(task.title, task.forWhom, dueText(task), slot);
+    }
+
+    lstContainer.setHeight((store_.taskCount + 2) * rowHeight());
+    fitScrollRange();
+    lstContainer.setHeight(pctContainer.height() + lstContainer.height());
+
+    if (selectedIndex > 0) {
+        for (int row = 1; row <= lastRow(); ++row) {
+            if (slotOfRow(row) == selectedIndex - 1)
+                highlight(static_cast<std::int16_t>(row));
+        }
+    }
+}
+
+void frmMain::addListTask(const std::string& wtitle, const std::string& wfor, const std::string& wdue, std::int16_t id)
+{
+    const int n = lblFor->count();
+    lblFor->load(n);
+    lblTitle->load(n);
+    lblDue->load(n);
+    lblID2->load(n);
+
+    lblFor->setVisible(n, true);
+    lblFor->setCaption(n, QString::fromStdString(wfor));
+    const int top = (n - 1) * (*lblFor)[n].height + cmdFor.height();
+    lblFor->setTop(n, top);
+    for (LabelArray* cell : {lblDue, lblTitle}) {
+        cell->setVisible(n, true);
+        cell->setTop(n, top);
+    }
+    lblDue->setCaption(n, QString::fromStdString(wdue));
+    lblTitle->setCaption(n, QString::fromStdString(wtitle));
+    lblID2->setCaption(n, QString::number(id));
+    setColor(static_cast<std::int16_t>(n));
+}
+
+void frmMain::cleanList()
+{
+    selectedIndex = 0;
+    for (int row = lastRow(); row >= 1; --row) {
+        lblFor->unload(row);
+        lblTitle->unload(row);
+        lblDue->unload(row);
+        lblID2->unload(row);
+    }
+}
+
+void frmMain::highlight(std::int16_t Index)
+{
+    const std::optional<int> slot = slotOfRow(Index);
+    if (!slot)
+        return;
+    selectedIndex = static_cast<std::int16_t>(*slot + 1);
+    for (int row = 1; row <= lastRow(); ++row) {
+        for (LabelArray* cell : {lblFor, lblTitle, lblDue})
+            cell->setOpaque(row, false);
+        setColor(static_cast<std::int16_t>(row));
+    }
+    for (LabelArray* cell : {lblFor, lblTitle, lblDue}) {
+        cell->setOpaque(Index, true);
+        cell->setBackColor(Index, highlightBack);
+        cell->setForeColor(Index, Qt::white);
+    }
+    txtDescription->setPlainText(descriptionText(store_.taskList[static_cast<std::size_t>(*slot)].description));
+}
+
+void frmMain::setColor(std::int16_t Index)
+{
+    const std::optional<int> slot = slotOfRow(Index);
+    if (!slot)
+        return;
+    const std::initializer_list<LabelArray*> cells{lblFor, lblTitle, lblDue};
+    for (LabelArray* cell : cells)
+        cell->setForeColor(Index, Qt::black);
+
+    const auto ruleCount = static_cast<std::size_t>(std::clamp<int>(store_.ruleCount, 0, Module1::ruleSlots));
+    const RuleWalk walk = walkRules(std::span(store_.ruleList.data(), ruleCount), today(),
+                                    dueDay(store_.taskList[static_cast<std::size_t>(*slot)]));
+    for (LabelArray* cell : cells) {
+        if (walk.leadColor)
+            cell->setForeColor(Index, colorFromBgr(*walk.leadColor));
+        // With no rules the weight is left as it was.
+        if (walk.lastUnitsLeft)
+            cell->setBold(Index, *walk.lastUnitsLeft < 1);
+    }
+}
+
+void frmMain::headerClicked(int column)
+{
+    store_.sortKey = nextSortKey(store_.sortKey, column);
+    drawList();
+}
+
+void frmMain::rowPressed(const LabelPress& press)
+{
+    if (press.array != lblTitle && press.array != lblFor && press.array != lblDue)
+        return;
+    highlight(static_cast<std::int16_t>(press.index));
+    if (press.button == Qt::RightButton)
+        menu_short->popup(press.globalPosition);
+}
+
+void frmMain::scrollList(int value)
+{
+    lstContainer.setTop(-twipsPerScrollStep * value);
+}
+
+// One scroll step for every 15 twips by which the rows overflow the pane; when they fit, the list
+// goes back to the top.
+void frmMain::fitScrollRange()
+{
+    if (lstContainer.height() > pctContainer.height()) {
+        // Lowering the maximum lowers a larger value with it and moves the list through scrollList.
+        vscroll->setMaximum(std::abs(lstContainer.height() - pctContainer.height()) / twipsPerScrollStep);
+        lstContainer.setTop(-(vscroll->value() * twipsPerScrollStep));
+    } else {
+        lstContainer.setTop(0);
+        vscroll->setMaximum(0);
+    }
+}
+
+void frmMain::alignRowsWithHeaders()
+{
+    for (int i = 0; i < lblFor->count(); ++i) {
+        lblFor->setLeft(i, cmdFor.left());
+        lblFor->setWidth(i, cmdFor.width());
+        lblTitle->setWidth(i, cmdTitle.width());
+        lblDue->setLeft(i, cmdDue.left());
+        lblDue->setWidth(i, cmdDue.width());
+    }
+}
+
+// Every step reads what the steps before it set. A step whose size comes out negative is refused
+// by the control and so skipped; the ones after it go on with the value the control kept.
+void frmMain::layoutPass()
+{
+    const int W = twips(frameGeometry().width());
+    const int H = statusBarTop();
+    const int P = pctMenu.width();
+    const int s = splitPercent;
+    const int R = rowHeight();
+
+    pctContainer.setTop(0);
+    pctContainer.setWidth(W - 75 - P);
+    pctContainer.setHeight(percentOf(H, s));
+    txtDescription.setTop(pctContainer.top() + pctContainer.height() + 30);
+    txtDescription.setHeight(percentOf(H, 100 - s) - 30);
+    txtDescription.setWidth(pctContainer.width());
+    lstContainer.setWidth(pctContainer.width() - vscroll.width());
+    lstContainer.setHeight((store_.taskCount + 2) * R);
+    sepa1.setTop(txtDescription.top() - 30);
+    sepa1.setLeft(P);
+    sepa1.setWidth(txtDescription.width());
+    vscroll.setHeight(pctContainer.height());
+    vscroll.setLeft(lstContainer.width() - 45);
+    cmdTitle.setLeft(0);
+    for (Placed<QPushButton>* header : {&cmdTitle, &cmdFor, &cmdDue})
+        header->setTop(0);
+    cmdTitle.setWidth(fractionOf(0.4, lstContainer.width()));
+    cmdFor.setLeft(cmdTitle.width());
+    cmdFor.setWidth(fractionOf(0.25, lstContainer.width()));
+    cmdDue.setLeft(cmdFor.left() + cmdFor.width());
+    cmdDue.setWidth(fractionOf(0.35, lstContainer.width()) - 90);
+    alignRowsWithHeaders();
+    fitScrollRange();
+    lstContainer.setHeight(lstContainer.height() + pctContainer.height());
+    pctMenu.setHeight(H);
+    WebBrowser1.setWidth(txtDescription.width());
+    WebBrowser1.setLeft(P);
+    WebBrowser1.setTop(0);
+    WebBrowser1.setHeight(H);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == centralWidget() && event->type() == QEvent::Resize) {
+        layoutPass();
+    } else if (watched == txtDescription.get()) {
+        if (event->type() == QEvent::KeyPress)
+            return typesIntoBox(*static_cast<QKeyEvent*>(event));
+        if (event->type() == QEvent::InputMethod)
+            return true;
+    } else if (watched == sepa1.get()) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonRelease:
+            return splitterMouse(static_cast<QMouseEvent*>(event));
+        default:
+            break;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// While a button is held, Qt keeps sending the moves and the release to the splitter even when the
+// pointer leaves it, so a drag cannot lose its end.
+bool frmMain::splitterMouse(QMouseEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        splitterDragging = true;
+        break;
+    case QEvent::MouseMove:
+        if (splitterDragging)
+            sepa1.setTop(sepa1.top() + twips(event->position().toPoint().y()));
+        break;
+    default: {
+        // Clamped so that neither pane can be dropped out of the window.
+        const int H = statusBarTop();
+        if (H > 0)
+            splitPercent = static_cast<std::int16_t>(std::clamp(floorDiv(sepa1.top() * 100, H), 5, 95));
+        layoutPass();
+        splitterDragging = false;
+        break;
+    }
+    }
+    event->accept();
+    return true;
+}
+
+int frmMain::rowHeight() const
+{
+    return (*lblFor)[0].height;
+}
+
+int frmMain::lastRow() const
+{
+    return lblFor->count() - 1;
+}
+
+std::optional<int> frmMain::slotOfRow(int row) const
+{
+    if (!lblID2->exists(row))
+        return std::nullopt;
+    bool ok = false;
+    const int slot = (*lblID2)[row].caption.trimmed().toInt(&ok);
+    if (!ok || slot < 0 || slot >= Module1::taskSlots)
+        return std::nullopt;
+    return slot;
+}
+
+int frmMain::statusBarTop() const
+{
+    return twips(StatusBar1->geometry().top() - centralWidget()->geometry().top());
+}

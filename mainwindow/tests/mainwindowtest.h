@@ -1,0 +1,74 @@
+#pragma once
+
+#include "calendar.h"
+#include "duetext.h"
+#include "frmmain.h"
+#include "labelarray.h"
+#include "module1.h"
+
+#include <QTest>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Every test runs on the same day, so due dates can be written as days from today.
+inline const DayNumber testToday = civilDay(2024, 3, 15);
+
+struct TaskSpec
+{
+    std::string title;
+    int dueInDays = 0;
+    std::string deleted = "N";
+    std::string description = {};
+    std::string forWhom = "Sam";
+};
+
+struct RuleSpec
+{
+    std::int16_t value = 0;
+    std::int32_t color = 0;
+    std::string unit = "d";
+};
+
+inline TaskRecord taskFrom(const TaskSpec& spec)
+{
+    const CivilDate due = civilDate(testToday + spec.dueInDays);
+    TaskRecord task;
+    task.title = spec.title;
+    task.forWhom = spec.forWhom;
+    task.year = static_cast<std::int16_t>(due.year);
+    task.month = static_cast<std::int16_t>(due.month);
+    task.day = static_cast<std::int16_t>(due.day);
+    task.hour = 9;
+    task.minute = 30;
+    task.description = spec.description;
+    task.deleted = spec.deleted;
+    return task;
+}
+
+// Writes tasks.txt in the test's scratch folder; frmMain reads it at start-up.
+inline bool writeTaskFile(const std::vector<TaskSpec>& tasks, const std::vector<RuleSpec>& rules = {})
+{
+    Module1 store;
+    for (const TaskSpec& spec : tasks)
+        store.taskList[static_cast<std::size_t>(store.taskCount++)] = taskFrom(spec);
+    for (const RuleSpec& spec : rules)
+        store.ruleList[static_cast<std::size_t>(store.ruleCount++)] = {spec.value, spec.unit, spec.color, 0};
+    return store.saveTasks().ok;
+}
+
+// The captions of one label array over the rows 1 to the last.
+inline QStringList rowCaptions(const LabelArray& array)
+{
+    QStringList captions;
+    for (int row = 1; row < array.count(); ++row)
+        captions << array[row].caption;
+    return captions;
+}
+
+inline void showWindow(frmMain& window)
+{
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+}

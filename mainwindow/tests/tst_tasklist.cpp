@@ -1,0 +1,355 @@
+#include "mainwindowtest.h"
+
+#include "labelcontainer.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include <map>
+
+using namespace Qt::StringLiterals;
+
+// The list pane of the main window: rows of each view, sorting by header, selection, colours by
+// rule, the description box and presses on rows.
+class TaskListTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { pinToday(testToday); }
+    void cleanup() { QCOMPARE(QApplication::topLevelWidgets().size(), 0); }
+
+    void rowsOfEachView_data();
+    void rowsOfEachView();
+    void emptyTable();
+    void dueColumnShowsDateAndTime();
+    void headerTransitions_data();
+    void headerTransitions();
+    void selectionFollowsSlotAfterResort();
+    void selectionWithoutMatchingRow();
+    void highlightColours();
+    void descriptionBoxTakesNoTyping();
+    void ruleColours_data();
+    void ruleColours();
+    void pressOnRow_data();
+    void pressOnRow();
+};
+
+namespace {
+
+// Slots 0 to 4 in due order; marks: live, recycled, lower-case "y", empty, recycled.
+std::vector<TaskSpec> mixedTasks()
+{
+    return {{"Alpha", 1, "N"}, {"Beta", 2, "Y"}, {"Gamma", 3, "y"}, {"Delta", 4, ""}, {"Epsilon", 5, "Y"}};
+}
+
+bool rowHighlighted(const frmMain& w, int row)
+{
+    for (const LabelArray* cell : {w.lblFor, w.lblTitle, w.lblDue}) {
+        const LabelElement& e = (*cell)[row];
+        if (!e.opaque || e.backColor != QColor(0, 0, 100) || e.foreColor != QColor(Qt::white))
+            return false;
+    }
+    return true;
+}
+
+int highlightedRowCount(const frmMain& w)
+{
+    int count = 0;
+    for (int row = 1; row < w.lblFor->count(); ++row)
+        count += (*w.lblFor)[row].opaque || (*w.lblTitle)[row].opaque || (*w.lblDue)[row].opaque;
+    return count;
+}
+
+int rowOfTitle(const frmMain& w, const QString& title)
+{
+    return static_cast<int>(rowCaptions(*w.lblTitle).indexOf(title)) + 1;
+}
+
+} // namespace
+
+void TaskListTest::rowsOfEachView_data()
+{
+    QTest::addColumn<bool>("recycled");
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<QStringList>("slotCaptions");
+
+    // Only exactly "Y" is recycled; row numbers and slots part as soon as a task is skipped.
+    QTest::newRow("live") << false << QStringList{u"Alpha"_s, u"Gamma"_s, u"Delta"_s}
+                          << QStringList{u"0"_s, u"2"_s, u"3"_s};
+    QTest::newRow("recycled") << true << QStringList{u"Beta"_s, u"Epsilon"_s} << QStringList{u"1"_s, u"4"_s};
+}
+
+void TaskListTest::rowsOfEachView()
+{
+    QFETCH(bool, recycled);
+    QFETCH(QStringList, titles);
+    QFETCH(QStringList, slotCaptions);
+    QVERIFY(writeTaskFile(mixedTasks()));
+    Module1 store;
+    frmMain w(store);
+    w.showRecycled = recycled;
+    w.drawList();
+
+    QCOMPARE(rowCaptions(*w.lblTitle), titles);
+    QCOMPARE(rowCaptions(*w.lblID2), slotCaptions);
+    QCOMPARE(rowCaptions(*w.lblFor), QStringList(titles.size(), u"Sam"_s));
+    for (int row = 1; row <= titles.size(); ++row) {
+        for (const LabelArray* cell : {w.lblTitle, w.lblFor, w.lblDue}) {
+            QCOMPARE((*cell)[row].top, row * 255);
+            QVERIFY((*cell)[row].visible);
+        }
+        QVERIFY(!(*w.lblID2)[row].visible);
+    }
+    // Every stored task counts towards the height, listed or not.
+    QCOMPARE(w.lstContainer.height(), 7 * 255 + w.pctContainer.height());
+}
+
+void TaskListTest::emptyTable()
+{
+    QVERIFY(writeTaskFile({}));
+    Module1 store;
+    frmMain w(store);
+    QCOMPARE(w.lblFor->count(), 1);
+    QCOMPARE(w.lstContainer.height(), 510 + w.pctContainer.height());
+    QCOMPARE(int(w.selectedIndex), 0);
+}
+
+void TaskListTest::dueColumnShowsDateAndTime()
+{
+    QVERIFY(writeTaskFile({{"Alpha", 0}}));
+    Module1 store;
+    frmMain w(store);
+    QCOMPARE((*w.lblDue)[1].caption, u"March 15/24 at 09:30:00"_s);
+}
+
+void TaskListTest::headerTransitions_data()
+{
+    QTest::addColumn<int>("before");
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<int>("after");
+
+    const int table[][4] = {{0, 10, 1, 2},   {1, 0, 11, 2},   {2, 0, 1, 12},
+                            {10, 0, 11, 12}, {11, 10, 1, 12}, {12, 10, 11, 2}};
+    const char* headers[] = {"cmdTitle", "cmdFor", "cmdDue"};
+    for (const auto& row : table) {
+        for (int column = 0; column < 3; ++column) {
+            QTest::addRow("%d %s", row[0], headers[column])
+                << row[0] << QString::fromLatin1(headers[column]) << row[column + 1];
+        }
+    }
+}
+
+void TaskListTest::headerTransitions()
+{
+    QFETCH(int, before);
+    QFETCH(QString, header);
+    QFETCH(int, after);
+    QVERIFY(writeTaskFile({{"Bravo", 2, "N", "", "Ann"}, {"Alpha", 3, "N", "", "Cy"}, {"Charlie", 1, "N", "", "Bo"}}));
+    Module1 store;
+    frmMain w(store);
+    showWindow(w);
+    store.sortKey = static_cast<std::int16_t>(before);
+
+    auto* button = w.findChild<QPushButton*>(header);
+    QVERIFY(button);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(int(store.sortKey), after);
+    const std::map<int, QStringList> orders{
+        {0, {u"Alpha"_s, u"Bravo"_s, u"Charlie"_s}}, {10, {u"Charlie"_s, u"Bravo"_s, u"Alpha"_s}},
+        {1, {u"Bravo"_s, u"Charlie"_s, u"Alpha"_s}}, {11, {u"Alpha"_s, u"Charlie"_s, u"Bravo"_s}},
+        {2, {u"Charlie"_s, u"Bravo"_s, u"Alpha"_s}}, {12, {u"Alpha"_s, u"Bravo"_s, u"Charlie"_s}}};
+    QCOMPARE(rowCaptions(*w.lblTitle), orders.at(after));
+}
+
+// The selection follows the slot number: after a re-sort it names whatever task now sits there.
+void TaskListTest::selectionFollowsSlotAfterResort()
+{
+    QVERIFY(writeTaskFile({{"Echo", 1, "N", "about echo"},
+                           {"Delta", 2, "N", "about delta"},
+                           {"Charlie", 3, "N", "about charlie"},
+                           {"Bravo", 4, "N", "about bravo"},
+                           {"Alpha", 5, "N", "about alpha"}}));
+    Module1 store;
+    frmMain w(store);
+    showWindow(w);
+    w.highlight(static_cast<std::int16_t>(rowOfTitle(w, u"Alpha"_s)));
+    QCOMPARE(int(w.selectedIndex), 5);
+
+    QTest::mouseClick(w.cmdTitle.get(), Qt::LeftButton);
+    QCOMPARE(rowCaptions(*w.lblTitle), (QStringList{u"Alpha"_s, u"Bravo"_s, u"Charlie"_s, u"Delta"_s, u"Echo"_s}));
+    QCOMPARE(int(w.selectedIndex), 5);
+    QVERIFY(rowHighlighted(w, rowOfTitle(w, u"Echo"_s)));
+    QCOMPARE(highlightedRowCount(w), 1);
+    QCOMPARE(w.txtDescription->toPlainText(), u"about echo"_s);
+}
+
+void TaskListTest::selectionWithoutMatchingRow()
+{
+    QVERIFY(writeTaskFile({{"Alpha", 1, "N", "about alpha"},
+                           {"Bravo", 2, "N", "about bravo"},
+                           {"Zulu", 3, "Y", "about zulu"},
+                           {"Charlie", 4, "N", "about charlie"},
+                           {"Delta", 5, "N", "about delta"}}));
+    Module1 store;
+    frmMain w(store);
+    showWindow(w);
+    w.highlight(static_cast<std::int16_t>(rowOfTitle(w, u"Delta"_s)));
+    QCOMPARE(int(w.selectedIndex), 5);
+
+    // By title the recycled Zulu moves into slot 4, which the live view does not list.
+    QTest::mouseClick(w.cmdTitle.get(), Qt::LeftButton);
+    QCOMPARE(store.taskList[4].title, "Zulu");
+    QCOMPARE(int(w.selectedIndex), 5);
+    QCOMPARE(highlightedRowCount(w), 0);
+    QCOMPARE(w.txtDescription->toPlainText(), u"about delta"_s);
+
+    // A remembered selection beyond the table is dropped.
+    w.selectedIndex = 6;
+    w.drawList();
+    QCOMPARE(int(w.selectedIndex), 0);
+}
+
+void TaskListTest::highlightColours()
+{
+    const std::int32_t blue = 0xFF0000;
+    QVERIFY(writeTaskFile({{"Late", -2}, {"Soon", 2}, {"Later", 20}}, {{7, blue}}));
+    Module1 store;
+    frmMain w(store);
+
+    w.highlight(1);
+    QVERIFY(rowHighlighted(w, 1));
+    QVERIFY((*w.lblTitle)[1].bold); // the selection keeps the rule's weight
+    QCOMPARE((*w.lblFor)[2].foreColor, QColor(Qt::blue));
+    QVERIFY(!(*w.lblFor)[2].opaque);
+
+    w.highlight(2);
+    QVERIFY(rowHighlighted(w, 2));
+    QVERIFY(!(*w.lblTitle)[2].bold);
+    for (const LabelArray* cell : {w.lblFor, w.lblTitle, w.lblDue}) {
+        QVERIFY(!(*cell)[1].opaque);
+        QCOMPARE((*cell)[1].foreColor, QColor(Qt::blue));
+    }
+    QCOMPARE((*w.lblDue)[3].foreColor, QColor(Qt::black));
+    QCOMPARE(highlightedRowCount(w), 1);
+}
+
+void TaskListTest::descriptionBoxTakesNoTyping()
+{
+    QVERIFY(writeTaskFile({{"Alpha", 1, "N", "First line\r\nSecond"}}));
+    Module1 store;
+    frmMain w(store);
+    showWindow(w);
+    w.highlight(1);
+    QPlainTextEdit* box = w.txtDescription.get();
+    const QString shown = u"First line\nSecond"_s;
+    QCOMPARE(box->toPlainText(), shown);
+
+    box->setFocus();
+    box->moveCursor(QTextCursor::Start);
+    QTest::keyClicks(box, u"typed"_s);
+    for (const Qt::Key key : {Qt::Key_Backspace, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space})
+        QTest::keyClick(box, key);
+    box->moveCursor(QTextCursor::End);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(box->toPlainText(), shown);
+
+    // Keys without a character keep working, and nothing done in the box is kept.
+    box->moveCursor(QTextCursor::Start);
+    QTest::keyClick(box, Qt::Key_Right);
+    QTest::keyClick(box, Qt::Key_Delete);
+    QCOMPARE(box->toPlainText(), u"Frst line\nSecond"_s);
+    QCOMPARE(store.taskList[0].description, "First line\r\nSecond");
+    w.highlight(1);
+    QCOMPARE(box->toPlainText(), shown);
+}
+
+void TaskListTest::ruleColours_data()
+{
+    QTest::addColumn<QList<int>>("values"); // rule i has the colour 0x10 * (i + 1) in red
+    QTest::addColumn<int>("dueInDays");
+    QTest::addColumn<int>("colourOfRule"); // -1: black
+    QTest::addColumn<bool>("bold");
+
+    QTest::newRow("7 then 3, due in 2: smallest value wins") << QList<int>{7, 3} << 2 << 1 << false;
+    QTest::newRow("7 then 3, due in 5") << QList<int>{7, 3} << 5 << 0 << false;
+    QTest::newRow("7 then 3, due in 10: none applies") << QList<int>{7, 3} << 10 << -1 << false;
+    QTest::newRow("3 and 3: the later rule on a tie") << QList<int>{3, 3} << 1 << 1 << false;
+    QTest::newRow("3, 1, 3 due today: the later 3 does not replace 1") << QList<int>{3, 1, 3} << 0 << 1 << true;
+    QTest::newRow("overdue, a rule applies") << QList<int>{7} << -4 << 0 << true;
+    QTest::newRow("due today, no rule applies: black but bold") << QList<int>{-1} << 0 << -1 << true;
+    QTest::newRow("-1 colours one day overdue") << QList<int>{-1} << -1 << 0 << true;
+    QTest::newRow("no rules, overdue") << QList<int>{} << -3 << -1 << false;
+    QTest::newRow("no rules, due in 3") << QList<int>{} << 3 << -1 << false;
+}
+
+void TaskListTest::ruleColours()
+{
+    QFETCH(QList<int>, values);
+    QFETCH(int, dueInDays);
+    QFETCH(int, colourOfRule);
+    QFETCH(bool, bold);
+    std::vector<RuleSpec> rules;
+    for (qsizetype i = 0; i < values.size(); ++i)
+        rules.push_back({static_cast<std::int16_t>(values[i]), static_cast<std::int32_t>(0x10 * (i + 1))});
+    QVERIFY(writeTaskFile({{"Task", dueInDays}}, rules));
+    Module1 store;
+    frmMain w(store);
+
+    const QColor expected = colourOfRule < 0 ? QColor(Qt::black) : QColor(0x10 * (colourOfRule + 1), 0, 0);
+    for (const LabelArray* cell : {w.lblFor, w.lblTitle, w.lblDue}) {
+        QCOMPARE((*cell)[1].foreColor, expected);
+        QCOMPARE((*cell)[1].bold, bold);
+    }
+}
+
+void TaskListTest::pressOnRow_data()
+{
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<int>("scrollValue");
+    QTest::addColumn<int>("viewportY"); // pixels from the top of the visible list
+    QTest::addColumn<int>("selectedIndex");
+    QTest::addColumn<bool>("menu");
+
+    // Rows of the live view: 1 slot 0, 2 slot 2, 3 slot 3 (slot 1 is recycled).
+    QTest::newRow("left on row 2") << Qt::LeftButton << 0 << 2 * 17 + 5 << 3 << false;
+    QTest::newRow("middle on row 1") << Qt::MiddleButton << 0 << 17 + 16 << 1 << false;
+    QTest::newRow("right on row 3 opens the menu") << Qt::RightButton << 0 << 3 * 17 + 1 << 4 << true;
+    QTest::newRow("scrolled one row, left on row 3") << Qt::LeftButton << 17 << 2 * 17 + 5 << 4 << false;
+    QTest::newRow("scrolled one step, left on row 2's last pixel") << Qt::LeftButton << 1 << 2 * 17 + 15 << 3 << false;
+}
+
+void TaskListTest::pressOnRow()
+{
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(int, scrollValue);
+    QFETCH(int, viewportY);
+    QFETCH(int, selectedIndex);
+    QFETCH(bool, menu);
+    std::vector<TaskSpec> tasks = mixedTasks();
+    for (int i = 0; i < 40; ++i)
+        tasks.push_back({"Filler", 30 + i, "Y"}); // enough rows to scroll
+    QVERIFY(writeTaskFile(tasks));
+    Module1 store;
+    frmMain w(store);
+    showWindow(w);
+    w.vscroll->setValue(scrollValue);
+    QCOMPARE(w.lstContainer.top(), -15 * scrollValue);
+
+    // Through the window, so that Qt finds the widget under the pointer as for a real click.
+    const QPoint inWindow = w.pctContainer->mapTo(&w, QPoint(20, viewportY));
+    QTest::mousePress(w.windowHandle(), button, {}, inWindow);
+    QCOMPARE(int(w.selectedIndex), selectedIndex);
+    QCOMPARE(highlightedRowCount(w), 1);
+    QCOMPARE(w.menu_short->isVisible(), menu);
+    w.menu_short->hide();
+    QTest::mouseRelease(w.windowHandle(), button, {}, inWindow);
+}
+
+QTEST_MAIN(TaskListTest)
+#include "tst_tasklist.moc"

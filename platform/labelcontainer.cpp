@@ -1,0 +1,66 @@
+#include "labelcontainer.h"
+
+#include "twips.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+LabelContainer::LabelContainer(QWidget* parent) : QWidget(parent) {}
+
+LabelContainer::~LabelContainer() = default;
+
+LabelArray* LabelContainer::addArray(LabelElement element0)
+{
+    arrays_.push_back(std::make_unique<LabelArray>(*this, std::move(element0)));
+    update();
+    return arrays_.back().get();
+}
+
+std::pair<const LabelArray*, int> LabelContainer::elementAt(QPoint pixelPosition) const
+{
+    for (auto array = arrays_.rbegin(); array != arrays_.rend(); ++array) {
+        for (int index = (*array)->count() - 1; index >= 0; --index) {
+            const LabelElement& element = (**array)[index];
+            if (element.visible && element.pixelRect().contains(pixelPosition))
+                return {array->get(), index};
+        }
+    }
+    return {nullptr, -1};
+}
+
+void LabelContainer::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    const QRect dirty = event->rect();
+    constexpr int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
+    for (const auto& array : arrays_) {
+        for (int index = 0; index < array->count(); ++index) {
+            const LabelElement& element = (*array)[index];
+            const QRect rect = element.pixelRect();
+            if (!element.visible || !rect.intersects(dirty))
+                continue;
+            if (element.opaque)
+                painter.fillRect(rect, element.backColor);
+            QFont font = element.font;
+            font.setBold(element.bold);
+            painter.setFont(font);
+            painter.setPen(element.foreColor);
+            painter.drawText(rect, flags, element.caption);
+        }
+    }
+}
+
+void LabelContainer::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint position = event->position().toPoint();
+    const auto [array, index] = elementAt(position);
+    if (!array) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    const QPoint inside = position - (*array)[index].pixelRect().topLeft();
+    emit labelPressed({array, index, event->button(), event->modifiers(), QPoint(twips(inside.x()), twips(inside.y())),
+                       event->globalPosition().toPoint()});
+    event->accept();
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "labelarray.h"
+
+#include <QPoint>
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+// A mouse press on a visible element of a LabelArray.
+struct LabelPress
+{
+    const LabelArray* array = nullptr;
+    int index = 0;
+    Qt::MouseButton button = Qt::NoButton;
+    Qt::KeyboardModifiers modifiers;
+    QPoint position;       // twips, inside the element
+    QPoint globalPosition; // pixels, on the screen: where a pop-up menu opens
+};
+
+// A widget that paints the visible elements of the label arrays placed on it, in the order the
+// arrays were added and, within an array, by index. Labels are not widgets: a list of a thousand
+// rows would need four thousand of them, rebuilt on every redraw. Child widgets (buttons) lie over
+// the labels as usual.
+class LabelContainer : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit LabelContainer(QWidget* parent = nullptr);
+    ~LabelContainer() override;
+
+    // The array lives as long as the container.
+    LabelArray* addArray(LabelElement element0);
+
+    // The topmost visible element at a pixel position, or {nullptr, -1}.
+    std::pair<const LabelArray*, int> elementAt(QPoint pixelPosition) const;
+
+signals:
+    void labelPressed(const LabelPress& press);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    std::vector<std::unique_ptr<LabelArray>> arrays_;
+};
