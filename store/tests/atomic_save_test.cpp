@@ -98,7 +98,9 @@ TEST(AtomicSave, MissingFolderIsReported)
 
 mode_t modeOf(const fs::path& path)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     ::stat(path.c_str(), &info);
     return info.st_mode & 07777;
 }

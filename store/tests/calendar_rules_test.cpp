@@ -58,6 +58,7 @@ struct UnitCase
     CivilDate from;
     CivilDate due;
     std::int16_t left;
+    friend void PrintTo(const UnitCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class UnitsLeft : public testing::TestWithParam<UnitCase>
@@ -74,39 +75,38 @@ TEST_P(UnitsLeft, CountsBoundariesOfTheUnit)
 
 constexpr CivilDate newYearsEve{2003, 12, 31}; // a Wednesday
 
-INSTANTIATE_TEST_SUITE_P(
-    Units, UnitsLeft,
-    testing::Values(UnitCase{"DaysAhead", "d", newYearsEve, {2004, 1, 2}, 2},
-                    UnitCase{"DaysToday", "d", newYearsEve, newYearsEve, 0},
-                    UnitCase{"DaysOverdue", "d", newYearsEve, {2003, 12, 1}, -30},
-                    UnitCase{"DaysUpperCase", "D", newYearsEve, {2004, 1, 2}, 2},
-                    UnitCase{"EmptyCountsDays", "", newYearsEve, {2004, 1, 2}, 2},
-                    UnitCase{"UnknownCountsDays", "fortnight", newYearsEve, {2004, 1, 2}, 2},
-                    UnitCase{"DayOfYearCountsDays", "y", newYearsEve, {2004, 1, 2}, 2},
-                    UnitCase{"YearBoundaryAfterOneDay", "yyyy", newYearsEve, {2004, 1, 1}, 1},
-                    UnitCase{"YearsUpperCase", "YYYY", {2003, 1, 1}, {2003, 12, 31}, 0},
-                    UnitCase{"YearsBack", "yyyy", {2003, 1, 1}, {2001, 12, 31}, -2},
-                    UnitCase{"QuarterBoundary", "q", newYearsEve, {2004, 1, 1}, 1},
-                    UnitCase{"SameQuarter", "q", {2003, 10, 1}, newYearsEve, 0},
-                    UnitCase{"QuartersBack", "q", {2003, 4, 1}, {2002, 12, 31}, -2},
-                    UnitCase{"MonthBoundary", "m", {2003, 1, 31}, {2003, 2, 1}, 1},
-                    UnitCase{"SameMonth", "m", {2003, 1, 1}, {2003, 1, 31}, 0},
-                    UnitCase{"MonthsAcrossYear", "m", {2003, 11, 30}, {2004, 2, 1}, 3},
-                    UnitCase{"WholeWeeks", "w", newYearsEve, {2004, 1, 13}, 1},
-                    UnitCase{"TwoWholeWeeks", "w", newYearsEve, {2004, 1, 14}, 2},
-                    UnitCase{"WholeWeeksBack", "w", newYearsEve, {2003, 12, 18}, -1},
-                    UnitCase{"SundayCrossed", "ww", newYearsEve, {2004, 1, 4}, 1},
-                    UnitCase{"NoSundayCrossed", "ww", newYearsEve, {2004, 1, 3}, 0},
-                    UnitCase{"SundaysBack", "ww", newYearsEve, {2003, 12, 27}, -1},
-                    UnitCase{"Hours", "h", newYearsEve, {2004, 1, 2}, 48},
-                    UnitCase{"Minutes", "n", newYearsEve, {2004, 1, 1}, 1440},
-                    UnitCase{"SecondsSaturate", "s", newYearsEve, {2004, 1, 1}, 32767},
-                    UnitCase{"SecondsToday", "s", newYearsEve, newYearsEve, 0},
-                    UnitCase{"NegativeSecondsSaturate", "s", newYearsEve, {2003, 12, 30}, -32768},
-                    UnitCase{"DaysSaturate", "d", newYearsEve, {2103, 1, 1}, 32767},
-                    UnitCase{"DaysSaturateBack", "d", newYearsEve, {1903, 1, 1}, -32768},
-                    UnitCase{"WidestDueDate", "d", newYearsEve, {32767, 32767, 32767}, 32767}),
-    testsupport::caseName<UnitCase>);
+INSTANTIATE_TEST_SUITE_P(Units, UnitsLeft,
+                         testing::Values(UnitCase{"DaysAhead", "d", newYearsEve, {2004, 1, 2}, 2},
+                                         UnitCase{"DaysToday", "d", newYearsEve, newYearsEve, 0},
+                                         UnitCase{"DaysOverdue", "d", newYearsEve, {2003, 12, 1}, -30},
+                                         UnitCase{"DaysUpperCase", "D", newYearsEve, {2004, 1, 2}, 2},
+                                         UnitCase{"EmptyCountsDays", "", newYearsEve, {2004, 1, 2}, 2},
+                                         UnitCase{"UnknownCountsDays", "fortnight", newYearsEve, {2004, 1, 2}, 2},
+                                         UnitCase{"DayOfYearCountsDays", "y", newYearsEve, {2004, 1, 2}, 2},
+                                         UnitCase{"YearBoundaryAfterOneDay", "yyyy", newYearsEve, {2004, 1, 1}, 1},
+                                         UnitCase{"YearsUpperCase", "YYYY", {2003, 1, 1}, {2003, 12, 31}, 0},
+                                         UnitCase{"YearsBack", "yyyy", {2003, 1, 1}, {2001, 12, 31}, -2},
+                                         UnitCase{"QuarterBoundary", "q", newYearsEve, {2004, 1, 1}, 1},
+                                         UnitCase{"SameQuarter", "q", {2003, 10, 1}, newYearsEve, 0},
+                                         UnitCase{"QuartersBack", "q", {2003, 4, 1}, {2002, 12, 31}, -2},
+                                         UnitCase{"MonthBoundary", "m", {2003, 1, 31}, {2003, 2, 1}, 1},
+                                         UnitCase{"SameMonth", "m", {2003, 1, 1}, {2003, 1, 31}, 0},
+                                         UnitCase{"MonthsAcrossYear", "m", {2003, 11, 30}, {2004, 2, 1}, 3},
+                                         UnitCase{"WholeWeeks", "w", newYearsEve, {2004, 1, 13}, 1},
+                                         UnitCase{"TwoWholeWeeks", "w", newYearsEve, {2004, 1, 14}, 2},
+                                         UnitCase{"WholeWeeksBack", "w", newYearsEve, {2003, 12, 18}, -1},
+                                         UnitCase{"SundayCrossed", "ww", newYearsEve, {2004, 1, 4}, 1},
+                                         UnitCase{"NoSundayCrossed", "ww", newYearsEve, {2004, 1, 3}, 0},
+                                         UnitCase{"SundaysBack", "ww", newYearsEve, {2003, 12, 27}, -1},
+                                         UnitCase{"Hours", "h", newYearsEve, {2004, 1, 2}, 48},
+                                         UnitCase{"Minutes", "n", newYearsEve, {2004, 1, 1}, 1440},
+                                         UnitCase{"SecondsSaturate", "s", newYearsEve, {2004, 1, 1}, 32767},
+                                         UnitCase{"SecondsToday", "s", newYearsEve, newYearsEve, 0},
+                                         UnitCase{"NegativeSecondsSaturate", "s", newYearsEve, {2003, 12, 30}, -32768},
+                                         UnitCase{"DaysSaturate", "d", newYearsEve, {2103, 1, 1}, 32767},
+                                         UnitCase{"DaysSaturateBack", "d", newYearsEve, {1903, 1, 1}, -32768},
+                                         UnitCase{"WidestDueDate", "d", newYearsEve, {32767, 32767, 32767}, 32767}),
+                         testsupport::caseName<UnitCase>);
 
 constexpr std::int32_t red = 0x0000FF;
 constexpr std::int32_t green = 0x00FF00;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -29,8 +30,7 @@ std::unique_ptr<Module1> storeOf(const std::vector<TaskRecord>& tasks, std::int1
 }
 
 // Titles of the used slots after sorting, with the forWhom in brackets when `withFor`.
-std::vector<std::string> sortedTitles(const std::vector<TaskRecord>& tasks, std::int16_t sortKey,
-                                      bool withFor = false)
+std::vector<std::string> sortedTitles(const std::vector<TaskRecord>& tasks, std::int16_t sortKey, bool withFor = false)
 {
     auto store = storeOf(tasks, sortKey);
     store->sortTasks();
@@ -51,6 +51,7 @@ struct SortCase
 {
     std::int16_t sortKey;
     std::vector<std::string> titles;
+    friend void PrintTo(const SortCase& c, std::ostream* os) { *os << "sortKey " << c.sortKey; }
 };
 
 class SortKey : public testing::TestWithParam<SortCase>
@@ -64,24 +65,26 @@ TEST_P(SortKey, OrdersTheTableByItsRule)
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, SortKey,
-    testing::Values(SortCase{0, {"apple", "Banana", "cherry", "Date"}}, // letter case ignored
-                    SortCase{1, {"Banana", "cherry", "Date", "apple"}}, // Amy, bob, Carl, zed
-                    SortCase{2, {"cherry", "Banana", "apple", "Date"}}, // 9:30 before 10:05 on one day
+    testing::Values(SortCase{0, {"apple", "Banana", "cherry", "Date"}},  // letter case ignored
+                    SortCase{1, {"Banana", "cherry", "Date", "apple"}},  // Amy, bob, Carl, zed
+                    SortCase{2, {"cherry", "Banana", "apple", "Date"}},  // 9:30 before 10:05 on one day
                     SortCase{10, {"cherry", "apple", "Date", "Banana"}}, // small letters above capitals
                     SortCase{11, {"apple", "cherry", "Date", "Banana"}}, // zed, bob, Carl, Amy
-                    SortCase{12, {"Date", "apple", "Banana", "cherry"}}, SortCase{3, {"cherry", "Date", "apple", "Banana"}},
-                    SortCase{5, {"cherry", "Date", "apple", "Banana"}}, SortCase{7, {"cherry", "Date", "apple", "Banana"}},
+                    SortCase{12, {"Date", "apple", "Banana", "cherry"}},
+                    SortCase{3, {"cherry", "Date", "apple", "Banana"}},
+                    SortCase{5, {"cherry", "Date", "apple", "Banana"}},
+                    SortCase{7, {"cherry", "Date", "apple", "Banana"}},
                     SortCase{-1, {"cherry", "Date", "apple", "Banana"}}),
     [](const testing::TestParamInfo<SortCase>& row) {
-        return "Key" + std::to_string(row.param.sortKey < 0 ? 1000 - row.param.sortKey : row.param.sortKey);
+        const int key = row.param.sortKey;
+        return (key < 0 ? "KeyMinus" : "Key") + std::to_string(std::abs(key));
     });
 
 TEST(SortTasks, IgnoresLetterCaseByUnicodeRules)
 {
-    const std::vector<TaskRecord> tasks = {dueTask("\u00C9mile", "\u00C9mile", 2003, 1, 1, 0, 0),
-                                           dueTask("zoo", "zoo", 2003, 1, 1, 0, 0),
-                                           dueTask("\u00E9lan", "\u00E9lan", 2003, 1, 1, 0, 0),
-                                           dueTask("Eve", "Eve", 2003, 1, 1, 0, 0)};
+    const std::vector<TaskRecord> tasks = {
+        dueTask("\u00C9mile", "\u00C9mile", 2003, 1, 1, 0, 0), dueTask("zoo", "zoo", 2003, 1, 1, 0, 0),
+        dueTask("\u00E9lan", "\u00E9lan", 2003, 1, 1, 0, 0), dueTask("Eve", "Eve", 2003, 1, 1, 0, 0)};
     const std::vector<std::string> expected = {"Eve", "zoo", "\u00E9lan", "\u00C9mile"};
     EXPECT_EQ(sortedTitles(tasks, 0), expected);
     EXPECT_EQ(sortedTitles(tasks, 1), expected);
@@ -94,8 +97,7 @@ TEST(SortTasks, CapitalAccentSortsWithItsSmallLetter)
     const std::vector<TaskRecord> tasks = {dueTask("\u00E9cole b", "", 2003, 1, 1, 0, 0),
                                            dueTask("\u00C9cole c", "", 2003, 1, 1, 0, 0),
                                            dueTask("\u00E9cole a", "", 2003, 1, 1, 0, 0)};
-    EXPECT_EQ(sortedTitles(tasks, 0),
-              (std::vector<std::string>{"\u00E9cole a", "\u00E9cole b", "\u00C9cole c"}));
+    EXPECT_EQ(sortedTitles(tasks, 0), (std::vector<std::string>{"\u00E9cole a", "\u00E9cole b", "\u00C9cole c"}));
 }
 
 // Equal keys end where the exchanges put them, not where a stable sort would.
@@ -105,6 +107,7 @@ struct EqualKeysCase
     std::int16_t sortKey;
     std::vector<TaskRecord> tasks;
     std::vector<std::string> order; // title(forWhom)
+    friend void PrintTo(const EqualKeysCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class EqualKeys : public testing::TestWithParam<EqualKeysCase>
@@ -116,28 +119,27 @@ TEST_P(EqualKeys, EndWhereTheExchangesPutThem)
     EXPECT_EQ(sortedTitles(GetParam().tasks, GetParam().sortKey, true), GetParam().order);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Orders, EqualKeys,
-    testing::Values(
-        // j=0 exchanges slot 2 (a) with slot 0 (b1), moving b1 behind b2.
-        EqualKeysCase{"SwapPastEqual",
-                      0,
-                      {dueTask("b", "1", 2003, 1, 1, 0, 0), dueTask("B", "2", 2003, 1, 1, 0, 0),
-                       dueTask("a", "3", 2003, 1, 1, 0, 0)},
-                      {"a(3)", "B(2)", "b(1)"}},
-        // j=0 takes a1; j=1 exchanges a2 with b1, which lands behind b2.
-        EqualKeysCase{"Interleaved",
-                      2,
-                      {dueTask("b", "1", 2003, 5, 1, 0, 0), dueTask("a", "1", 2003, 4, 1, 0, 0),
-                       dueTask("b", "2", 2003, 5, 1, 0, 0), dueTask("a", "2", 2003, 4, 1, 0, 0)},
-                      {"a(1)", "a(2)", "b(2)", "b(1)"}},
-        // Descending: d's exchange with slot 0 moves c1 behind c2.
-        EqualKeysCase{"Descending",
-                      10,
-                      {dueTask("c", "1", 2003, 1, 1, 0, 0), dueTask("c", "2", 2003, 1, 1, 0, 0),
-                       dueTask("d", "3", 2003, 1, 1, 0, 0), dueTask("a", "4", 2003, 1, 1, 0, 0)},
-                      {"d(3)", "c(2)", "c(1)", "a(4)"}}),
-    testsupport::caseName<EqualKeysCase>);
+INSTANTIATE_TEST_SUITE_P(Orders, EqualKeys,
+                         testing::Values(
+                             // j=0 exchanges slot 2 (a) with slot 0 (b1), moving b1 behind b2.
+                             EqualKeysCase{"SwapPastEqual",
+                                           0,
+                                           {dueTask("b", "1", 2003, 1, 1, 0, 0), dueTask("B", "2", 2003, 1, 1, 0, 0),
+                                            dueTask("a", "3", 2003, 1, 1, 0, 0)},
+                                           {"a(3)", "B(2)", "b(1)"}},
+                             // j=0 takes a1; j=1 exchanges a2 with b1, which lands behind b2.
+                             EqualKeysCase{"Interleaved",
+                                           2,
+                                           {dueTask("b", "1", 2003, 5, 1, 0, 0), dueTask("a", "1", 2003, 4, 1, 0, 0),
+                                            dueTask("b", "2", 2003, 5, 1, 0, 0), dueTask("a", "2", 2003, 4, 1, 0, 0)},
+                                           {"a(1)", "a(2)", "b(2)", "b(1)"}},
+                             // Descending: d's exchange with slot 0 moves c1 behind c2.
+                             EqualKeysCase{"Descending",
+                                           10,
+                                           {dueTask("c", "1", 2003, 1, 1, 0, 0), dueTask("c", "2", 2003, 1, 1, 0, 0),
+                                            dueTask("d", "3", 2003, 1, 1, 0, 0), dueTask("a", "4", 2003, 1, 1, 0, 0)},
+                                           {"d(3)", "c(2)", "c(1)", "a(4)"}}),
+                         testsupport::caseName<EqualKeysCase>);
 
 TEST(SortTasks, SortedTableIsLeftExactlyAsItWas)
 {
@@ -154,9 +156,9 @@ TEST(SortTasks, SortedTableIsLeftExactlyAsItWas)
 
 TEST(SortTasks, OnlyUsedSlotsTakePart)
 {
-    auto store = storeOf({dueTask("b", "", 2003, 1, 1, 0, 0), dueTask("c", "", 2003, 1, 1, 0, 0),
-                          dueTask("a", "", 2003, 1, 1, 0, 0)},
-                         0);
+    auto store = storeOf(
+        {dueTask("b", "", 2003, 1, 1, 0, 0), dueTask("c", "", 2003, 1, 1, 0, 0), dueTask("a", "", 2003, 1, 1, 0, 0)},
+        0);
     store->taskCount = 2;
     store->sortTasks();
     EXPECT_EQ(store->taskList[0].title, "b");
@@ -177,6 +179,7 @@ struct DateTextCase
     std::int16_t year;
     std::string text;
     std::int16_t monthAfter;
+    friend void PrintTo(const DateTextCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class DueDateText : public testing::TestWithParam<DateTextCase>
@@ -195,20 +198,19 @@ TEST_P(DueDateText, MatchesTheTable)
     EXPECT_EQ(year, c.year);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, DueDateText,
-    testing::Values(DateTextCase{"September", 5, 9, 2003, "September 05/03", 9},
-                    DateTextCase{"December", 31, 12, 1999, "December 31/99", 12},
-                    DateTextCase{"MonthZeroBecomesJanuary", 1, 0, 2004, "January 01/04", 1},
-                    DateTextCase{"MonthThirteenHasNoName", 7, 13, 2003, " 07/03", 13},
-                    DateTextCase{"ShortYear", 12, 6, 5, "June 12/05", 6},
-                    DateTextCase{"YearZero", 1, 1, 0, "January 01/00", 1},
-                    DateTextCase{"YearTwoThousand", 29, 2, 2000, "February 29/00", 2},
-                    DateTextCase{"MonthFourteen", 1, 14, 2003, " 01/03", 14},
-                    DateTextCase{"NegativeMonth", 1, -1, 2003, " 01/03", -1},
-                    DateTextCase{"LowestMonth", 1, -32768, 2003, " 01/03", -32768},
-                    DateTextCase{"HighestMonth", 1, 32767, 2003, " 01/03", 32767}),
-    testsupport::caseName<DateTextCase>);
+INSTANTIATE_TEST_SUITE_P(Table, DueDateText,
+                         testing::Values(DateTextCase{"September", 5, 9, 2003, "September 05/03", 9},
+                                         DateTextCase{"December", 31, 12, 1999, "December 31/99", 12},
+                                         DateTextCase{"MonthZeroBecomesJanuary", 1, 0, 2004, "January 01/04", 1},
+                                         DateTextCase{"MonthThirteenHasNoName", 7, 13, 2003, " 07/03", 13},
+                                         DateTextCase{"ShortYear", 12, 6, 5, "June 12/05", 6},
+                                         DateTextCase{"YearZero", 1, 1, 0, "January 01/00", 1},
+                                         DateTextCase{"YearTwoThousand", 29, 2, 2000, "February 29/00", 2},
+                                         DateTextCase{"MonthFourteen", 1, 14, 2003, " 01/03", 14},
+                                         DateTextCase{"NegativeMonth", 1, -1, 2003, " 01/03", -1},
+                                         DateTextCase{"LowestMonth", 1, -32768, 2003, " 01/03", -32768},
+                                         DateTextCase{"HighestMonth", 1, 32767, 2003, " 01/03", 32767}),
+                         testsupport::caseName<DateTextCase>);
 
 TEST(DueText, MonthZeroIsSavedAsJanuaryAfterItWasShown)
 {
@@ -226,6 +228,7 @@ struct TimeCase
     std::int16_t minute;
     std::int16_t second;
     std::string text;
+    friend void PrintTo(const TimeCase& c, std::ostream* os) { *os << c.hour << ':' << c.minute << ':' << c.second; }
 };
 
 class DueTimeText : public testing::TestWithParam<TimeCase>
@@ -257,8 +260,8 @@ TEST(DueKey, PadsEveryPart)
 
 TEST(DueKey, WideAndNegativeValuesKeepTheWidthOfTheKey)
 {
-    for (const std::int16_t v : {std::int16_t{-32768}, std::int16_t{-1}, std::int16_t{100}, std::int16_t{10000},
-                                 std::int16_t{32767}}) {
+    for (const std::int16_t v :
+         {std::int16_t{-32768}, std::int16_t{-1}, std::int16_t{100}, std::int16_t{10000}, std::int16_t{32767}}) {
         TaskRecord t = testsupport::task("", "", v, v, v, v, v);
         t.second = v;
         EXPECT_EQ(dueKey(t).size(), 21u) << v;

@@ -32,6 +32,7 @@ struct TitleLineCase
     const char* name;
     std::string line;
     std::string title;
+    friend void PrintTo(const TitleLineCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class TitleLine : public testing::TestWithParam<TitleLineCase>
@@ -46,29 +47,29 @@ TEST_P(TitleLine, SetsTheTitleByTheReaderRules)
     EXPECT_EQ(loaded.store->taskList[0].title, c.title);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rules, TitleLine,
-    testing::Values(TitleLineCase{"Plain", "ttl=word", "word"}, TitleLineCase{"ColonAsFourth", "ttl:word", "word"},
-                    TitleLineCase{"SpaceAsFourth", "ttl word", "word"},
-                    TitleLineCase{"LetterAsFourth", "ttlXword", "word"},
-                    TitleLineCase{"MultiByteFourthIsOneCharacter", "ttl\u20ACword", "word"},
-                    TitleLineCase{"CapitalKeyIgnored", "TTL=word", "start"},
-                    TitleLineCase{"MixedCaseKeyIgnored", "Ttl=word", "start"},
-                    TitleLineCase{"SpacesAroundLineTrimmed", "   ttl=word   ", "word"},
-                    TitleLineCase{"SpacesAfterSeparatorKept", "ttl=  word", "  word"},
-                    TitleLineCase{"TabsKept", "ttl=\tword\t", "\tword\t"},
-                    TitleLineCase{"LeadingTabIsPartOfKey", "\tttl=word", "start"},
-                    TitleLineCase{"ShortLineIsKeyWithEmptyValue", "ttl", ""},
-                    TitleLineCase{"ShortAfterTrimming", "  ttl  ", ""},
-                    TitleLineCase{"TwoCharacterLineIgnored", "tt", "start"},
-                    TitleLineCase{"CommentSkipped", ";ttl=word", "start"},
-                    TitleLineCase{"IndentedCommentSkipped", "   ; ttl=word", "start"},
-                    TitleLineCase{"SectionSkipped", "[ttl=word]", "start"},
-                    TitleLineCase{"IndentedSectionSkipped", "  [Tasks]", "start"},
-                    TitleLineCase{"UnknownKeyIgnored", "xyz=word", "start"},
-                    TitleLineCase{"ValueMayHoldSeparator", "ttl=a=b", "a=b"},
-                    TitleLineCase{"MarkerOnlyUnescapedInDescription", "ttl=x|~y", "x|~y"}),
-    testsupport::caseName<TitleLineCase>);
+INSTANTIATE_TEST_SUITE_P(Rules, TitleLine,
+                         testing::Values(TitleLineCase{"Plain", "ttl=word", "word"},
+                                         TitleLineCase{"ColonAsFourth", "ttl:word", "word"},
+                                         TitleLineCase{"SpaceAsFourth", "ttl word", "word"},
+                                         TitleLineCase{"LetterAsFourth", "ttlXword", "word"},
+                                         TitleLineCase{"MultiByteFourthIsOneCharacter", "ttl\u20ACword", "word"},
+                                         TitleLineCase{"CapitalKeyIgnored", "TTL=word", "start"},
+                                         TitleLineCase{"MixedCaseKeyIgnored", "Ttl=word", "start"},
+                                         TitleLineCase{"SpacesAroundLineTrimmed", "   ttl=word   ", "word"},
+                                         TitleLineCase{"SpacesAfterSeparatorKept", "ttl=  word", "  word"},
+                                         TitleLineCase{"TabsKept", "ttl=\tword\t", "\tword\t"},
+                                         TitleLineCase{"LeadingTabIsPartOfKey", "\tttl=word", "start"},
+                                         TitleLineCase{"ShortLineIsKeyWithEmptyValue", "ttl", ""},
+                                         TitleLineCase{"ShortAfterTrimming", "  ttl  ", ""},
+                                         TitleLineCase{"TwoCharacterLineIgnored", "tt", "start"},
+                                         TitleLineCase{"CommentSkipped", ";ttl=word", "start"},
+                                         TitleLineCase{"IndentedCommentSkipped", "   ; ttl=word", "start"},
+                                         TitleLineCase{"SectionSkipped", "[ttl=word]", "start"},
+                                         TitleLineCase{"IndentedSectionSkipped", "  [Tasks]", "start"},
+                                         TitleLineCase{"UnknownKeyIgnored", "xyz=word", "start"},
+                                         TitleLineCase{"ValueMayHoldSeparator", "ttl=a=b", "a=b"},
+                                         TitleLineCase{"MarkerOnlyUnescapedInDescription", "ttl=x|~y", "x|~y"}),
+                         testsupport::caseName<TitleLineCase>);
 
 struct ActCase
 {
@@ -76,6 +77,7 @@ struct ActCase
     std::string line;
     int tasks;
     int rules;
+    friend void PrintTo(const ActCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ActLine : public testing::TestWithParam<ActCase>
@@ -108,6 +110,7 @@ struct AlrCase
     const char* name;
     std::string line;
     std::int16_t popup;
+    friend void PrintTo(const AlrCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class AlrLine : public testing::TestWithParam<AlrCase>
@@ -123,7 +126,8 @@ TEST_P(AlrLine, PopupOnlyForExactlyOn)
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, AlrLine,
-                         testing::Values(AlrCase{"On", "alr=on", popupOn}, AlrCase{"OnTrailingSpaces", "alr=on  ", popupOn},
+                         testing::Values(AlrCase{"On", "alr=on", popupOn},
+                                         AlrCase{"OnTrailingSpaces", "alr=on  ", popupOn},
                                          AlrCase{"OnAnyFourth", "alr:on", popupOn}, AlrCase{"CapitalO", "alr=On", 0},
                                          AlrCase{"Capitals", "alr=ON", 0}, AlrCase{"Off", "alr=off", 0},
                                          AlrCase{"Empty", "alr=", 0}, AlrCase{"LeadingSpace", "alr= on", 0},
@@ -137,6 +141,7 @@ struct NumberCase
     std::string text;
     std::int16_t narrow;
     std::int32_t wide;
+    friend void PrintTo(const NumberCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class NumberOfText : public testing::TestWithParam<NumberCase>
@@ -152,37 +157,38 @@ TEST_P(NumberOfText, LeadingNumberRoundedAndSaturated)
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, NumberOfText,
-    testing::Values(
-        NumberCase{"TrailingLetters", "12abc", 12, 12}, NumberCase{"NoNumber", "abc", 0, 0},
-        NumberCase{"Empty", "", 0, 0}, NumberCase{"LeadingBlanks", "  42", 42, 42},
-        NumberCase{"LeadingTab", "\t42", 42, 42}, NumberCase{"LeadingLineFeed", "\n42", 42, 42},
-        NumberCase{"BlankInsideSkipped", "4 2", 42, 42}, NumberCase{"CarriageReturnStops", "4\r2", 4, 4},
-        NumberCase{"Negative", "-3", -3, -3}, NumberCase{"PlusSign", "+3", 3, 3},
-        NumberCase{"BlankAfterSign", "- 3", -3, -3}, NumberCase{"TwoSigns", "--3", 0, 0},
-        NumberCase{"MinusAfterDigitsStops", "7-3", 7, 7}, NumberCase{"SecondPointStops", "7.2.9", 7, 7},
-        NumberCase{"HalfToEvenDown", "2.5", 2, 2}, NumberCase{"HalfToEvenUp", "3.5", 4, 4},
-        NumberCase{"NegativeHalfToEvenDown", "-2.5", -2, -2}, NumberCase{"NegativeHalfToEvenUp", "-3.5", -4, -4},
-        NumberCase{"HalfOfZero", "0.5", 0, 0}, NumberCase{"HalfOfOne", "1.5", 2, 2},
-        NumberCase{"HalfWithTrailingZeros", "2.50", 2, 2}, NumberCase{"JustAboveHalf", "2.500001", 3, 3},
-        NumberCase{"JustBelowHalf", "2.4999", 2, 2}, NumberCase{"AboveHalf", "2.51", 3, 3},
-        NumberCase{"FractionOnly", ".6", 1, 1}, NumberCase{"FractionOnlyHalf", ".5", 0, 0},
-        NumberCase{"Largest16", "32767", 32767, 32767}, NumberCase{"Above16", "32768", 32767, 32768},
-        NumberCase{"Smallest16", "-32768", -32768, -32768}, NumberCase{"Below16", "-32769", -32768, -32769},
-        NumberCase{"RoundsPast16", "32767.5", 32767, 32768}, NumberCase{"Blue", "16711680", 32767, 16711680},
-        NumberCase{"Largest32", "2147483647", 32767, 2147483647},
-        NumberCase{"Above32", "2147483648", 32767, 2147483647},
-        NumberCase{"Below32", "-2147483649", -32768, -2147483647 - 1},
-        NumberCase{"TwentyDigits", "99999999999999999999", 32767, 2147483647},
-        NumberCase{"TwentyMixedDigits", "12345678901234567890", 32767, 2147483647},
-        NumberCase{"TwentyDigitsNegative", "-99999999999999999999", -32768, -2147483647 - 1},
-        NumberCase{"FortyDigitsAndHalf", "9999999999999999999999999999999999999999.5", 32767, 2147483647}),
+    testing::Values(NumberCase{"TrailingLetters", "12abc", 12, 12}, NumberCase{"NoNumber", "abc", 0, 0},
+                    NumberCase{"Empty", "", 0, 0}, NumberCase{"LeadingBlanks", "  42", 42, 42},
+                    NumberCase{"LeadingTab", "\t42", 42, 42}, NumberCase{"LeadingLineFeed", "\n42", 42, 42},
+                    NumberCase{"BlankInsideSkipped", "4 2", 42, 42}, NumberCase{"CarriageReturnStops", "4\r2", 4, 4},
+                    NumberCase{"Negative", "-3", -3, -3}, NumberCase{"PlusSign", "+3", 3, 3},
+                    NumberCase{"BlankAfterSign", "- 3", -3, -3}, NumberCase{"TwoSigns", "--3", 0, 0},
+                    NumberCase{"MinusAfterDigitsStops", "7-3", 7, 7}, NumberCase{"SecondPointStops", "7.2.9", 7, 7},
+                    NumberCase{"HalfToEvenDown", "2.5", 2, 2}, NumberCase{"HalfToEvenUp", "3.5", 4, 4},
+                    NumberCase{"NegativeHalfToEvenDown", "-2.5", -2, -2},
+                    NumberCase{"NegativeHalfToEvenUp", "-3.5", -4, -4}, NumberCase{"HalfOfZero", "0.5", 0, 0},
+                    NumberCase{"HalfOfOne", "1.5", 2, 2}, NumberCase{"HalfWithTrailingZeros", "2.50", 2, 2},
+                    NumberCase{"JustAboveHalf", "2.500001", 3, 3}, NumberCase{"JustBelowHalf", "2.4999", 2, 2},
+                    NumberCase{"AboveHalf", "2.51", 3, 3}, NumberCase{"FractionOnly", ".6", 1, 1},
+                    NumberCase{"FractionOnlyHalf", ".5", 0, 0}, NumberCase{"Largest16", "32767", 32767, 32767},
+                    NumberCase{"Above16", "32768", 32767, 32768}, NumberCase{"Smallest16", "-32768", -32768, -32768},
+                    NumberCase{"Below16", "-32769", -32768, -32769},
+                    NumberCase{"RoundsPast16", "32767.5", 32767, 32768},
+                    NumberCase{"Blue", "16711680", 32767, 16711680},
+                    NumberCase{"Largest32", "2147483647", 32767, 2147483647},
+                    NumberCase{"Above32", "2147483648", 32767, 2147483647},
+                    NumberCase{"Below32", "-2147483649", -32768, -2147483647 - 1},
+                    NumberCase{"TwentyDigits", "99999999999999999999", 32767, 2147483647},
+                    NumberCase{"TwentyMixedDigits", "12345678901234567890", 32767, 2147483647},
+                    NumberCase{"TwentyDigitsNegative", "-99999999999999999999", -32768, -2147483647 - 1},
+                    NumberCase{"FortyDigitsAndHalf", "9999999999999999999999999999999999999999.5", 32767, 2147483647}),
     testsupport::caseName<NumberCase>);
 
 TEST(TaskFileReader, NumbersSaturateToTheWidthOfTheirField)
 {
-    const Loaded loaded = read(crlfLines({"day=40000", "mon=-40000", "yea=12abc", "hou=2.5", "min=abc", "sec=3.5",
-                                          "act=addtask", "val=40000", "clr=40000", "act=addalert",
-                                          "clr=3000000000", "act=addalert"}));
+    const Loaded loaded =
+        read(crlfLines({"day=40000", "mon=-40000", "yea=12abc", "hou=2.5", "min=abc", "sec=3.5", "act=addtask",
+                        "val=40000", "clr=40000", "act=addalert", "clr=3000000000", "act=addalert"}));
     const TaskRecord& t = loaded.store->taskList[0];
     EXPECT_EQ(t.day, 32767);
     EXPECT_EQ(t.month, -32768);
@@ -198,10 +204,10 @@ TEST(TaskFileReader, NumbersSaturateToTheWidthOfTheirField)
 TEST(TaskFileReader, MissingKeysTakeThePreviousRecordOfTheirKind)
 {
     const Loaded loaded = read(crlfLines({"for=Ann", "act=addtask",                              // start values
-                                          "ttl=First", "mon=5", "des=a|~b", "act=addtask",          //
-                                          "val=3", "unt=d", "clr=255", "alr=on", "act=addalert",   //
-                                          "ttl=Second", "day=9", "act=addtask",                     //
-                                          "val=7", "act=addalert"}));
+                                          "ttl=First", "mon=5", "des=a|~b", "act=addtask",       // carried on
+                                          "val=3", "unt=d", "clr=255", "alr=on", "act=addalert", // in between
+                                          "ttl=Second", "day=9", "act=addtask",                  // lacks for, mon, des
+                                          "val=7", "act=addalert"}));                            // lacks unt, clr, alr
     const Module1& s = *loaded.store;
     ASSERT_EQ(s.taskCount, 3);
     ASSERT_EQ(s.ruleCount, 2);
@@ -221,9 +227,9 @@ TEST(TaskFileReader, MissingKeysTakeThePreviousRecordOfTheirKind)
 
 TEST(TaskFileReader, RecordsKeepFileOrderWhateverTheSection)
 {
-    const Loaded loaded = read(crlfLines({"[Tasks]", "ttl=one", "act=addtask", "val=1", "act=addalert", "ttl=two",
-                                          "act=addtask", "[Alerts]", "val=2", "act=addalert", "ttl=three",
-                                          "act=addtask"}));
+    const Loaded loaded =
+        read(crlfLines({"[Tasks]", "ttl=one", "act=addtask", "val=1", "act=addalert", "ttl=two", "act=addtask",
+                        "[Alerts]", "val=2", "act=addalert", "ttl=three", "act=addtask"}));
     const Module1& s = *loaded.store;
     ASSERT_EQ(s.taskCount, 3);
     ASSERT_EQ(s.ruleCount, 2);
@@ -270,6 +276,7 @@ struct LineEndCase
     int tasks;
     std::string title;
     std::string forWhom;
+    friend void PrintTo(const LineEndCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class LineEnds : public testing::TestWithParam<LineEndCase>
@@ -285,16 +292,16 @@ TEST_P(LineEnds, SplitLinesByTheCarriageReturnRule)
     EXPECT_EQ(loaded.store->taskList[0].forWhom, c.forWhom);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, LineEnds,
-    testing::Values(LineEndCase{"CrLf", "ttl=a\r\nfor=b\r\nact=addtask\r\n", 1, "a", "b"},
-                    LineEndCase{"LoneCr", "ttl=a\rfor=b\ract=addtask\r", 1, "a", "b"},
-                    LineEndCase{"NoFinalLineEnd", "ttl=a\r\nact=addtask", 1, "a", ""},
-                    LineEndCase{"LfOnlyUsesLf", "; c\nttl=a\nfor=b\nact=addtask\n", 1, "a", "b"},
-                    LineEndCase{"LoneLfStaysInLine", "ttl=a\nb\r\nact=addtask\r\n", 1, "a\nb", ""},
-                    LineEndCase{"OneCrMakesLfPartOfComment", "; c\nttl=a\nact=addtask\r\nfor=b\r\nact=addtask\r\n",
-                                1, "", "b"}),
-    testsupport::caseName<LineEndCase>);
+INSTANTIATE_TEST_SUITE_P(Files, LineEnds,
+                         testing::Values(LineEndCase{"CrLf", "ttl=a\r\nfor=b\r\nact=addtask\r\n", 1, "a", "b"},
+                                         LineEndCase{"LoneCr", "ttl=a\rfor=b\ract=addtask\r", 1, "a", "b"},
+                                         LineEndCase{"NoFinalLineEnd", "ttl=a\r\nact=addtask", 1, "a", ""},
+                                         LineEndCase{"LfOnlyUsesLf", "; c\nttl=a\nfor=b\nact=addtask\n", 1, "a", "b"},
+                                         LineEndCase{"LoneLfStaysInLine", "ttl=a\nb\r\nact=addtask\r\n", 1, "a\nb", ""},
+                                         LineEndCase{"OneCrMakesLfPartOfComment",
+                                                     "; c\nttl=a\nact=addtask\r\nfor=b\r\nact=addtask\r\n", 1, "",
+                                                     "b"}),
+                         testsupport::caseName<LineEndCase>);
 
 TEST(TaskFileReader, LfOnlyFixtureReadsEveryRecord)
 {
@@ -315,6 +322,7 @@ struct EncodingCase
     std::string bytes;
     std::string title;
     bool older;
+    friend void PrintTo(const EncodingCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class Encoding : public testing::TestWithParam<EncodingCase>
@@ -337,7 +345,12 @@ INSTANTIATE_TEST_SUITE_P(
         EncodingCase{"Utf8FourBytes", "ttl=\xF0\x9D\x84\x9E\r\nact=addtask\r\n", "\U0001D11E", false},
         EncodingCase{"ByteOrderMarkDropped", "\xEF\xBB\xBFttl=x\r\nact=addtask\r\n", "x", false},
         EncodingCase{"LatinAccent", "ttl=Caf\xE9\r\nact=addtask\r\n", "Caf\u00E9", true},
-        EncodingCase{"Euro", "ttl=\x80" "5\r\nact=addtask\r\n", "\u20AC" "5", true},
+        EncodingCase{"Euro",
+                     "ttl=\x80"
+                     "5\r\nact=addtask\r\n",
+                     "\u20AC"
+                     "5",
+                     true},
         EncodingCase{"Unassigned81", "ttl=\x81\r\nact=addtask\r\n", "\u0081", true},
         EncodingCase{"YDiaeresis", "ttl=\x9F\r\nact=addtask\r\n", "\u0178", true},
         EncodingCase{"Overlong", "ttl=\xC0\xAF\r\nact=addtask\r\n", "\u00C0\u00AF", true},

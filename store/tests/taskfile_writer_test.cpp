@@ -83,6 +83,7 @@ struct BreakingValueCase
     TaskRecord task;
     AlertRule rule;
     std::string line; // must appear in the file as a whole line
+    friend void PrintTo(const BreakingValueCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class BreakingValue : public testing::TestWithParam<BreakingValueCase>
@@ -178,9 +179,8 @@ TEST(TaskFileRoundTrip, EveryFieldComesBack)
         store->taskList[i].dueKey = "stale";
     }
     store->taskCount = static_cast<std::int16_t>(tasks.size());
-    const std::vector<AlertRule> rules = {{-32768, "ww", -2147483647 - 1, popupOn},
-                                          {32767, "", 2147483647, 0},
-                                          {0, " spaced", 16711680, popupOn}};
+    const std::vector<AlertRule> rules = {
+        {-32768, "ww", -2147483647 - 1, popupOn}, {32767, "", 2147483647, 0}, {0, " spaced", 16711680, popupOn}};
     std::copy(rules.begin(), rules.end(), store->ruleList.begin());
     store->ruleCount = static_cast<std::int16_t>(rules.size());
 

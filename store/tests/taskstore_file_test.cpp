@@ -199,6 +199,7 @@ struct OverflowCase
     int rules;
     int tasksLeftOut;
     int rulesLeftOut;
+    friend void PrintTo(const OverflowCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class Overflow : public testing::TestWithParam<OverflowCase>

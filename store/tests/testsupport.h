@@ -141,8 +141,7 @@ public:
 };
 
 // Names the rows of a data-driven test by their `name` field.
-template <typename Case>
-std::string caseName(const testing::TestParamInfo<Case>& row)
+template <typename Case> std::string caseName(const testing::TestParamInfo<Case>& row)
 {
     return row.param.name;
 }

@@ -11,6 +11,7 @@ struct Utf8Case
     const char* name;
     std::string bytes;
     bool valid;
+    friend void PrintTo(const Utf8Case& c, std::ostream* os) { *os << c.name; }
 };
 
 class StrictUtf8 : public testing::TestWithParam<Utf8Case>
@@ -31,13 +32,12 @@ INSTANTIATE_TEST_SUITE_P(
                     Utf8Case{"OverlongNul", "\xC0\x80", false}, Utf8Case{"OverlongTwo", "\xC1\xBF", false},
                     Utf8Case{"OverlongThree", "\xE0\x9F\xBF", false},
                     Utf8Case{"OverlongFour", "\xF0\x8F\xBF\xBF", false},
-                    Utf8Case{"FirstSurrogate", "\xED\xA0\x80", false},
-                    Utf8Case{"LastSurrogate", "\xED\xBF\xBF", false},
-                    Utf8Case{"AboveUnicode", "\xF4\x90\x80\x80", false},
-                    Utf8Case{"LeadF5", "\xF5\x80\x80\x80", false}, Utf8Case{"LoneContinuation", "a\x80", false},
-                    Utf8Case{"CutOffTwo", "abc\xC3", false}, Utf8Case{"CutOffThree", "abc\xE2\x82", false},
-                    Utf8Case{"CutOffFour", "\xF0\x9D\x84", false}, Utf8Case{"MissingContinuation", "\xC3(", false},
-                    Utf8Case{"ByteFF", "\xFF", false}, Utf8Case{"Windows1252Accent", "Caf\xE9", false}),
+                    Utf8Case{"FirstSurrogate", "\xED\xA0\x80", false}, Utf8Case{"LastSurrogate", "\xED\xBF\xBF", false},
+                    Utf8Case{"AboveUnicode", "\xF4\x90\x80\x80", false}, Utf8Case{"LeadF5", "\xF5\x80\x80\x80", false},
+                    Utf8Case{"LoneContinuation", "a\x80", false}, Utf8Case{"CutOffTwo", "abc\xC3", false},
+                    Utf8Case{"CutOffThree", "abc\xE2\x82", false}, Utf8Case{"CutOffFour", "\xF0\x9D\x84", false},
+                    Utf8Case{"MissingContinuation", "\xC3(", false}, Utf8Case{"ByteFF", "\xFF", false},
+                    Utf8Case{"Windows1252Accent", "Caf\xE9", false}),
     testsupport::caseName<Utf8Case>);
 
 TEST(Windows1252, EveryByteBecomesOneCharacter)
@@ -65,7 +65,10 @@ TEST(LowerCase, FollowsUnicodeNotOnlyAscii)
     EXPECT_EQ(lowerCase("\uFF21"), "\uFF41");
     EXPECT_EQ(lowerCase("\U00010400"), "\U00010428");
     EXPECT_EQ(lowerCase("\u00E9\u20AC\u00D7\U0001D11E"), "\u00E9\u20AC\u00D7\U0001D11E");
-    EXPECT_EQ(lowerCase("A\xFF" "B"), "a\xFF" "b");
+    EXPECT_EQ(lowerCase("A\xFF"
+                        "B"),
+              "a\xFF"
+              "b");
 }
 
 TEST(Utf8Prefix, CountsCharactersNotBytes)
