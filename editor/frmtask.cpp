@@ -116,7 +116,7 @@ void frmTask::createControls()
 
 void frmTask::setTabOrder()
 {
-    const std::array<QWidget*, 11> order{txtTitle, txtFor,    txtDay,      lstMonth, txtYear, txtHour,
+    const std::array<QWidget*, 11> order{txtTitle,  txtFor,    txtDay,      lstMonth, txtYear, txtHour,
                                          txtMinute, txtSecond, txtDescript, Command1, Command2};
     for (std::size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);

@@ -3,7 +3,6 @@
 #include "listhost.h"
 
 #include <QApplication>
-#include <QStringList>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -21,8 +20,7 @@ public:
 
 // Answers the next modal window of type Box from inside its own event loop, once it is open.
 // Gives up after a few seconds so that a box that never opens fails the test instead of hanging it.
-template <typename Box>
-void answerWhenOpen(std::function<void(Box&)> answer)
+template <typename Box> void answerWhenOpen(std::function<void(Box&)> answer)
 {
     auto* poll = new QTimer(qApp);
     auto triesLeft = std::make_shared<int>(500);
@@ -38,8 +36,7 @@ void answerWhenOpen(std::function<void(Box&)> answer)
     poll->start(10);
 }
 
-template <typename Control>
-Control& control(QWidget& window, const char* name)
+template <typename Control> Control& control(QWidget& window, const char* name)
 {
     auto* found = window.findChild<Control*>(QString::fromLatin1(name));
     if (!found)
@@ -59,21 +56,9 @@ inline void typeText(QWidget& widget, const QString& text)
 }
 
 // Replaces a box's text as the user would: select everything, erase it, type the new text.
-template <typename Box>
-void retype(Box& box, const QString& text)
+template <typename Box> void retype(Box& box, const QString& text)
 {
     box.selectAll();
     QTest::keyClick(&box, Qt::Key_Backspace);
     typeText(box, text);
-}
-
-// The widgets that Tab visits, in order, starting at first.
-inline QStringList tabChain(QWidget& first)
-{
-    QStringList names{first.objectName()};
-    for (QWidget* w = first.nextInFocusChain(); w != &first; w = w->nextInFocusChain()) {
-        if ((w->focusPolicy() & Qt::TabFocus) && !w->objectName().isEmpty())
-            names << w->objectName();
-    }
-    return names;
 }

@@ -89,7 +89,6 @@ private slots:
     void cancelledNewTaskIsNotKept();
     void enterDoesNotPressOk();
     void failedSaveShowsTheReasonAndKeepsTheChanges();
-    void tabFollowsTheFormOrder();
 
 private:
     QLineEdit& box(const char* name) { return control<QLineEdit>(*dialog, name); }
@@ -333,15 +332,6 @@ void FrmTaskTest::failedSaveShowsTheReasonAndKeepsTheChanges()
     QCOMPARE(vanishing.taskCount, 2);
     QCOMPARE(host.draws, 0);
     editor.hide();
-}
-
-void FrmTaskTest::tabFollowsTheFormOrder()
-{
-    const QStringList expected{QStringLiteral("txtTitle"),  QStringLiteral("txtFor"),      QStringLiteral("txtDay"),
-                               QStringLiteral("lstMonth"),  QStringLiteral("txtYear"),     QStringLiteral("txtHour"),
-                               QStringLiteral("txtMinute"), QStringLiteral("txtSecond"),   QStringLiteral("txtDescript"),
-                               QStringLiteral("Command1"),  QStringLiteral("Command2")};
-    QCOMPARE(tabChain(box("txtTitle")), expected);
 }
 
 QTEST_MAIN(FrmTaskTest)

@@ -57,14 +57,12 @@ private slots:
     void intervalBoxStoresTheLeadingNumberClamped_data();
     void intervalBoxStoresTheLeadingNumberClamped();
     void intervalBoxSelectsAllOnFocus();
-    void ruleNumberCannotBeTypedOver();
     void cancelRestoresTheFileWithoutRedrawing_data();
     void cancelRestoresTheFileWithoutRedrawing();
     void popupBoxIsSavedByEnter();
     void colourPicker_data();
     void colourPicker();
     void failedSaveShowsTheReasonAndKeepsTheChanges();
-    void tabFollowsTheFormOrder();
 
 private:
     void openWith(int rules)
@@ -230,16 +228,6 @@ void FrmAlertsTest::intervalBoxSelectsAllOnFocus()
     QTRY_COMPARE(txtInterval().selectedText(), QStringLiteral("10"));
 }
 
-void FrmAlertsTest::ruleNumberCannotBeTypedOver()
-{
-    openWith(2);
-    QTest::keyClicks(&lblID(), QStringLiteral("9"));
-    QTest::keyClick(&lblID(), Qt::Key_Backspace);
-    QCOMPARE(lblID().text(), QStringLiteral("1"));
-    click("cmdNext");
-    QCOMPARE(lblID().text(), QStringLiteral("2"));
-}
-
 void FrmAlertsTest::cancelRestoresTheFileWithoutRedrawing_data()
 {
     QTest::addColumn<QString>("how");
@@ -344,15 +332,6 @@ void FrmAlertsTest::failedSaveShowsTheReasonAndKeepsTheChanges()
     QCOMPARE(vanishing.ruleCount, 2);
     QCOMPARE(host.draws, 0);
     editor.hide();
-}
-
-void FrmAlertsTest::tabFollowsTheFormOrder()
-{
-    const QStringList expected{QStringLiteral("cmdBack"),   QStringLiteral("cmdNext"),  QStringLiteral("cmdNew"),
-                               QStringLiteral("txtInterval"), QStringLiteral("cmdSelect"), QStringLiteral("chkAlert"),
-                               QStringLiteral("cmdDelete"), QStringLiteral("cmdOk"),    QStringLiteral("cmdCancel"),
-                               QStringLiteral("lblID")};
-    QCOMPARE(tabChain(control<QPushButton>(*dialog, "cmdBack")), expected);
 }
 
 QTEST_MAIN(FrmAlertsTest)
