@@ -8,11 +8,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include <cerrno>
 #include <sys/inotify.h>
 #include <unistd.h>
 
