@@ -35,8 +35,7 @@ public:
     }
 
 private:
-    template <std::size_t N>
-    const char* pick(const std::array<const char*, N>& words)
+    template <std::size_t N> const char* pick(const std::array<const char*, N>& words)
     {
         return words[std::uniform_int_distribution<std::size_t>(0, N - 1)(random_)];
     }
@@ -44,13 +43,21 @@ private:
 
     TaskRecord task(int number)
     {
-        static constexpr std::array verbs = {"Call", "review", "Prepare", "send", "Fix", "book", "Écrire", "order",
-                                             "Plan", "check", "Renew", "pay"};
-        static constexpr std::array things = {"the quarterly report", "invoice", "dentist appointment",
-                                              "flight to Zürich", "Café order", "car insurance", "budget draft",
-                                              "birthday present", "server backup", "Tax return", "slides"};
-        static constexpr std::array names = {"Anna", "bob", "José Müller", "Zoë", "Team", "me", "Ørjan",
-                                             "Mrs. O'Neill", "accounts", "Émilie", ""};
+        static constexpr std::array verbs = {"Call",   "review", "Prepare", "send",  "Fix",   "book",
+                                             "Écrire", "order",  "Plan",    "check", "Renew", "pay"};
+        static constexpr std::array things = {"the quarterly report",
+                                              "invoice",
+                                              "dentist appointment",
+                                              "flight to Zürich",
+                                              "Café order",
+                                              "car insurance",
+                                              "budget draft",
+                                              "birthday present",
+                                              "server backup",
+                                              "Tax return",
+                                              "slides"};
+        static constexpr std::array names = {"Anna",  "bob",          "José Müller", "Zoë",    "Team", "me",
+                                             "Ørjan", "Mrs. O'Neill", "accounts",    "Émilie", ""};
         TaskRecord t;
         t.title = std::string(pick(verbs)) + " " + pick(things) + " #" + std::to_string(number);
         t.forWhom = pick(names);
@@ -67,10 +74,13 @@ private:
 
     std::string description()
     {
-        static constexpr std::array sentences = {
-            "Ask about the new figures before Friday.", "Bring the signed copy.", "Price went up to 120 €.",
-            "See the mail from last week | notes ~ attached.", "Call back if nobody answers.",
-            "Remember the café on the corner.", "Two copies, one for accounts."};
+        static constexpr std::array sentences = {"Ask about the new figures before Friday.",
+                                                 "Bring the signed copy.",
+                                                 "Price went up to 120 €.",
+                                                 "See the mail from last week | notes ~ attached.",
+                                                 "Call back if nobody answers.",
+                                                 "Remember the café on the corner.",
+                                                 "Two copies, one for accounts."};
         std::string text;
         for (int line = between(0, 5); line > 0; --line) {
             text += pick(sentences);

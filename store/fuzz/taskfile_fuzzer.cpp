@@ -155,9 +155,8 @@ void checkRoundTrip(std::string_view input)
     const LoadReport report = readTaskFileText(saved, *reread);
     if (report.olderEncoding || report.tasksLeftOut != 0 || report.rulesLeftOut != 0)
         fail("a saved file must read back whole and as UTF-8", "no notice",
-             "olderEncoding=" + std::to_string(report.olderEncoding) +
-                 " tasksLeftOut=" + std::to_string(report.tasksLeftOut) +
-                 " rulesLeftOut=" + std::to_string(report.rulesLeftOut));
+             "olderEncoding=" + std::to_string(report.olderEncoding) + " tasksLeftOut=" +
+                 std::to_string(report.tasksLeftOut) + " rulesLeftOut=" + std::to_string(report.rulesLeftOut));
     compareTable("task", first->taskList, first->taskCount, reread->taskList, reread->taskCount);
     compareTable("rule", first->ruleList, first->ruleCount, reread->ruleList, reread->ruleCount);
 
