@@ -87,6 +87,24 @@ bool typesIntoBox(const QKeyEvent& key)
     return false;
 }
 
+// Holds back the repaints that each change of a cell asks for until a batch of changes is done;
+// then the list is repainted once.
+class RepaintsHeldBack
+{
+public:
+    explicit RepaintsHeldBack(QWidget* widget) : widget_(widget), wasEnabled_(widget->updatesEnabled())
+    {
+        widget_->setUpdatesEnabled(false);
+    }
+    ~RepaintsHeldBack() { widget_->setUpdatesEnabled(wasEnabled_); }
+    RepaintsHeldBack(const RepaintsHeldBack&) = delete;
+    RepaintsHeldBack& operator=(const RepaintsHeldBack&) = delete;
+
+private:
+    QWidget* widget_;
+    bool wasEnabled_;
+};
+
 QLabel* statusPanel(QWidget* parent)
 {
     auto* panel = new QLabel(parent);
@@ -250,6 +268,7 @@ void frmMain::scheduleMidnight()
 
 void frmMain::drawList()
 {
+    const RepaintsHeldBack batch(lstContainer.get());
     const std::int16_t remembered = selectedIndex;
     cleanList();
     store_.sortTasks();
@@ -267,10 +286,12 @@ void frmMain::drawList()
     fitScrollRange();
     lstContainer.setHeight(pctContainer.height() + lstContainer.height());
 
+    // addListTask has just coloured every row, so the selection alone is left to draw: the whole
+    // of highlight would colour all of them a second time.
     if (selectedIndex > 0) {
         for (int row = 1; row <= lastRow(); ++row) {
             if (slotOfRow(row) == selectedIndex - 1)
-                highlight(static_cast<std::int16_t>(row));
+                showSelected(static_cast<std::int16_t>(row));
         }
     }
 }
@@ -310,15 +331,23 @@ void frmMain::cleanList()
 
 void frmMain::highlight(std::int16_t Index)
 {
-    const std::optional<int> slot = slotOfRow(Index);
-    if (!slot)
+    if (!slotOfRow(Index))
         return;
-    selectedIndex = static_cast<std::int16_t>(*slot + 1);
+    const RepaintsHeldBack batch(lstContainer.get());
     for (int row = 1; row <= lastRow(); ++row) {
         for (LabelArray* cell : {lblFor, lblTitle, lblDue})
             cell->setOpaque(row, false);
         setColor(static_cast<std::int16_t>(row));
     }
+    showSelected(Index);
+}
+
+void frmMain::showSelected(std::int16_t Index)
+{
+    const std::optional<int> slot = slotOfRow(Index);
+    if (!slot)
+        return;
+    selectedIndex = static_cast<std::int16_t>(*slot + 1);
     for (LabelArray* cell : {lblFor, lblTitle, lblDue}) {
         cell->setOpaque(Index, true);
         cell->setBackColor(Index, highlightBack);

@@ -80,6 +80,7 @@ private:
     void createStatusBar();
     void Form_Load();
 
+    void showSelected(std::int16_t Index);
     void headerClicked(int column);
     void rowPressed(const LabelPress& press);
     void scrollList(int value);

@@ -1,0 +1,166 @@
+// The main window with full tables: a redraw of the list, one layout pass and one paint of the
+// visible rows, and for comparison the same cells built as one QLabel each.
+#include "calendar.h"
+#include "frmmain.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QScrollBar>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace {
+
+void fillTables(Module1& store)
+{
+    for (int i = 0; i < Module1::taskSlots; ++i) {
+        TaskRecord& task = store.taskList[static_cast<std::size_t>(i)];
+        task.title = "Task number " + std::to_string((i * 7919) % 1001);
+        task.forWhom = "Person " + std::to_string(i % 37);
+        task.year = 2024;
+        task.month = static_cast<std::int16_t>(1 + i % 12);
+        task.day = static_cast<std::int16_t>(1 + (i * 13) % 28);
+        task.hour = static_cast<std::int16_t>(i % 24);
+        task.minute = static_cast<std::int16_t>(i % 60);
+        task.deleted = i % 10 == 0 ? "Y" : "N";
+        task.description = "Notes for task " + std::to_string(i);
+    }
+    store.taskCount = Module1::taskSlots;
+    for (int i = 0; i < Module1::ruleSlots; ++i)
+        store.ruleList[static_cast<std::size_t>(i)] = {static_cast<std::int16_t>(i % 40 - 5), "d", 0x1000 * i, 0};
+    store.ruleCount = Module1::ruleSlots;
+}
+
+// A full task file in a folder of its own, and the window that read it.
+struct Scene
+{
+    Scene()
+    {
+        fillTables(store);
+        if (!store.saveTasks().ok)
+            std::abort();
+        pinToday(civilDay(2024, 6, 15));
+        window = std::make_unique<frmMain>(store);
+        window->show();
+        QApplication::processEvents();
+    }
+
+    QTemporaryDir folder;
+    Module1 store{folder.filePath(QStringLiteral("tasks.txt")).toStdString()};
+    std::unique_ptr<frmMain> window;
+};
+
+Scene& scene()
+{
+    static Scene s;
+    return s;
+}
+
+void drawList(benchmark::State& state)
+{
+    frmMain& w = *scene().window;
+    w.selectedIndex = static_cast<std::int16_t>(state.range(0));
+    for (auto _ : state)
+        w.drawList();
+}
+BENCHMARK(drawList)
+    ->ArgName("selectedIndex")
+    ->Arg(0)
+    ->Arg(500)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(10)
+    ->ReportAggregatesOnly(true);
+
+void layoutPass(benchmark::State& state)
+{
+    frmMain& w = *scene().window;
+    for (auto _ : state)
+        w.layoutPass();
+}
+BENCHMARK(layoutPass)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
+
+// What the screen gets: the part of the list container inside the viewport.
+void paintVisibleList(benchmark::State& state)
+{
+    frmMain& w = *scene().window;
+    w.vscroll->setValue(w.vscroll->maximum() / 2);
+    const QRect visible(0, -w.lstContainer->y(), w.lstContainer->width(), w.pctContainer->height());
+    QImage image(visible.size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        w.lstContainer->render(&image, QPoint(), QRegion(visible));
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(paintVisibleList)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
+
+// The same cells, one widget each, rebuilt as a redraw rebuilds them.
+void qlabelCells(benchmark::State& state)
+{
+    frmMain& w = *scene().window;
+    auto* host = new QWidget(w.pctContainer.get());
+    host->setGeometry(w.lstContainer->geometry());
+    host->show();
+    const LabelArray* columns[] = {w.lblTitle, w.lblFor, w.lblDue, w.lblID2};
+    for (auto _ : state) {
+        qDeleteAll(host->findChildren<QLabel*>(Qt::FindDirectChildrenOnly));
+        for (int row = 1; row < w.lblFor->count(); ++row) {
+            for (const LabelArray* column : columns) {
+                const LabelElement& cell = (*column)[row];
+                auto* label = new QLabel(cell.caption, host);
+                QFont font = cell.font;
+                font.setBold(cell.bold);
+                label->setFont(font);
+                QPalette palette = label->palette();
+                palette.setColor(QPalette::WindowText, cell.foreColor);
+                label->setPalette(palette);
+                label->setGeometry(cell.pixelRect());
+                label->setVisible(cell.visible);
+            }
+        }
+    }
+    delete host;
+}
+BENCHMARK(qlabelCells)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
+
+// Keeps the medians so that the ratio of the two ways to build the cells can be printed.
+class MedianReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run>& reports) override
+    {
+        ConsoleReporter::ReportRuns(reports);
+        for (const Run& run : reports) {
+            if (run.aggregate_name == "median")
+                medians[run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args)] =
+                    run.GetAdjustedRealTime();
+        }
+    }
+    std::map<std::string, double> medians;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    MedianReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const auto& medians = reporter.medians;
+    const auto cells = medians.find("qlabelCells");
+    const auto draw = medians.find("drawList/selectedIndex:0");
+    if (cells != medians.end() && draw != medians.end() && draw->second > 0)
+        std::printf("one QLabel per cell / drawList (medians): %.1f\n", cells->second / draw->second);
+    scene().window.reset();
+    benchmark::Shutdown();
+    return 0;
+}
