@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -133,6 +134,9 @@ BENCHMARK(qlabelCells)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAg
 class MedianReporter : public benchmark::ConsoleReporter
 {
 public:
+    // Colours only on a terminal, so that logs stay plain text.
+    MedianReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_None) {}
+
     void ReportRuns(const std::vector<Run>& reports) override
     {
         ConsoleReporter::ReportRuns(reports);
