@@ -22,7 +22,6 @@ private slots:
     void initTestCase() { pinToday(testToday); }
     void cleanup() { QCOMPARE(QApplication::topLevelWidgets().size(), 0); }
 
-    void startsCentredAtItsDesignSize();
     void figuresAtHalfSplit();
     void scrollRange_data();
     void scrollRange();
@@ -60,16 +59,6 @@ constexpr int standardWidth = 7665;
 constexpr int standardHeight = 5400;
 
 } // namespace
-
-void LayoutTest::startsCentredAtItsDesignSize()
-{
-    QVERIFY(writeTaskFile({}));
-    Module1 store;
-    frmMain w(store);
-    QCOMPARE(w.windowTitle(), u"Taskwyn"_s);
-    QCOMPARE(w.size(), QSize(px(10305), px(5670)));
-    QCOMPARE(w.geometry().center(), w.screen()->availableGeometry().center());
-}
 
 void LayoutTest::figuresAtHalfSplit()
 {

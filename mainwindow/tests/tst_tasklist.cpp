@@ -24,7 +24,6 @@ private slots:
 
     void rowsOfEachView_data();
     void rowsOfEachView();
-    void emptyTable();
     void dueColumnShowsDateAndTime();
     void headerTransitions_data();
     void headerTransitions();
@@ -106,16 +105,6 @@ void TaskListTest::rowsOfEachView()
     }
     // Every stored task counts towards the height, listed or not.
     QCOMPARE(w.lstContainer.height(), 7 * 255 + w.pctContainer.height());
-}
-
-void TaskListTest::emptyTable()
-{
-    QVERIFY(writeTaskFile({}));
-    Module1 store;
-    frmMain w(store);
-    QCOMPARE(w.lblFor->count(), 1);
-    QCOMPARE(w.lstContainer.height(), 510 + w.pctContainer.height());
-    QCOMPARE(int(w.selectedIndex), 0);
 }
 
 void TaskListTest::dueColumnShowsDateAndTime()
