@@ -53,12 +53,6 @@ void addTaskBlock(std::string& page, TaskRecord& task, std::int32_t color, std::
     addLine(page, {"</small></td></tR></table><br>"});
 }
 
-// A count outside its table would walk past it; one below zero means an empty table.
-std::size_t slotsInUse(std::int16_t count, int slots)
-{
-    return static_cast<std::size_t>(std::clamp<int>(count, 0, slots));
-}
-
 } // namespace
 
 std::string attentionPageText(Module1& store, DayNumber today)
@@ -71,8 +65,8 @@ std::string attentionPageText(Module1& store, DayNumber today)
     addLine(page, {"<body><center><p align=center>"});
     addLine(page, {"<h2>Attention!</h2>"});
 
-    const std::span<const AlertRule> rules(store.ruleList.data(), slotsInUse(store.ruleCount, Module1::ruleSlots));
-    for (TaskRecord& task : std::span(store.taskList.data(), slotsInUse(store.taskCount, Module1::taskSlots))) {
+    const std::span<const AlertRule> rules = store.rules();
+    for (TaskRecord& task : store.tasks()) {
         if (isRecycled(task))
             continue;
         const DayNumber due = dueDay(task);

@@ -1,15 +1,27 @@
 #include "atomicfile.h"
 #include "frmmain.h"
 #include "module1.h"
+#include "storereports.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QTimer>
+
+#include <memory>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    Module1 store;
-    removeStaleTemporaries(store.taskFile());
-    frmMain window(store);
+    QApplication::setApplicationName(QStringLiteral("Taskwyn"));
+    // Desktops without an icon theme of their own still get the pane's icons.
+    QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+
+    // 1001 tasks are too many for the stack.
+    const auto store = std::make_unique<Module1>();
+    removeStaleTemporaries(store->taskFile());
+    frmMain window(*store);
     window.show();
+    // Told once the window is up, so the user sees what the message is about.
+    QTimer::singleShot(0, &window, [&window] { reportLoad(&window, window.loadReport()); });
     return app.exec();
 }

@@ -1,6 +1,7 @@
 #include "frmtask.h"
 
-#include "dialogsupport.h"
+#include "dialogframe.h"
+#include "storereports.h"
 #include "number.h"
 
 #include <QComboBox>
@@ -198,7 +199,7 @@ void frmTask::okClicked()
     // After a failed save the dialog stays open with its changes, so the user can retry or cancel.
     if (!reportSave(this, store_.saveTasks()))
         return;
-    reportLoad(this, store_.loadTasks());
+    reportLoadFailure(this, store_.loadTasks());
     accept();
     host_.drawList();
 }
@@ -206,6 +207,6 @@ void frmTask::okClicked()
 void frmTask::reject()
 {
     selected = -1;
-    reportLoad(this, store_.loadTasks());
+    reportLoadFailure(this, store_.loadTasks());
     QDialog::reject();
 }

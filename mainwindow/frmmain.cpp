@@ -3,6 +3,7 @@
 #include "bgrcolor.h"
 #include "calendar.h"
 #include "duetext.h"
+#include "frmstartup.h"
 #include "labelcontainer.h"
 #include "ruleeval.h"
 #include "twips.h"
@@ -122,6 +123,7 @@ frmMain::frmMain(Module1& store, QWidget* parent) : QMainWindow(parent), store_(
     setCentralWidget(client);
     createStatusBar();
     createListPane(client);
+    createMenus();
 
     resize(px(10305), px(5670));
     if (const QScreen* screen = this->screen())
@@ -136,10 +138,8 @@ frmMain::~frmMain() = default;
 
 void frmMain::createListPane(QWidget* client)
 {
-    pctMenu = Placed(new QWidget(client), 0, 0, menuPaneWidth, 0);
-    pctMenu->setObjectName(u"pctMenu"_s);
-    pctMenu->setBackgroundRole(QPalette::Dark); // the application workspace colour
-    pctMenu->setAutoFillBackground(true);
+    pctMenu = Placed(new NavigationPane(client), 0, 0, menuPaneWidth, 0);
+    connect(pctMenu.get(), &NavigationPane::image1Clicked, this, &frmMain::Image1_Click);
 
     pctContainer = Placed(new QWidget(client), listLeft, 0, 0, 0);
     pctContainer->setObjectName(u"pctContainer"_s);
@@ -150,6 +150,8 @@ void frmMain::createListPane(QWidget* client)
     lstContainer->setObjectName(u"lstContainer"_s);
     lstContainer->setBackgroundRole(QPalette::Base);
     lstContainer->setAutoFillBackground(true);
+    lstContainer->setFocusPolicy(Qt::StrongFocus);
+    lstContainer->installEventFilter(this);
     connect(lstContainer.get(), &LabelContainer::labelPressed, this, &frmMain::rowPressed);
 
     vscroll = Placed(new QScrollBar(Qt::Vertical, pctContainer.get()), 0, 0, 255, 0);
@@ -188,12 +190,9 @@ void frmMain::createListPane(QWidget* client)
     sepa1->setCursor(Qt::SizeVerCursor);
     sepa1->installEventFilter(this);
 
-    WebBrowser1 = Placed(new QWidget(client), menuPaneWidth, 0, 0, 0);
+    WebBrowser1 = Placed(new SafeHtmlView(client), menuPaneWidth, 0, 0, 0);
     WebBrowser1->setObjectName(u"WebBrowser1"_s);
     WebBrowser1->hide();
-
-    menu_short = new QMenu(u"&submenu"_s, this);
-    menu_short->setObjectName(u"menu_short"_s);
 }
 
 void frmMain::createRowTemplates()
@@ -365,8 +364,7 @@ void frmMain::setColor(std::int16_t Index)
     for (LabelArray* cell : cells)
         cell->setForeColor(Index, Qt::black);
 
-    const auto ruleCount = static_cast<std::size_t>(std::clamp<int>(store_.ruleCount, 0, Module1::ruleSlots));
-    const RuleWalk walk = walkRules(std::span(store_.ruleList.data(), ruleCount), today(),
+    const RuleWalk walk = walkRules(store_.rules(), today(),
                                     dueDay(store_.taskList[static_cast<std::size_t>(*slot)]));
     for (LabelArray* cell : cells) {
         if (walk.leadColor)
@@ -467,6 +465,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == centralWidget() && event->type() == QEvent::Resize) {
         layoutPass();
+    } else if (watched == lstContainer.get() && event->type() == QEvent::KeyPress) {
+        return listKey(*static_cast<QKeyEvent*>(event));
     } else if (watched == txtDescription.get()) {
         if (event->type() == QEvent::KeyPress)
             return typesIntoBox(*static_cast<QKeyEvent*>(event));

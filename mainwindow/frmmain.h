@@ -3,14 +3,21 @@
 #include "labelcontainer.h"
 #include "listhost.h"
 #include "module1.h"
+#include "navigationpane.h"
 #include "placed.h"
+#include "safehtmlview.h"
 
 #include <QMainWindow>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
+class frmAlerts;
+class frmStartup;
+class frmTask;
+class QAction;
 class QFrame;
 class QKeyEvent;
 class QLabel;
@@ -22,8 +29,9 @@ class QScrollBar;
 class QStatusBar;
 class QTimer;
 
-// The main window: the task list with its headers, selection and rule colours, the description
-// box, the splitter between them and the status bar. Positions and sizes are in twips.
+// The main window: the navigation pane and its views, the task list with its headers, selection
+// and rule colours, the description box, the splitter between them, the menus with the task
+// commands, and the status bar. Positions and sizes are in twips.
 class frmMain : public QMainWindow, public ListHost
 {
     Q_OBJECT
@@ -45,6 +53,13 @@ public:
     // Places every control from the window size, splitPercent and taskCount.
     void layoutPass();
 
+    // Opens the task editor on a new, empty task.
+    void new_task();
+    // Recycles the selected task, or deletes a recycled one for good, after asking.
+    void deleteTask();
+    // A click on button `Index` of the navigation pane: switches the view.
+    void Image1_Click(int Index);
+
     // What the load at start-up found; the caller decides what to tell the user.
     const LoadReport& loadReport() const { return loadReport_; }
 
@@ -54,7 +69,7 @@ public:
     std::int16_t splitPercent = 50; // the list's share of the height above the status bar
     bool splitterDragging = false;
 
-    Placed<QWidget> pctMenu;
+    Placed<NavigationPane> pctMenu;
     Placed<QWidget> pctContainer;
     Placed<LabelContainer> lstContainer;
     Placed<QScrollBar> vscroll;
@@ -67,9 +82,22 @@ public:
     LabelArray* lblID2 = nullptr; // hidden: the caption holds the row's slot
     Placed<QPlainTextEdit> txtDescription;
     Placed<QFrame> sepa1;
-    Placed<QWidget> WebBrowser1;
+    Placed<SafeHtmlView> WebBrowser1;
     QStatusBar* StatusBar1 = nullptr;
-    QMenu* menu_short = nullptr;
+
+    QMenu* Menu_Tasks = nullptr;
+    QAction* menu_new = nullptr;
+    QAction* menu_modify = nullptr;
+    QAction* menu_delete = nullptr;
+    QAction* menu_exi = nullptr;
+    QMenu* menu_options = nullptr;
+    QAction* menu_manage = nullptr;
+    QMenu* menu_help = nullptr;
+    QAction* menu_about = nullptr;
+    QMenu* menu_short = nullptr; // the pop-up menu of a row; never in the menu bar
+    QAction* menu_modify2 = nullptr;
+    QAction* menu_delete2 = nullptr;
+    QAction* menu_undelete = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -78,7 +106,28 @@ private:
     void createListPane(QWidget* client);
     void createRowTemplates();
     void createStatusBar();
+    void createMenus();
     void Form_Load();
+
+    void editTask();
+    void undeleteTask();
+    void manageRules();
+    void showAbout();
+    bool askDelete(bool permanently);
+    bool saveAndReload();
+    frmTask& taskEditor();
+    frmAlerts& ruleEditor();
+
+    void showListView(bool recycled);
+    void showAttentionView();
+    std::optional<std::int16_t> slotOfTask(const TaskRecord& task) const;
+
+    bool listKey(const QKeyEvent& key);
+    void moveSelection(int row);
+    std::optional<int> highlightedRow() const;
+    int rowsPerPage() const;
+    void scrollRowIntoView(int row);
+    void openRowMenu();
 
     void showSelected(std::int16_t Index);
     void headerClicked(int column);
@@ -97,6 +146,9 @@ private:
 
     Module1& store_;
     LoadReport loadReport_;
+    frmTask* taskEditor_ = nullptr;
+    frmAlerts* ruleEditor_ = nullptr;
+    std::unique_ptr<frmStartup> attentionPage_;
     QLabel* datePanel_ = nullptr;
     QTimer* midnight_ = nullptr;
 };

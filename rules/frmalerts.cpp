@@ -1,6 +1,7 @@
 #include "frmalerts.h"
 
-#include "dialogsupport.h"
+#include "dialogframe.h"
+#include "storereports.h"
 #include "number.h"
 
 #include <QCheckBox>
@@ -249,6 +250,6 @@ void frmAlerts::okClicked()
 
 void frmAlerts::reject()
 {
-    reportLoad(this, store_.loadTasks());
+    reportLoadFailure(this, store_.loadTasks());
     QDialog::reject();
 }

@@ -3,6 +3,7 @@
 #include "atomicfile.h"
 #include "textcodec.h"
 
+#include <algorithm>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -126,22 +127,61 @@ SaveReport Module1::saveTasks()
     return report;
 }
 
+std::span<TaskRecord> Module1::tasks()
+{
+    return std::span(taskList).first(static_cast<std::size_t>(std::clamp<int>(taskCount, 0, taskSlots)));
+}
+
+std::span<const TaskRecord> Module1::tasks() const
+{
+    return std::span(taskList).first(static_cast<std::size_t>(std::clamp<int>(taskCount, 0, taskSlots)));
+}
+
+std::span<AlertRule> Module1::rules()
+{
+    return std::span(ruleList).first(static_cast<std::size_t>(std::clamp<int>(ruleCount, 0, ruleSlots)));
+}
+
+std::span<const AlertRule> Module1::rules() const
+{
+    return std::span(ruleList).first(static_cast<std::size_t>(std::clamp<int>(ruleCount, 0, ruleSlots)));
+}
+
+std::optional<std::int16_t> Module1::appendEmptyTask()
+{
+    if (taskTableFull())
+        return std::nullopt;
+    const std::int16_t slot = taskCount++;
+    taskList[static_cast<std::size_t>(slot)] = TaskRecord{};
+    return slot;
+}
+
+void Module1::removeTask(std::int16_t slot)
+{
+    const std::span<TaskRecord> used = tasks();
+    if (slot < 0 || static_cast<std::size_t>(slot) >= used.size())
+        return;
+    std::copy(used.begin() + slot + 1, used.end(), used.begin() + slot);
+    --taskCount;
+}
+
 void Module1::sortTasks()
 {
     const std::optional<SortOrder> order = sortOrderFor(sortKey);
     if (!order)
         return;
-    const auto n = static_cast<std::size_t>(taskCount);
+    const std::span<TaskRecord> used = tasks();
+    const std::size_t n = used.size();
     std::vector<std::string> keys(n);
     for (std::size_t i = 0; i < n; ++i)
-        keys[i] = order->key(taskList[i]);
+        keys[i] = order->key(used[i]);
     const auto goesBefore = [&](std::size_t i, std::size_t j) {
         return order->descending ? keys[i] > keys[j] : keys[i] < keys[j];
     };
     for (std::size_t j = 0; j + 1 < n; ++j) {
         for (std::size_t i = j; i < n; ++i) {
             if (goesBefore(i, j)) {
-                std::swap(taskList[i], taskList[j]);
+                std::swap(used[i], used[j]);
                 std::swap(keys[i], keys[j]);
             }
         }

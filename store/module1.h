@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <span>
 #include <string>
 #include <utility>
 
@@ -51,6 +53,19 @@ public:
     SaveReport saveTasks();
     // The exchange sort by sortKey over slots 0 to taskCount - 1.
     void sortTasks();
+
+    // The slots in use; a count outside its table is never trusted past the table's ends.
+    std::span<TaskRecord> tasks();
+    std::span<const TaskRecord> tasks() const;
+    std::span<AlertRule> rules();
+    std::span<const AlertRule> rules() const;
+
+    // Counts one more task and clears its slot, so nothing of an earlier task comes back in it.
+    // Returns the new slot, or nothing when the table is full.
+    std::optional<std::int16_t> appendEmptyTask();
+    // Moves every later task down one slot and counts one task less; the old last slot keeps
+    // its copy of the last task.
+    void removeTask(std::int16_t slot);
 
     bool taskTableFull() const { return taskCount >= taskSlots; }
     bool ruleTableFull() const { return ruleCount >= ruleSlots; }

@@ -248,12 +248,12 @@ std::string taskFileText(const Module1& store)
     w.line();
     w.line("[Tasks]");
     w.line();
-    for (int i = 0; i < store.taskCount; ++i)
-        writeTask(w, store.taskList[static_cast<std::size_t>(i)]);
+    for (const TaskRecord& task : store.tasks())
+        writeTask(w, task);
     w.line("[Alerts]");
     w.line();
-    for (int i = 0; i < store.ruleCount; ++i)
-        writeRule(w, store.ruleList[static_cast<std::size_t>(i)]);
+    for (const AlertRule& rule : store.rules())
+        writeRule(w, rule);
     w.line();
     return w.take();
 }

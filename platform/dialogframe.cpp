@@ -1,6 +1,5 @@
-#include "dialogsupport.h"
+#include "dialogframe.h"
 
-#include "messages.h"
 #include "twips.h"
 
 #include <QDialog>
@@ -54,21 +53,4 @@ void fitFontToCaptions(QWidget& dialog)
     while (!captionsFit(dialog, font) && font.pointSizeF() - pointSizeStep >= smallestPointSize)
         font.setPointSizeF(font.pointSizeF() - pointSizeStep);
     dialog.setFont(font);
-}
-
-bool reportSave(QWidget* parent, const SaveReport& report)
-{
-    if (!report.ok) {
-        showFileError(parent, report.error);
-        return false;
-    }
-    if (!report.notice.empty())
-        showFileNotice(parent, report.notice);
-    return true;
-}
-
-void reportLoad(QWidget* parent, const LoadReport& report)
-{
-    if (!report.ok)
-        showFileError(parent, report.error);
 }

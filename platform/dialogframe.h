@@ -1,7 +1,5 @@
 #pragma once
 
-#include "module1.h"
-
 class QDialog;
 class QString;
 class QWidget;
@@ -15,8 +13,3 @@ void placeTwips(QWidget& control, int left, int top, int width, int height);
 // The dialogs were laid out for a narrower font than most desktops use. Shrinks the dialog's font
 // until every label and button caption fits the width it was given, so that none is cut off.
 void fitFontToCaptions(QWidget& dialog);
-
-// Shows why a save failed, or what the user should know about one that worked; true when it worked.
-bool reportSave(QWidget* parent, const SaveReport& report);
-// Shows why a load failed. Notices about a file that did load were given when the program started.
-void reportLoad(QWidget* parent, const LoadReport& report);

@@ -1,0 +1,329 @@
+// frmMain's menus, task commands, views and keyboard operation of the list.
+#include "frmalerts.h"
+#include "frmmain.h"
+#include "frmstartup.h"
+#include "frmtask.h"
+#include "pagefile.h"
+#include "storereports.h"
+#include "twips.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QAction* addMenuItem(QMenu* menu, const QString& caption, const char* name)
+{
+    QAction* item = menu->addAction(caption);
+    item->setObjectName(QString::fromLatin1(name));
+    return item;
+}
+
+QMenu* addMenu(QMenuBar* bar, const QString& caption, const char* name)
+{
+    QMenu* menu = bar->addMenu(caption);
+    menu->setObjectName(QString::fromLatin1(name));
+    return menu;
+}
+
+} // namespace
+
+void frmMain::createMenus()
+{
+    Menu_Tasks = addMenu(menuBar(), u"&Tasks"_s, "Menu_Tasks");
+    menu_new = addMenuItem(Menu_Tasks, u"&New Task..."_s, "menu_new");
+    menu_modify = addMenuItem(Menu_Tasks, u"&Edit..."_s, "menu_modify");
+    menu_delete = addMenuItem(Menu_Tasks, u"&Delete"_s, "menu_delete");
+    Menu_Tasks->addSeparator()->setObjectName(u"menu_sep"_s);
+    menu_exi = addMenuItem(Menu_Tasks, u"&Exit"_s, "menu_exi");
+    menu_options = addMenu(menuBar(), u"&Options"_s, "menu_options");
+    menu_manage = addMenuItem(menu_options, u"&Colors And Alerts"_s, "menu_manage");
+    menu_help = addMenu(menuBar(), u"&Help"_s, "menu_help");
+    menu_about = addMenuItem(menu_help, u"&About"_s, "menu_about");
+
+    menu_short = new QMenu(u"&submenu"_s, this);
+    menu_short->setObjectName(u"menu_short"_s);
+    menu_modify2 = addMenuItem(menu_short, u"&Edit..."_s, "menu_modify2");
+    menu_delete2 = addMenuItem(menu_short, u"&Delete"_s, "menu_delete2");
+    menu_undelete = addMenuItem(menu_short, u"&Un-Delete"_s, "menu_undelete");
+    menu_undelete->setVisible(false);
+
+    connect(menu_new, &QAction::triggered, this, &frmMain::new_task);
+    for (QAction* edit : {menu_modify, menu_modify2})
+        connect(edit, &QAction::triggered, this, &frmMain::editTask);
+    for (QAction* remove : {menu_delete, menu_delete2})
+        connect(remove, &QAction::triggered, this, &frmMain::deleteTask);
+    connect(menu_undelete, &QAction::triggered, this, &frmMain::undeleteTask);
+    connect(menu_manage, &QAction::triggered, this, &frmMain::manageRules);
+    connect(menu_about, &QAction::triggered, this, &frmMain::showAbout);
+    // Every change has been written by the command that made it: nothing is left to save.
+    connect(menu_exi, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+frmTask& frmMain::taskEditor()
+{
+    if (!taskEditor_)
+        taskEditor_ = new frmTask(store_, *this, this);
+    return *taskEditor_;
+}
+
+frmAlerts& frmMain::ruleEditor()
+{
+    if (!ruleEditor_)
+        ruleEditor_ = new frmAlerts(store_, *this, this);
+    return *ruleEditor_;
+}
+
+// Writes the change and reads the file back; after a failed save the change stays in memory
+// instead of being replaced by the file's older content.
+bool frmMain::saveAndReload()
+{
+    if (!reportSave(this, store_.saveTasks()))
+        return false;
+    reportLoadFailure(this, store_.loadTasks());
+    return true;
+}
+
+void frmMain::new_task()
+{
+    const std::optional<std::int16_t> slot = store_.appendEmptyTask();
+    if (!slot) {
+        QMessageBox::information(this, u"Taskwyn"_s,
+                                 u"The task list is full: it holds %1 tasks.\nDelete tasks for good from the "
+                                 "recycle bin to make room for new ones."_s.arg(Module1::taskSlots));
+        return;
+    }
+    frmTask& editor = taskEditor();
+    editor.prepare(static_cast<std::int16_t>(*slot + 1));
+    editor.exec();
+}
+
+void frmMain::editTask()
+{
+    if (selectedIndex < 1)
+        return;
+    frmTask& editor = taskEditor();
+    editor.prepare(selectedIndex);
+    editor.exec();
+}
+
+bool frmMain::askDelete(bool permanently)
+{
+    QMessageBox question(QMessageBox::NoIcon, u"Delete this entry?!"_s,
+                         permanently ? u"Are you sure? This will delete the item, permanently!!!"_s
+                                     : u"Are you sure?"_s,
+                         QMessageBox::Yes | QMessageBox::No, this);
+    question.setObjectName(u"deleteQuestion"_s);
+    return question.exec() == QMessageBox::Yes;
+}
+
+void frmMain::deleteTask()
+{
+    if (selectedIndex > 0) {
+        const auto slot = static_cast<std::int16_t>(selectedIndex - 1);
+        const bool recycled = isRecycled(store_.taskList[static_cast<std::size_t>(slot)]);
+        if (askDelete(recycled)) {
+            cleanList();
+            if (recycled)
+                store_.removeTask(slot);
+            else
+                store_.taskList[static_cast<std::size_t>(slot)].deleted = recycledMark;
+            const bool saved = saveAndReload();
+            drawList();
+            if (!saved)
+                return; // said once is enough
+        }
+    }
+    saveAndReload();
+}
+
+void frmMain::undeleteTask()
+{
+    if (selectedIndex < 1)
+        return;
+    const auto slot = static_cast<std::size_t>(selectedIndex - 1);
+    cleanList();
+    store_.taskList[slot].deleted = restoredMark;
+    saveAndReload();
+    drawList();
+}
+
+void frmMain::manageRules()
+{
+    frmAlerts& editor = ruleEditor();
+    editor.drawAlert(0);
+    editor.exec();
+}
+
+void frmMain::showAbout()
+{
+    QMessageBox::about(this, u"About Taskwyn"_s,
+                       u"Taskwyn %1\n\nA fast, trustworthy desktop task list for one person."_s.arg(
+                           QStringLiteral(TASKWYN_VERSION)));
+}
+
+void frmMain::Image1_Click(int Index)
+{
+    txtDescription->clear();
+    pctMenu->markCurrent(Index);
+    switch (Index) {
+    case NavigationPane::Attention:
+        showAttentionView();
+        break;
+    case NavigationPane::AllItems:
+        showListView(false);
+        break;
+    case NavigationPane::Recycled:
+        showListView(true);
+        break;
+    case NavigationPane::NewTask:
+        new_task();
+        showListView(false);
+        pctMenu->clearBorders();
+        pctMenu->markCurrent(NavigationPane::AllItems);
+        break;
+    default:
+        break;
+    }
+}
+
+void frmMain::showListView(bool recycled)
+{
+    showRecycled = recycled;
+    WebBrowser1->hide();
+    menu_undelete->setVisible(recycled);
+    selectedIndex = 0;
+    drawList();
+}
+
+// The page sorts the table by due date. The selection follows the highlighted task to its new
+// slot, and the rows under the page are redrawn, so that Edit and Delete still act on the task
+// the user chose and not on whichever task moved into its slot.
+void frmMain::showAttentionView()
+{
+    std::optional<TaskRecord> chosen;
+    if (selectedIndex > 0)
+        chosen = store_.taskList[static_cast<std::size_t>(selectedIndex - 1)];
+    if (!attentionPage_)
+        attentionPage_ = std::make_unique<frmStartup>();
+    const std::optional<std::string> failure = attentionPage_->makepage(store_);
+    if (chosen) {
+        const std::optional<std::int16_t> slot = slotOfTask(*chosen);
+        selectedIndex = slot ? static_cast<std::int16_t>(*slot + 1) : std::int16_t{0};
+    }
+    drawList();
+    txtDescription->clear();
+
+    if (failure)
+        WebBrowser1->showMessage(QString::fromStdString(*failure));
+    else if (!WebBrowser1->loadPage(QString::fromStdString(alertPagePath().string())))
+        WebBrowser1->showMessage(WebBrowser1->errorString());
+    WebBrowser1->show();
+    WebBrowser1->raise();
+}
+
+std::optional<std::int16_t> frmMain::slotOfTask(const TaskRecord& task) const
+{
+    const auto tasks = std::as_const(store_).tasks();
+    const auto found = std::find(tasks.begin(), tasks.end(), task);
+    if (found == tasks.end())
+        return std::nullopt;
+    return static_cast<std::int16_t>(found - tasks.begin());
+}
+
+// The list is operated from the keyboard as any list is: the arrows, Home, End and the page keys
+// move the selection, Enter edits, Delete deletes, and the menu key opens the row's menu.
+bool frmMain::listKey(const QKeyEvent& key)
+{
+    const int current = highlightedRow().value_or(0);
+    switch (key.key()) {
+    case Qt::Key_Up:
+        moveSelection(current > 0 ? current - 1 : lastRow());
+        return true;
+    case Qt::Key_Down:
+        moveSelection(current + 1);
+        return true;
+    case Qt::Key_Home:
+        moveSelection(1);
+        return true;
+    case Qt::Key_End:
+        moveSelection(lastRow());
+        return true;
+    case Qt::Key_PageUp:
+        moveSelection(current > 0 ? current - rowsPerPage() : 1);
+        return true;
+    case Qt::Key_PageDown:
+        moveSelection(current + rowsPerPage());
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        editTask();
+        return true;
+    case Qt::Key_Delete:
+        deleteTask();
+        return true;
+    case Qt::Key_Menu:
+        openRowMenu();
+        return true;
+    case Qt::Key_F10:
+        if (key.modifiers() & Qt::ShiftModifier) {
+            openRowMenu();
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+void frmMain::moveSelection(int row)
+{
+    if (lastRow() < 1)
+        return;
+    row = std::clamp(row, 1, lastRow());
+    highlight(static_cast<std::int16_t>(row));
+    scrollRowIntoView(row);
+}
+
+std::optional<int> frmMain::highlightedRow() const
+{
+    for (int row = 1; row <= lastRow(); ++row) {
+        if ((*lblFor)[row].opaque)
+            return row;
+    }
+    return std::nullopt;
+}
+
+int frmMain::rowsPerPage() const
+{
+    return std::max(1, (pctContainer.height() - cmdFor.height()) / rowHeight());
+}
+
+void frmMain::scrollRowIntoView(int row)
+{
+    constexpr int twipsPerStep = 15;
+    const int rowTop = (*lblFor)[row].top;
+    const int viewTop = vscroll->value() * twipsPerStep;
+    // The first row brings its headers into view with it.
+    const int wantedTop = row == 1 ? 0 : rowTop;
+    if (wantedTop < viewTop)
+        vscroll->setValue(wantedTop / twipsPerStep);
+    else if (rowTop + rowHeight() > viewTop + pctContainer.height())
+        vscroll->setValue((rowTop + rowHeight() - pctContainer.height() + twipsPerStep - 1) / twipsPerStep);
+}
+
+void frmMain::openRowMenu()
+{
+    const std::optional<int> row = highlightedRow();
+    const int top = row ? (*lblFor)[*row].top + rowHeight() : cmdFor.height();
+    menu_short->popup(lstContainer->mapToGlobal(QPoint(px((*lblFor)[0].left), px(top))));
+}

@@ -1,0 +1,163 @@
+#include "navigationpane.h"
+
+#include "twips.h"
+
+#include <QFrame>
+#include <QIcon>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QStyle>
+
+namespace {
+
+struct ButtonDesign
+{
+    const char* caption;
+    const char* iconName;
+    QStyle::StandardPixmap fallbackIcon;
+    int hotTop;
+    int hotHeight;
+    int iconTop;
+    int captionTop;
+    int captionHeight;
+};
+
+// Twips, relative to the pane.
+constexpr std::array<ButtonDesign, NavigationPane::buttonCount> buttons = {{
+    {"Immideate Attention", "dialog-warning", QStyle::SP_MessageBoxWarning, 120, 1095, 240, 720, 495},
+    {"All Items", "folder-open", QStyle::SP_DirOpenIcon, 1320, 855, 1440, 1920, 255},
+    {"Recycled", "user-trash", QStyle::SP_TrashIcon, 2280, 855, 2400, 2880, 255},
+    {"New Task", "appointment-new", QStyle::SP_FileIcon, 3240, 855, 3360, 3840, 255},
+}};
+
+constexpr int buttonLeft = 120;
+constexpr int buttonWidth = 975;
+constexpr int iconLeft = 360;
+constexpr int iconSize = 480;
+
+QIcon paneIcon(const ButtonDesign& design, const QStyle* style)
+{
+    return QIcon::fromTheme(QString::fromLatin1(design.iconName), style->standardIcon(design.fallbackIcon));
+}
+
+} // namespace
+
+NavigationPane::NavigationPane(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("pctMenu"));
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Dark);
+    setMouseTracking(true);
+
+    QFont captionFont = font();
+    captionFont.setPointSizeF(8.25);
+    for (int i = 0; i < buttonCount; ++i) {
+        const ButtonDesign& design = buttons[static_cast<std::size_t>(i)];
+        auto* icon = new QLabel(this);
+        icon->setObjectName(QStringLiteral("Image2_%1").arg(i));
+        icon->setGeometry(px(iconLeft), px(design.iconTop), px(iconSize), px(iconSize));
+        icon->setPixmap(paneIcon(design, style()).pixmap(px(iconSize), px(iconSize)));
+        icon->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+        auto* caption = new QLabel(QString::fromLatin1(design.caption), this);
+        caption->setObjectName(QStringLiteral("Label1_%1").arg(i));
+        caption->setGeometry(px(buttonLeft), px(design.captionTop), px(buttonWidth), px(design.captionHeight));
+        caption->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        caption->setWordWrap(true);
+        caption->setFont(captionFont);
+        caption->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+        caption->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+        auto* hot = new QFrame(this);
+        hot->setObjectName(QStringLiteral("Image1_%1").arg(i));
+        hot->setGeometry(px(buttonLeft), px(design.hotTop), px(buttonWidth), px(design.hotHeight));
+        hot->setFrameStyle(QFrame::NoFrame);
+        hot->setMouseTracking(true);
+        hot->setCursor(Qt::PointingHandCursor);
+        hot->installEventFilter(this);
+        hot->raise();
+
+        Image2[static_cast<std::size_t>(i)] = icon;
+        Label1[static_cast<std::size_t>(i)] = caption;
+        Image1[static_cast<std::size_t>(i)] = hot;
+    }
+    markCurrent(AllItems);
+}
+
+int NavigationPane::borderStyle(int index) const
+{
+    return hotArea(index)->frameShape() == QFrame::Box ? 1 : 0;
+}
+
+void NavigationPane::setBorderStyle(int index, int style)
+{
+    QFrame* hot = hotArea(index);
+    hot->setFrameStyle(style == 1 ? QFrame::Box | QFrame::Plain : QFrame::NoFrame);
+    QPalette framePalette = hot->palette();
+    framePalette.setColor(QPalette::WindowText, Qt::white);
+    hot->setPalette(framePalette);
+}
+
+void NavigationPane::clearBorders()
+{
+    for (int i = 0; i < buttonCount; ++i)
+        setBorderStyle(i, 0);
+}
+
+bool NavigationPane::captionBold(int index) const
+{
+    return Label1[static_cast<std::size_t>(index)]->font().bold();
+}
+
+void NavigationPane::setCaptionBold(int index, bool bold)
+{
+    QLabel* caption = Label1[static_cast<std::size_t>(index)];
+    QFont captionFont = caption->font();
+    captionFont.setBold(bold);
+    caption->setFont(captionFont);
+}
+
+void NavigationPane::markCurrent(int index)
+{
+    for (int i = 0; i < buttonCount; ++i)
+        setCaptionBold(i, false);
+    setCaptionBold(index, true);
+}
+
+void NavigationPane::Image1_MouseMove(int index)
+{
+    if (borderStyle(index) == 1)
+        return;
+    clearBorders();
+    setBorderStyle(index, 1);
+}
+
+void NavigationPane::mouseMoveEvent(QMouseEvent* event)
+{
+    clearBorders();
+    QWidget::mouseMoveEvent(event);
+}
+
+int NavigationPane::indexOfHotArea(const QObject* object) const
+{
+    for (int i = 0; i < buttonCount; ++i) {
+        if (Image1[static_cast<std::size_t>(i)] == object)
+            return i;
+    }
+    return -1;
+}
+
+bool NavigationPane::eventFilter(QObject* watched, QEvent* event)
+{
+    const int index = indexOfHotArea(watched);
+    if (index < 0)
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::MouseMove) {
+        Image1_MouseMove(index);
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && hotArea(index)->rect().contains(mouse->position().toPoint()))
+            emit image1Clicked(index);
+    }
+    return false;
+}
