@@ -65,7 +65,9 @@ NavigationPane::NavigationPane(QWidget* parent) : QWidget(parent)
         caption->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         caption->setWordWrap(true);
         caption->setFont(captionFont);
-        caption->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+        QPalette captionPalette = caption->palette();
+        captionPalette.setColor(QPalette::WindowText, Qt::white);
+        caption->setPalette(captionPalette);
         caption->setAttribute(Qt::WA_TransparentForMouseEvents);
 
         auto* hot = new QFrame(this);
@@ -152,12 +154,16 @@ bool NavigationPane::eventFilter(QObject* watched, QEvent* event)
     const int index = indexOfHotArea(watched);
     if (index < 0)
         return QWidget::eventFilter(watched, event);
+    // Taken here, so that the pane behind does not also see the move and clear the frame again.
     if (event->type() == QEvent::MouseMove) {
         Image1_MouseMove(index);
-    } else if (event->type() == QEvent::MouseButtonRelease) {
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton && hotArea(index)->rect().contains(mouse->position().toPoint()))
             emit image1Clicked(index);
+        return true;
     }
     return false;
 }
