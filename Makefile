@@ -31,7 +31,7 @@ fuzz:
 	    -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DTASKWYN_FUZZ=ON -DTASKWYN_GUI=OFF
 	cmake --build $(FUZZ_BUILD) --target taskfile_fuzzer
 	mkdir -p $(FUZZ_BUILD)/corpus
-	./$(FUZZ_BUILD)/store/fuzz/taskfile_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=65536 \
+	./$(FUZZ_BUILD)/store/fuzz/taskfile_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -artifact_prefix=$(FUZZ_BUILD)/ \
 	    $(FUZZ_BUILD)/corpus store/fuzz/corpus
 
 clean:
