@@ -72,6 +72,26 @@ std::optional<SortOrder> sortOrderFor(std::int16_t sortKey)
     }
 }
 
+// Each task's key as its rank among the distinct keys, counted in the direction of the order:
+// the half-million comparisons of a full table's sort then compare integers, not texts.
+std::vector<int> keyRanks(std::span<const TaskRecord> tasks, const SortOrder& order)
+{
+    std::vector<std::string> keys;
+    keys.reserve(tasks.size());
+    for (const TaskRecord& task : tasks)
+        keys.push_back(order.key(task));
+    std::vector<std::string> distinct = keys;
+    std::sort(distinct.begin(), distinct.end());
+    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+    std::vector<int> ranks;
+    ranks.reserve(keys.size());
+    for (const std::string& key : keys) {
+        const auto rank = static_cast<int>(std::lower_bound(distinct.begin(), distinct.end(), key) - distinct.begin());
+        ranks.push_back(order.descending ? -rank : rank);
+    }
+    return ranks;
+}
+
 } // namespace
 
 Module1::Module1(std::filesystem::path taskFile) : taskFile_(std::move(taskFile)) {}
@@ -171,18 +191,13 @@ void Module1::sortTasks()
     if (!order)
         return;
     const std::span<TaskRecord> used = tasks();
-    const std::size_t n = used.size();
-    std::vector<std::string> keys(n);
-    for (std::size_t i = 0; i < n; ++i)
-        keys[i] = order->key(used[i]);
-    const auto goesBefore = [&](std::size_t i, std::size_t j) {
-        return order->descending ? keys[i] > keys[j] : keys[i] < keys[j];
-    };
-    for (std::size_t j = 0; j + 1 < n; ++j) {
-        for (std::size_t i = j; i < n; ++i) {
-            if (goesBefore(i, j)) {
+    std::vector<int> ranks = keyRanks(used, *order);
+    // The exchanges below, and so where equal keys end up, are exactly those of comparing the texts.
+    for (std::size_t j = 0; j + 1 < used.size(); ++j) {
+        for (std::size_t i = j; i < used.size(); ++i) {
+            if (ranks[i] < ranks[j]) {
                 std::swap(used[i], used[j]);
-                std::swap(keys[i], keys[j]);
+                std::swap(ranks[i], ranks[j]);
             }
         }
     }
