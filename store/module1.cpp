@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -192,13 +193,21 @@ void Module1::sortTasks()
         return;
     const std::span<TaskRecord> used = tasks();
     std::vector<int> ranks = keyRanks(used, *order);
-    // The exchanges below, and so where equal keys end up, are exactly those of comparing the texts.
+    // The exchanges are made on slot numbers and the records moved once at the end; where equal
+    // keys end up is exactly where exchanging the records themselves would put them.
+    std::vector<std::size_t> from(used.size());
+    std::iota(from.begin(), from.end(), std::size_t{0});
     for (std::size_t j = 0; j + 1 < used.size(); ++j) {
         for (std::size_t i = j; i < used.size(); ++i) {
             if (ranks[i] < ranks[j]) {
-                std::swap(used[i], used[j]);
+                std::swap(from[i], from[j]);
                 std::swap(ranks[i], ranks[j]);
             }
         }
     }
+    std::vector<TaskRecord> sorted;
+    sorted.reserve(used.size());
+    for (const std::size_t slot : from)
+        sorted.push_back(std::move(used[slot]));
+    std::move(sorted.begin(), sorted.end(), used.begin());
 }
