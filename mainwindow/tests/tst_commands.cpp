@@ -35,6 +35,8 @@ private slots:
     void deleteWithoutSelectionRewritesWithoutAsking();
     void failedSaveShowsReasonAndKeepsChange_data();
     void failedSaveShowsReasonAndKeepsChange();
+    void colorsAndAlertsOpensTheRuleEditor_data();
+    void colorsAndAlertsOpensTheRuleEditor();
     void aboutBox_data();
     void aboutBox();
 };
@@ -438,6 +440,42 @@ void CommandsTest::failedSaveShowsReasonAndKeepsChange()
     QCOMPARE(rowCaptions(*w.lblTitle), liveAfter);
     clickPane(w, NavigationPane::Recycled);
     QCOMPARE(rowCaptions(*w.lblTitle), recycledAfter);
+}
+
+void CommandsTest::colorsAndAlertsOpensTheRuleEditor_data()
+{
+    QTest::addColumn<bool>("byKeys");
+    QTest::newRow("menu item") << false;
+    QTest::newRow("menu by access keys") << true;
+}
+
+void CommandsTest::colorsAndAlertsOpensTheRuleEditor()
+{
+    QFETCH(bool, byKeys);
+    QVERIFY(writeTaskFile(fourTasks(), {{7, 0x0000FF}, {3, 0x00FF00}}));
+    const std::string before = fileText();
+    Module1 store;
+    frmMain w(store);
+    showActive(w);
+
+    ModalScript script;
+    QString firstRuleShown;
+    script.then([&firstRuleShown](QWidget& editor) {
+        firstRuleShown = control<QLineEdit>(editor, "txtInterval").text();
+        retype(control<QLineEdit>(editor, "txtInterval"), u"12"_s);
+        QTest::mouseClick(&dialogButton(editor, u"&Cancel"_s), Qt::LeftButton);
+    });
+    if (byKeys)
+        pickByAccessKeys(w, Qt::Key_O, w.menu_options, Qt::Key_C);
+    else
+        menuItem(w, "menu_manage").trigger();
+
+    QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
+    QCOMPARE(script.seen().value(0).kind, u"frmAlerts"_s);
+    QCOMPARE(script.seen().value(0).title, u"Colors & Alerts"_s);
+    QCOMPARE(firstRuleShown, u"7"_s);
+    QCOMPARE(int(store.ruleList[0].value), 7);
+    QCOMPARE(fileText(), before);
 }
 
 void CommandsTest::aboutBox_data()
