@@ -18,6 +18,7 @@ class frmAlerts;
 class frmStartup;
 class frmTask;
 class QAction;
+class QDialog;
 class QFrame;
 class QKeyEvent;
 class QLabel;
@@ -114,6 +115,8 @@ private:
     void manageRules();
     void showAbout();
     bool askDelete(bool permanently);
+    void runEditor(QDialog& editor);
+    std::optional<TaskRecord> selectedTask() const;
     bool saveAndReload();
     frmTask& taskEditor();
     frmAlerts& ruleEditor();

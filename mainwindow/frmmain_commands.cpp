@@ -8,6 +8,7 @@
 #include "twips.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -104,7 +105,7 @@ void frmMain::new_task()
     }
     frmTask& editor = taskEditor();
     editor.prepare(static_cast<std::int16_t>(*slot + 1));
-    editor.exec();
+    runEditor(editor);
 }
 
 void frmMain::editTask()
@@ -113,7 +114,7 @@ void frmMain::editTask()
         return;
     frmTask& editor = taskEditor();
     editor.prepare(selectedIndex);
-    editor.exec();
+    runEditor(editor);
 }
 
 bool frmMain::askDelete(bool permanently)
@@ -161,7 +162,30 @@ void frmMain::manageRules()
 {
     frmAlerts& editor = ruleEditor();
     editor.drawAlert(0);
+    runEditor(editor);
+}
+
+// A cancelled editor reads the file back, in the file's order rather than the list's. The list is
+// sorted again, the selection follows the highlighted task to its slot and the rows are redrawn,
+// so that the next command acts on the task the user sees highlighted.
+void frmMain::runEditor(QDialog& editor)
+{
+    const std::optional<TaskRecord> chosen = selectedTask();
     editor.exec();
+    if (!chosen || selectedTask() == chosen)
+        return;
+    store_.sortTasks();
+    if (const std::optional<std::int16_t> slot = slotOfTask(*chosen)) {
+        selectedIndex = static_cast<std::int16_t>(*slot + 1);
+        drawList();
+    }
+}
+
+std::optional<TaskRecord> frmMain::selectedTask() const
+{
+    if (selectedIndex < 1 || selectedIndex > store_.taskCount)
+        return std::nullopt;
+    return store_.taskList[static_cast<std::size_t>(selectedIndex - 1)];
 }
 
 void frmMain::showAbout()
@@ -210,9 +234,7 @@ void frmMain::showListView(bool recycled)
 // the user chose and not on whichever task moved into its slot.
 void frmMain::showAttentionView()
 {
-    std::optional<TaskRecord> chosen;
-    if (selectedIndex > 0)
-        chosen = store_.taskList[static_cast<std::size_t>(selectedIndex - 1)];
+    const std::optional<TaskRecord> chosen = selectedTask();
     if (!attentionPage_)
         attentionPage_ = std::make_unique<frmStartup>();
     const std::optional<std::string> failure = attentionPage_->makepage(store_);
