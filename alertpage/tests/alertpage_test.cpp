@@ -35,18 +35,18 @@ struct TaskSpec
     std::string deleted = {};
 };
 
-TaskRecord makeTask(const TaskSpec& spec)
+TaskRecord makeTask(const TaskSpec& given)
 {
     TaskRecord task;
-    task.title = spec.title;
-    task.forWhom = spec.forWhom;
+    task.title = given.title;
+    task.forWhom = given.forWhom;
     task.year = 2024;
-    task.month = static_cast<std::int16_t>(spec.due.month);
-    task.day = static_cast<std::int16_t>(spec.due.day);
-    task.hour = static_cast<std::int16_t>(spec.due.hour);
-    task.minute = static_cast<std::int16_t>(spec.due.minute);
-    task.description = spec.description;
-    task.deleted = spec.deleted;
+    task.month = static_cast<std::int16_t>(given.due.month);
+    task.day = static_cast<std::int16_t>(given.due.day);
+    task.hour = static_cast<std::int16_t>(given.due.hour);
+    task.minute = static_cast<std::int16_t>(given.due.minute);
+    task.description = given.description;
+    task.deleted = given.deleted;
     task.dueKey = dueKey(task);
     return task;
 }

@@ -31,19 +31,19 @@ struct RuleSpec
     std::string unit = "d";
 };
 
-inline TaskRecord taskFrom(const TaskSpec& spec)
+inline TaskRecord taskFrom(const TaskSpec& given)
 {
-    const CivilDate due = civilDate(testToday + spec.dueInDays);
+    const CivilDate due = civilDate(testToday + given.dueInDays);
     TaskRecord task;
-    task.title = spec.title;
-    task.forWhom = spec.forWhom;
+    task.title = given.title;
+    task.forWhom = given.forWhom;
     task.year = static_cast<std::int16_t>(due.year);
     task.month = static_cast<std::int16_t>(due.month);
     task.day = static_cast<std::int16_t>(due.day);
     task.hour = 9;
     task.minute = 30;
-    task.description = spec.description;
-    task.deleted = spec.deleted;
+    task.description = given.description;
+    task.deleted = given.deleted;
     return task;
 }
 
@@ -51,10 +51,10 @@ inline TaskRecord taskFrom(const TaskSpec& spec)
 inline bool writeTaskFile(const std::vector<TaskSpec>& tasks, const std::vector<RuleSpec>& rules = {})
 {
     Module1 store;
-    for (const TaskSpec& spec : tasks)
-        store.taskList[static_cast<std::size_t>(store.taskCount++)] = taskFrom(spec);
-    for (const RuleSpec& spec : rules)
-        store.ruleList[static_cast<std::size_t>(store.ruleCount++)] = {spec.value, spec.unit, spec.color, 0};
+    for (const TaskSpec& given : tasks)
+        store.taskList[static_cast<std::size_t>(store.taskCount++)] = taskFrom(given);
+    for (const RuleSpec& given : rules)
+        store.ruleList[static_cast<std::size_t>(store.ruleCount++)] = {given.value, given.unit, given.color, 0};
     return store.saveTasks().ok;
 }
 

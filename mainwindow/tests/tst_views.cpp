@@ -40,9 +40,9 @@ constexpr std::int32_t red = 0x0000FF;
 bool writeViewTasks()
 {
     Module1 store;
-    for (const TaskSpec& spec :
+    for (const TaskSpec& given :
          std::vector<TaskSpec>{{"Alpha", 3, "N", "about alpha"}, {"Bravo", -4}, {"Zulu", 1, "Y"}, {"Far", 30}})
-        store.taskList[static_cast<std::size_t>(store.taskCount++)] = taskFrom(spec);
+        store.taskList[static_cast<std::size_t>(store.taskCount++)] = taskFrom(given);
     store.ruleList[0] = {7, "d", red, popupOn};
     store.ruleCount = 1;
     return store.saveTasks().ok;
