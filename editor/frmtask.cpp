@@ -1,8 +1,9 @@
 #include "frmtask.h"
 
 #include "dialogframe.h"
-#include "storereports.h"
+#include "linebreaks.h"
 #include "number.h"
+#include "storereports.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -11,17 +12,13 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include <limits>
+
 namespace {
 
 const QString lineFeed = QStringLiteral("\n");
 const QString carriageReturn = QStringLiteral("\r");
 const QString recordLineBreak = QStringLiteral("\r\n");
-
-// The record keeps line breaks as CR LF; the box shows them as line breaks.
-QString shownDescription(const std::string& description)
-{
-    return QString::fromStdString(description).replace(recordLineBreak, lineFeed);
-}
 
 // The box's raw text keeps non-breaking spaces, which its plain text would turn into blanks.
 // Its paragraph and line separators, and any CR that came in with pasted text, become CR LF.
@@ -37,29 +34,18 @@ QLineEdit* makeBox(QWidget* parent, const char* name, int left, int top, int wid
 {
     auto* box = new QLineEdit(parent);
     box->setObjectName(QString::fromLatin1(name));
+    box->setMaxLength(std::numeric_limits<int>::max()); // a longer title must not be cut when shown
     placeTwips(*box, left, top, width, 285);
     if (centred)
         box->setAlignment(Qt::AlignCenter);
     return box;
 }
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top, int width,
-                  Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop)
-{
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setAlignment(alignment);
-    placeTwips(*label, left, top, width, 255);
-    return label;
-}
-
 // Enter must not press either button: neither is the default, nor becomes it when focused.
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int left)
+QPushButton* makeCommandButton(QWidget* parent, const char* name, const QString& caption, int left)
 {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
+    QPushButton* button = makeButton(parent, name, caption, left, 2880, 975);
     button->setAutoDefault(false);
-    placeTwips(*button, left, 2880, 975, 255);
     return button;
 }
 
@@ -111,8 +97,8 @@ void frmTask::createControls()
     txtDescript->setTabChangesFocus(true);
     placeTwips(*txtDescript, 120, 2040, 3735, 735);
 
-    Command1 = makeButton(this, "Command1", QStringLiteral("&Ok"), 2880);
-    Command2 = makeButton(this, "Command2", QStringLiteral("&Cancel"), 1800);
+    Command1 = makeCommandButton(this, "Command1", QStringLiteral("&Ok"), 2880);
+    Command2 = makeCommandButton(this, "Command2", QStringLiteral("&Cancel"), 1800);
 }
 
 void frmTask::setTabOrder()
@@ -184,7 +170,7 @@ void frmTask::prepare(std::int16_t Index)
     txtYear->setText(QString::number(task->year));
     {
         const QSignalBlocker filling(txtDescript);
-        txtDescript->setPlainText(shownDescription(task->description));
+        txtDescript->setPlainText(withLineFeeds(task->description));
     }
     txtMinute->setText(QString::number(task->minute));
     txtHour->setText(QString::number(task->hour));

@@ -5,6 +5,7 @@
 #include "duetext.h"
 #include "frmstartup.h"
 #include "labelcontainer.h"
+#include "linebreaks.h"
 #include "ruleeval.h"
 #include "twips.h"
 
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -26,7 +28,6 @@
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
-#include <span>
 
 using namespace Qt::StringLiterals;
 
@@ -35,7 +36,6 @@ namespace {
 constexpr int menuPaneWidth = 1335;
 constexpr int listLeft = 1320;
 constexpr int headerHeight = 255;
-constexpr int twipsPerScrollStep = 15;
 const QColor highlightBack(0, 0, 100);
 
 // The sort key after a click on the header of `column` (0 Title, 1 For, 2 Due): the same column
@@ -57,20 +57,6 @@ int percentOf(int total, int percent)
 int fractionOf(double fraction, int total)
 {
     return static_cast<int>(std::lround(fraction * total));
-}
-
-int floorDiv(int a, int b)
-{
-    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
-}
-
-// Descriptions hold CR LF line breaks; the box wants LF.
-QString descriptionText(const std::string& description)
-{
-    QString text = QString::fromStdString(description);
-    text.replace(u"\r\n"_s, u"\n"_s);
-    text.replace(u'\r', u'\n');
-    return text;
 }
 
 // Whether a key would change the description box. Character keys (control characters included)
@@ -125,7 +111,8 @@ frmMain::frmMain(Module1& store, QWidget* parent) : QMainWindow(parent), store_(
     createListPane(client);
     createMenus();
 
-    resize(px(10305), px(5670));
+    // The client area lies below the menu bar.
+    resize(px(10305), px(5670) + menuBar()->sizeHint().height());
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
 
@@ -352,7 +339,7 @@ void frmMain::showSelected(std::int16_t Index)
         cell->setBackColor(Index, highlightBack);
         cell->setForeColor(Index, Qt::white);
     }
-    txtDescription->setPlainText(descriptionText(store_.taskList[static_cast<std::size_t>(*slot)].description));
+    txtDescription->setPlainText(withLineFeeds(store_.taskList[static_cast<std::size_t>(*slot)].description));
 }
 
 void frmMain::setColor(std::int16_t Index)
@@ -364,8 +351,7 @@ void frmMain::setColor(std::int16_t Index)
     for (LabelArray* cell : cells)
         cell->setForeColor(Index, Qt::black);
 
-    const RuleWalk walk = walkRules(store_.rules(), today(),
-                                    dueDay(store_.taskList[static_cast<std::size_t>(*slot)]));
+    const RuleWalk walk = walkRules(store_.rules(), today(), dueDay(store_.taskList[static_cast<std::size_t>(*slot)]));
     for (LabelArray* cell : cells) {
         if (walk.leadColor)
             cell->setForeColor(Index, colorFromBgr(*walk.leadColor));
@@ -501,7 +487,7 @@ bool frmMain::splitterMouse(QMouseEvent* event)
         // Clamped so that neither pane can be dropped out of the window.
         const int H = statusBarTop();
         if (H > 0)
-            splitPercent = static_cast<std::int16_t>(std::clamp(floorDiv(sepa1.top() * 100, H), 5, 95));
+            splitPercent = static_cast<std::int16_t>(std::clamp<std::int64_t>(floorDiv(sepa1.top() * 100, H), 5, 95));
         layoutPass();
         splitterDragging = false;
         break;

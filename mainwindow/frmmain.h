@@ -147,6 +147,8 @@ private:
     std::optional<int> slotOfRow(int row) const;
     int statusBarTop() const;
 
+    static constexpr int twipsPerScrollStep = 15;
+
     Module1& store_;
     LoadReport loadReport_;
     frmTask* taskEditor_ = nullptr;

@@ -110,7 +110,7 @@ void frmMain::new_task()
 
 void frmMain::editTask()
 {
-    if (selectedIndex < 1)
+    if (!selectedTask())
         return;
     frmTask& editor = taskEditor();
     editor.prepare(selectedIndex);
@@ -129,7 +129,7 @@ bool frmMain::askDelete(bool permanently)
 
 void frmMain::deleteTask()
 {
-    if (selectedIndex > 0) {
+    if (selectedTask()) {
         const auto slot = static_cast<std::int16_t>(selectedIndex - 1);
         const bool recycled = isRecycled(store_.taskList[static_cast<std::size_t>(slot)]);
         if (askDelete(recycled)) {
@@ -149,7 +149,7 @@ void frmMain::deleteTask()
 
 void frmMain::undeleteTask()
 {
-    if (selectedIndex < 1)
+    if (!selectedTask())
         return;
     const auto slot = static_cast<std::size_t>(selectedIndex - 1);
     cleanList();
@@ -165,20 +165,18 @@ void frmMain::manageRules()
     runEditor(editor);
 }
 
-// A cancelled editor reads the file back, in the file's order rather than the list's. The list is
-// sorted again, the selection follows the highlighted task to its slot and the rows are redrawn,
-// so that the next command acts on the task the user sees highlighted.
+// An editor's Ok saves, reads back and redraws the list itself. Its Cancel reads the file back in
+// the file's order rather than the list's, which would leave the rows naming other tasks' slots:
+// so the list is redrawn, with the selection kept on the task the user has highlighted.
 void frmMain::runEditor(QDialog& editor)
 {
     const std::optional<TaskRecord> chosen = selectedTask();
-    editor.exec();
-    if (!chosen || selectedTask() == chosen)
+    if (editor.exec() == QDialog::Accepted)
         return;
     store_.sortTasks();
-    if (const std::optional<std::int16_t> slot = slotOfTask(*chosen)) {
-        selectedIndex = static_cast<std::int16_t>(*slot + 1);
-        drawList();
-    }
+    const std::optional<std::int16_t> slot = chosen ? slotOfTask(*chosen) : std::nullopt;
+    selectedIndex = slot ? static_cast<std::int16_t>(*slot + 1) : std::int16_t{0};
+    drawList();
 }
 
 std::optional<TaskRecord> frmMain::selectedTask() const
@@ -190,9 +188,9 @@ std::optional<TaskRecord> frmMain::selectedTask() const
 
 void frmMain::showAbout()
 {
-    QMessageBox::about(this, u"About Taskwyn"_s,
-                       u"Taskwyn %1\n\nA fast, trustworthy desktop task list for one person."_s.arg(
-                           QStringLiteral(TASKWYN_VERSION)));
+    QMessageBox::about(
+        this, u"About Taskwyn"_s,
+        u"Taskwyn %1\n\nA fast, trustworthy desktop task list for one person."_s.arg(QStringLiteral(TASKWYN_VERSION)));
 }
 
 void frmMain::Image1_Click(int Index)
@@ -269,7 +267,7 @@ bool frmMain::listKey(const QKeyEvent& key)
     const int current = highlightedRow().value_or(0);
     switch (key.key()) {
     case Qt::Key_Up:
-        moveSelection(current > 0 ? current - 1 : lastRow());
+        moveSelection(current > 0 ? current - 1 : 1);
         return true;
     case Qt::Key_Down:
         moveSelection(current + 1);
@@ -332,15 +330,14 @@ int frmMain::rowsPerPage() const
 
 void frmMain::scrollRowIntoView(int row)
 {
-    constexpr int twipsPerStep = 15;
     const int rowTop = (*lblFor)[row].top;
-    const int viewTop = vscroll->value() * twipsPerStep;
+    const int viewTop = vscroll->value() * twipsPerScrollStep;
     // The first row brings its headers into view with it.
     const int wantedTop = row == 1 ? 0 : rowTop;
     if (wantedTop < viewTop)
-        vscroll->setValue(wantedTop / twipsPerStep);
+        vscroll->setValue(wantedTop / twipsPerScrollStep);
     else if (rowTop + rowHeight() > viewTop + pctContainer.height())
-        vscroll->setValue((rowTop + rowHeight() - pctContainer.height() + twipsPerStep - 1) / twipsPerStep);
+        vscroll->setValue((rowTop + rowHeight() - pctContainer.height() + twipsPerScrollStep - 1) / twipsPerScrollStep);
 }
 
 void frmMain::openRowMenu()

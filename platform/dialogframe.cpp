@@ -45,6 +45,24 @@ void placeTwips(QWidget& control, int left, int top, int width, int height)
     control.setGeometry(px(left), px(top), px(width), px(height));
 }
 
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top, int width,
+                  Qt::Alignment alignment)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setAlignment(alignment);
+    placeTwips(*label, left, top, width, 255);
+    return label;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int left, int top, int width)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    placeTwips(*button, left, top, width, 255);
+    return button;
+}
+
 void fitFontToCaptions(QWidget& dialog)
 {
     QFont font = dialog.font();

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <Qt>
+
 class QDialog;
+class QLabel;
+class QPushButton;
 class QString;
 class QWidget;
 
@@ -9,6 +13,11 @@ void makeFixedDialog(QDialog& dialog, const QString& caption, int widthTwips, in
 
 // Places a control at a position and size given in twips, relative to its parent.
 void placeTwips(QWidget& control, int left, int top, int width, int height);
+
+// A label or a button 255 twips high, placed in twips and named for tests.
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top, int width,
+                  Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop);
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int left, int top, int width);
 
 // The dialogs were laid out for a narrower font than most desktops use. Shrinks the dialog's font
 // until every label and button caption fits the width it was given, so that none is cut off.

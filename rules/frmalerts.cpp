@@ -1,8 +1,9 @@
 #include "frmalerts.h"
 
+#include "bgrcolor.h"
 #include "dialogframe.h"
-#include "storereports.h"
 #include "number.h"
+#include "storereports.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -22,35 +23,6 @@ constexpr int frameLeft = 120;
 constexpr int frameTop = 120;
 // The caption's blanks leave room for the buttons that lie across the frame's top edge.
 constexpr int captionBlanks = 41;
-
-// Rule colours are 0x00BBGGRR: red in the low byte.
-QColor colorOfRule(std::int32_t color)
-{
-    const auto bits = static_cast<std::uint32_t>(color);
-    return QColor(static_cast<int>(bits & 0xFF), static_cast<int>((bits >> 8) & 0xFF),
-                  static_cast<int>((bits >> 16) & 0xFF));
-}
-
-std::int32_t ruleColorOf(const QColor& color)
-{
-    return color.red() | (color.green() << 8) | (color.blue() << 16);
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int left, int top, int width)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    placeTwips(*button, left, top, width, 255);
-    return button;
-}
-
-void makeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top, int width)
-{
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    placeTwips(*label, left, top, width, 255);
-}
 
 } // namespace
 
@@ -185,7 +157,7 @@ void frmAlerts::drawAlert(std::int16_t Index)
 void frmAlerts::paintSwatch(std::int32_t color)
 {
     QPalette swatch = pctColor->palette();
-    swatch.setColor(QPalette::Window, colorOfRule(color));
+    swatch.setColor(QPalette::Window, colorFromBgr(color));
     pctColor->setPalette(swatch);
 }
 
@@ -232,10 +204,10 @@ void frmAlerts::selectClicked()
     AlertRule* rule = shownRule();
     if (!rule)
         return;
-    const QColor picked = QColorDialog::getColor(colorOfRule(rule->color), this);
+    const QColor picked = QColorDialog::getColor(colorFromBgr(rule->color), this);
     if (!picked.isValid())
         return; // cancelled: the rule keeps its colour
-    rule->color = ruleColorOf(picked);
+    rule->color = bgrFromColor(picked);
     paintSwatch(rule->color);
 }
 

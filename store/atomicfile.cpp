@@ -88,7 +88,9 @@ std::optional<std::string> writeAll(int fd, std::string_view bytes, const WriteC
 
 mode_t modeFor(const fs::path& target, mode_t newFileMode)
 {
-    struct stat existing{};
+    struct stat existing
+    {
+    };
     if (::stat(target.c_str(), &existing) == 0)
         return existing.st_mode & 07777;
     const mode_t mask = ::umask(0);
@@ -114,7 +116,9 @@ std::optional<std::string> writeFileAtomically(const fs::path& target, std::stri
     TemporaryFile temporary(file);
     if (temporary.fd() < 0)
         return reason(errno);
-    struct stat existing{};
+    struct stat existing
+    {
+    };
     if (::stat(file.c_str(), &existing) == 0 && ::fchown(temporary.fd(), existing.st_uid, existing.st_gid) != 0) {
         // Not owning the file is fine: the user keeps write access through the folder.
     }

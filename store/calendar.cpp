@@ -4,11 +4,6 @@
 
 namespace {
 
-std::int64_t floorDiv(std::int64_t a, std::int64_t b)
-{
-    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
-}
-
 // Howard Hinnant's days_from_civil, for a month already in 1..12.
 DayNumber daysFromCivil(std::int64_t y, std::int64_t m, std::int64_t d)
 {

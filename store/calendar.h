@@ -3,6 +3,12 @@
 #include <cstdint>
 #include <optional>
 
+// Integer division rounding towards minus infinity, as calendars count.
+constexpr std::int64_t floorDiv(std::int64_t a, std::int64_t b)
+{
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
+
 // Days since 1970-01-01 in the proleptic Gregorian calendar.
 using DayNumber = std::int64_t;
 

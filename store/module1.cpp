@@ -37,7 +37,8 @@ std::string encodingNotice(const std::filesystem::path& file, const std::filesys
 {
     return "The task file " + quoted(file) +
            " was written in an older encoding (Windows-1252) and has been read in it.\nIt will be saved as UTF-8; "
-           "before that, a copy of it is kept as " + quoted(backup) + ".";
+           "before that, a copy of it is kept as " +
+           quoted(backup) + ".";
 }
 
 // A copy of the task file must be no more readable than the file itself.
@@ -63,13 +64,20 @@ std::optional<SortOrder> sortOrderFor(std::int16_t sortKey)
     const auto forWhom = [](const TaskRecord& t) { return t.forWhom; };
     const auto due = [](const TaskRecord& t) { return t.dueKey; };
     switch (sortKey) {
-    case 0: return SortOrder{lowerTitle, false};
-    case 1: return SortOrder{lowerFor, false};
-    case 2: return SortOrder{due, false};
-    case 10: return SortOrder{title, true};
-    case 11: return SortOrder{forWhom, true};
-    case 12: return SortOrder{due, true};
-    default: return std::nullopt;
+    case 0:
+        return SortOrder{lowerTitle, false};
+    case 1:
+        return SortOrder{lowerFor, false};
+    case 2:
+        return SortOrder{due, false};
+    case 10:
+        return SortOrder{title, true};
+    case 11:
+        return SortOrder{forWhom, true};
+    case 12:
+        return SortOrder{due, true};
+    default:
+        return std::nullopt;
     }
 }
 
@@ -128,8 +136,9 @@ LoadReport Module1::loadTasks()
 SaveReport Module1::saveTasks()
 {
     if (loadFailed_) {
-        return SaveReport::failed("The task file " + quoted(taskFile_) +
-                         " could not be read, so it is not written over.\nMake it readable, then start again.");
+        return SaveReport::failed(
+            "The task file " + quoted(taskFile_) +
+            " could not be read, so it is not written over.\nMake it readable, then start again.");
     }
     SaveReport report;
     if (backupBeforeSave_) {

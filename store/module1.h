@@ -13,9 +13,9 @@
 struct LoadReport
 {
     bool ok = true;
-    std::string error;     // why the file could not be read
-    int tasksLeftOut = 0;  // task blocks beyond the table's 1001 slots
-    int rulesLeftOut = 0;  // rule blocks beyond the table's 101 slots
+    std::string error;          // why the file could not be read
+    int tasksLeftOut = 0;       // task blocks beyond the table's 1001 slots
+    int rulesLeftOut = 0;       // rule blocks beyond the table's 101 slots
     bool olderEncoding = false; // read as Windows-1252
     std::string notice;         // what the user should be told although the load worked
 
@@ -25,8 +25,8 @@ struct LoadReport
 struct SaveReport
 {
     bool ok = true;
-    std::string error;        // "Cannot write file …" with the reason
-    std::string notice;       // set when a copy of the old file was kept first
+    std::string error;  // "Cannot write file …" with the reason
+    std::string notice; // set when a copy of the old file was kept first
 
     static SaveReport failed(std::string why) { return {false, std::move(why), {}}; }
 };

@@ -11,10 +11,9 @@
 std::int64_t leadingNumber(std::string_view text);
 
 // The same number, saturated to the range of the field it is stored in.
-template <typename Field>
-Field numberOfText(std::string_view text)
+template <typename Field> Field numberOfText(std::string_view text)
 {
     const std::int64_t n = leadingNumber(text);
-    return static_cast<Field>(std::clamp<std::int64_t>(n, std::numeric_limits<Field>::min(),
-                                                       std::numeric_limits<Field>::max()));
+    return static_cast<Field>(
+        std::clamp<std::int64_t>(n, std::numeric_limits<Field>::min(), std::numeric_limits<Field>::max()));
 }

@@ -6,11 +6,6 @@
 
 namespace {
 
-std::int64_t floorDiv(std::int64_t a, std::int64_t b)
-{
-    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
-}
-
 std::int16_t saturated(std::int64_t n)
 {
     return static_cast<std::int16_t>(std::clamp<std::int64_t>(n, std::numeric_limits<std::int16_t>::min(),

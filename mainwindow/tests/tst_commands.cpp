@@ -29,6 +29,8 @@ private slots:
     void editOpensOnlyTheSelectedTask();
     void cancelledEditorThenDeleteActsOnTheSameTask_data();
     void cancelledEditorThenDeleteActsOnTheSameTask();
+    void cancelledEditorLeavesEveryRowOnItsTask_data();
+    void cancelledEditorLeavesEveryRowOnItsTask();
     void recycleThenDeleteForGood();
     void answerNoChangesNothing_data();
     void answerNoChangesNothing();
@@ -281,6 +283,36 @@ void CommandsTest::cancelledEditorThenDeleteActsOnTheSameTask()
     QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
     QVERIFY(taskBlock(fileText(), "Bravo").find("del=Y\r\n") != std::string::npos);
     QCOMPARE(rowCaptions(*w.lblTitle), (QStringList{u"Alpha"_s, u"Charlie"_s, u"Delta"_s}));
+}
+
+void CommandsTest::cancelledEditorLeavesEveryRowOnItsTask_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("new task") << u"menu_new"_s;
+    QTest::newRow("rules") << u"menu_manage"_s;
+}
+
+// Without a selection to follow, the rows must still name the slots their tasks are in after the
+// file was read back in its own order.
+void CommandsTest::cancelledEditorLeavesEveryRowOnItsTask()
+{
+    QFETCH(QString, command);
+    QVERIFY(writeTaskFile({{"Cee", 1}, {"Bee", 2}, {"Ay", 3}}));
+    Module1 store;
+    frmMain w(store);
+    showWindow(w);
+    QTest::mouseClick(w.cmdTitle.get(), Qt::LeftButton);
+
+    ModalScript script;
+    script.then(pressButton(u"&Cancel"_s));
+    menuItem(w, qPrintable(command)).trigger();
+
+    QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
+    QCOMPARE(rowCaptions(*w.lblTitle), (QStringList{u"Ay"_s, u"Bee"_s, u"Cee"_s}));
+    for (int row = 1; row < w.lblID2->count(); ++row) {
+        const auto slot = static_cast<std::size_t>((*w.lblID2)[row].caption.toInt());
+        QCOMPARE(QString::fromStdString(store.taskList[slot].title), (*w.lblTitle)[row].caption);
+    }
 }
 
 void CommandsTest::recycleThenDeleteForGood()

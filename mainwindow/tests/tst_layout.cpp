@@ -32,6 +32,7 @@ private slots:
     void splitterDropIsClamped_data();
     void splitterDropIsClamped();
     void statusBarPanels();
+    void clientAreaBelowTheMenuBar();
 };
 
 namespace {
@@ -282,6 +283,16 @@ void LayoutTest::statusBarPanels()
     QVERIFY(std::any_of(timers.begin(), timers.end(), [](const QTimer* timer) {
         return timer->isActive() && timer->isSingleShot() && timer->remainingTime() <= 24 * 3600 * 1000 + 1000;
     }));
+}
+
+void LayoutTest::clientAreaBelowTheMenuBar()
+{
+    QVERIFY(writeTaskFile({}));
+    Module1 store;
+    frmMain w(store);
+    showWindow(w);
+    QCOMPARE(w.centralWidget()->width(), px(10305));
+    QCOMPARE(w.centralWidget()->height() + w.StatusBar1->height(), px(5670));
 }
 
 QTEST_MAIN(LayoutTest)
