@@ -59,6 +59,14 @@ void sizeWindow(frmMain& w, int W, int H)
 constexpr int standardWidth = 7665;
 constexpr int standardHeight = 5400;
 
+// Shows the window at the standard size; false (with the test failed) when it would not take it.
+bool showAtStandardSize(frmMain& w)
+{
+    showWindow(w);
+    sizeWindow(w, standardWidth, standardHeight);
+    return !QTest::currentTestFailed();
+}
+
 } // namespace
 
 void LayoutTest::figuresAtHalfSplit()
@@ -66,9 +74,7 @@ void LayoutTest::figuresAtHalfSplit()
     QVERIFY(writeTaskFile(manyTasks(3)));
     Module1 store;
     frmMain w(store);
-    showWindow(w);
-    sizeWindow(w, standardWidth, standardHeight);
-    if (QTest::currentTestFailed())
+    if (!showAtStandardSize(w))
         return;
 
     QCOMPARE(w.pctContainer.width(), 6255);
@@ -122,9 +128,7 @@ void LayoutTest::scrollRange()
     QVERIFY(writeTaskFile(manyTasks(taskCount)));
     Module1 store;
     frmMain w(store);
-    showWindow(w);
-    sizeWindow(w, standardWidth, standardHeight);
-    if (QTest::currentTestFailed())
+    if (!showAtStandardSize(w))
         return;
 
     QCOMPARE(w.vscroll->maximum(), maximum);
@@ -141,9 +145,7 @@ void LayoutTest::valueLoweredToMaximum()
     QVERIFY(writeTaskFile(manyTasks(100)));
     Module1 store;
     frmMain w(store);
-    showWindow(w);
-    sizeWindow(w, standardWidth, standardHeight);
-    if (QTest::currentTestFailed())
+    if (!showAtStandardSize(w))
         return;
     w.vscroll->setMaximum(5000);
     w.vscroll->setValue(2000);
@@ -168,9 +170,7 @@ void LayoutTest::recycledViewScrollsOverEveryTask()
     QVERIFY(writeTaskFile(manyTasks(100, 2)));
     Module1 store;
     frmMain w(store);
-    showWindow(w);
-    sizeWindow(w, standardWidth, standardHeight);
-    if (QTest::currentTestFailed())
+    if (!showAtStandardSize(w))
         return;
     w.showRecycled = true;
     w.drawList();
@@ -183,9 +183,7 @@ void LayoutTest::negativeHeightIsSkipped()
     QVERIFY(writeTaskFile({}));
     Module1 store;
     frmMain w(store);
-    showWindow(w);
-    sizeWindow(w, standardWidth, standardHeight);
-    if (QTest::currentTestFailed())
+    if (!showAtStandardSize(w))
         return;
 
     // At 100 % the description box would be -30 high: that step keeps 2670, the others go on.
@@ -203,9 +201,7 @@ void LayoutTest::splitterDragAndRelease()
     QVERIFY(writeTaskFile(manyTasks(3)));
     Module1 store;
     frmMain w(store);
-    showWindow(w);
-    sizeWindow(w, standardWidth, standardHeight);
-    if (QTest::currentTestFailed())
+    if (!showAtStandardSize(w))
         return;
     QWindow* window = w.windowHandle();
     QCOMPARE(w.sepa1->cursor().shape(), Qt::SizeVerCursor);
@@ -250,9 +246,7 @@ void LayoutTest::splitterDropIsClamped()
     QVERIFY(writeTaskFile({}));
     Module1 store;
     frmMain w(store);
-    showWindow(w);
-    sizeWindow(w, standardWidth, standardHeight);
-    if (QTest::currentTestFailed())
+    if (!showAtStandardSize(w))
         return;
     const QPoint pressed = w.sepa1->mapTo(&w, QPoint(20, 1));
     QTest::mousePress(w.windowHandle(), Qt::LeftButton, {}, pressed);
