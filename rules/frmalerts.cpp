@@ -177,26 +177,19 @@ void frmAlerts::nextClicked()
 
 void frmAlerts::newClicked()
 {
-    if (store_.ruleTableFull())
-        return;
-    ++store_.ruleCount;
-    store_.ruleList[static_cast<std::size_t>(store_.ruleCount - 1)] = AlertRule{0, "d", 0, 0};
-    drawAlert(static_cast<std::int16_t>(store_.ruleCount - 1));
+    if (const std::optional<std::int16_t> slot = store_.appendNewRule())
+        drawAlert(*slot);
 }
 
 void frmAlerts::deleteClicked()
 {
-    int k = shownNumber() - 1;
+    auto k = static_cast<std::int16_t>(shownNumber() - 1);
     if (k < 0 || k >= store_.ruleCount)
         return;
-    // The last slot keeps a copy of the rule moved out of it, as the table has always done.
-    const int last = store_.ruleCount - 1;
-    for (int i = k + 1; i <= last; ++i)
-        store_.ruleList[static_cast<std::size_t>(i - 1)] = store_.ruleList[static_cast<std::size_t>(i)];
-    --store_.ruleCount;
+    store_.removeRule(k);
     if (k >= store_.ruleCount)
         k = 0;
-    drawAlert(static_cast<std::int16_t>(k));
+    drawAlert(k);
 }
 
 void frmAlerts::selectClicked()

@@ -186,13 +186,38 @@ std::optional<std::int16_t> Module1::appendEmptyTask()
     return slot;
 }
 
+namespace {
+
+// Closes the gap at `slot`; the old last slot keeps its copy of the last record.
+template <typename Record> bool closeGap(std::span<Record> used, std::int16_t slot)
+{
+    if (slot < 0 || static_cast<std::size_t>(slot) >= used.size())
+        return false;
+    std::copy(used.begin() + slot + 1, used.end(), used.begin() + slot);
+    return true;
+}
+
+} // namespace
+
 void Module1::removeTask(std::int16_t slot)
 {
-    const std::span<TaskRecord> used = tasks();
-    if (slot < 0 || static_cast<std::size_t>(slot) >= used.size())
-        return;
-    std::copy(used.begin() + slot + 1, used.end(), used.begin() + slot);
-    --taskCount;
+    if (closeGap(tasks(), slot))
+        --taskCount;
+}
+
+std::optional<std::int16_t> Module1::appendNewRule()
+{
+    if (ruleTableFull())
+        return std::nullopt;
+    const std::int16_t slot = ruleCount++;
+    ruleList[static_cast<std::size_t>(slot)] = AlertRule{0, "d", 0, 0};
+    return slot;
+}
+
+void Module1::removeRule(std::int16_t slot)
+{
+    if (closeGap(rules(), slot))
+        --ruleCount;
 }
 
 void Module1::sortTasks()

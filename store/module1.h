@@ -66,6 +66,10 @@ public:
     // Moves every later task down one slot and counts one task less; the old last slot keeps
     // its copy of the last task.
     void removeTask(std::int16_t slot);
+    // Counts one more rule: value 0, unit "d", black, no popup. Nothing when the table is full.
+    std::optional<std::int16_t> appendNewRule();
+    // Moves every later rule down one slot and counts one rule less, as removeTask does.
+    void removeRule(std::int16_t slot);
 
     bool taskTableFull() const { return taskCount >= taskSlots; }
     bool ruleTableFull() const { return ruleCount >= ruleSlots; }

@@ -1,0 +1,79 @@
+#include "module1.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+std::unique_ptr<Module1> storeWithTasks(std::initializer_list<const char*> titles)
+{
+    auto store = std::make_unique<Module1>();
+    for (const char* title : titles)
+        store->taskList[static_cast<std::size_t>(store->taskCount++)].title = title;
+    return store;
+}
+
+TEST(TaskTable, RemovingMovesLaterTasksUpAndLeavesTheOldLastSlot)
+{
+    auto store = storeWithTasks({"a", "b", "c", "d"});
+    store->removeTask(1);
+    ASSERT_EQ(store->taskCount, 3);
+    EXPECT_EQ(store->taskList[0].title, "a");
+    EXPECT_EQ(store->taskList[1].title, "c");
+    EXPECT_EQ(store->taskList[2].title, "d");
+    EXPECT_EQ(store->taskList[3].title, "d") << "the old last slot keeps its copy";
+}
+
+TEST(TaskTable, SlotsOutsideTheUsedPartAreNotRemoved)
+{
+    auto store = storeWithTasks({"a", "b"});
+    store->removeTask(2);
+    store->removeTask(-1);
+    EXPECT_EQ(store->taskCount, 2);
+}
+
+TEST(TaskTable, NewTaskStartsEmptyAndAFullTableRefuses)
+{
+    auto store = storeWithTasks({"a"});
+    store->taskList[1].deleted = recycledMark; // left behind by a task deleted for good
+    store->taskList[1].title = "old";
+    ASSERT_EQ(store->appendEmptyTask(), 1);
+    EXPECT_EQ(store->taskList[1], TaskRecord{});
+    store->taskCount = Module1::taskSlots;
+    EXPECT_FALSE(store->appendEmptyTask());
+    EXPECT_EQ(store->taskCount, Module1::taskSlots);
+}
+
+TEST(RuleTable, NewRuleCountsInDaysAndAFullTableRefuses)
+{
+    Module1 store;
+    store.ruleList[0] = {5, "ww", 255, popupOn};
+    ASSERT_EQ(store.appendNewRule(), 0);
+    EXPECT_EQ(store.ruleList[0], (AlertRule{0, "d", 0, 0}));
+    store.ruleCount = Module1::ruleSlots;
+    EXPECT_FALSE(store.appendNewRule());
+}
+
+TEST(RuleTable, RemovingTheOnlyRuleEmptiesTheCountButKeepsTheSlot)
+{
+    Module1 store;
+    store.ruleList[0] = {7, "d", 255, popupOn};
+    store.ruleCount = 1;
+    store.removeRule(0);
+    EXPECT_EQ(store.ruleCount, 0);
+    EXPECT_EQ(store.ruleList[0].value, 7);
+}
+
+TEST(Tables, CountsOutsideTheirTableAreNeverTrustedPastIt)
+{
+    Module1 store;
+    store.taskCount = -5;
+    store.ruleCount = 500;
+    EXPECT_TRUE(store.tasks().empty());
+    EXPECT_EQ(store.rules().size(), static_cast<std::size_t>(Module1::ruleSlots));
+    store.sortTasks(); // must not throw or read past the table
+    EXPECT_FALSE(taskFileText(store).empty());
+}
+
+} // namespace
