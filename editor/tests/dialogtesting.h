@@ -3,6 +3,8 @@
 #include "listhost.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -61,4 +63,23 @@ template <typename Box> void retype(Box& box, const QString& text)
     box.selectAll();
     QTest::keyClick(&box, Qt::Key_Backspace);
     typeText(box, text);
+}
+
+// The three ways out of a dialog that all mean Cancel: its button, the Esc key, the close box.
+inline void addCancelWays()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Cancel button") << QStringLiteral("button");
+    QTest::newRow("Esc key") << QStringLiteral("escape");
+    QTest::newRow("close box") << QStringLiteral("close box");
+}
+
+inline void leaveDialog(const QString& how, QDialog& dialog, QPushButton& cancel, QWidget& focused)
+{
+    if (how == u"button")
+        QTest::mouseClick(&cancel, Qt::LeftButton);
+    else if (how == u"escape")
+        QTest::keyClick(&focused, Qt::Key_Escape);
+    else
+        dialog.close();
 }

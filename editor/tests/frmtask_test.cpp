@@ -221,10 +221,7 @@ void FrmTaskTest::descriptionLineBreaksAreStoredAsCrLf()
 
 void FrmTaskTest::cancelRestoresTheFileWithoutRedrawing_data()
 {
-    QTest::addColumn<QString>("how");
-    QTest::newRow("Cancel button") << QStringLiteral("button");
-    QTest::newRow("Esc key") << QStringLiteral("escape");
-    QTest::newRow("close box") << QStringLiteral("close box");
+    addCancelWays();
 }
 
 void FrmTaskTest::cancelRestoresTheFileWithoutRedrawing()
@@ -236,12 +233,7 @@ void FrmTaskTest::cancelRestoresTheFileWithoutRedrawing()
     retype(box("txtDay"), QStringLiteral("17"));
     QCOMPARE(store->taskList[0].title, std::string("Report changed"));
 
-    if (how == u"button")
-        QTest::mouseClick(&button("Command2"), Qt::LeftButton);
-    else if (how == u"escape")
-        QTest::keyClick(&box("txtTitle"), Qt::Key_Escape);
-    else
-        dialog->close();
+    leaveDialog(how, *dialog, button("Command2"), box("txtTitle"));
 
     QVERIFY(!dialog->isVisible());
     QCOMPARE(dialog->selected, -1);

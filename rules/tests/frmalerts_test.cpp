@@ -230,10 +230,7 @@ void FrmAlertsTest::intervalBoxSelectsAllOnFocus()
 
 void FrmAlertsTest::cancelRestoresTheFileWithoutRedrawing_data()
 {
-    QTest::addColumn<QString>("how");
-    QTest::newRow("Cancel button") << QStringLiteral("button");
-    QTest::newRow("Esc key") << QStringLiteral("escape");
-    QTest::newRow("close box") << QStringLiteral("close box");
+    addCancelWays();
 }
 
 void FrmAlertsTest::cancelRestoresTheFileWithoutRedrawing()
@@ -244,12 +241,7 @@ void FrmAlertsTest::cancelRestoresTheFileWithoutRedrawing()
     click("cmdNew");
     QCOMPARE(store->ruleList[0].value, 7);
 
-    if (how == u"button")
-        click("cmdCancel");
-    else if (how == u"escape")
-        QTest::keyClick(&txtInterval(), Qt::Key_Escape);
-    else
-        dialog->close();
+    leaveDialog(how, *dialog, control<QPushButton>(*dialog, "cmdCancel"), txtInterval());
 
     QVERIFY(!dialog->isVisible());
     QCOMPARE(store->ruleCount, 3);
