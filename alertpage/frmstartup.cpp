@@ -1,9 +1,11 @@
-#include "frmstartup.h"
+#include "alertpage/frmstartup.h"
 
-#include "duetext.h"
-#include "module1.h"
-#include "pagefile.h"
-#include "ruleeval.h"
+#include "alertpage/pagefile.h"
+#include "os/fileerror.h"
+#include "os/privatefile.h"
+#include "store/duetext.h"
+#include "store/module1.h"
+#include "store/ruleeval.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -57,8 +59,7 @@ void addTaskBlock(std::string& page, TaskRecord& task, std::int32_t color, std::
 
 std::string attentionPageText(Module1& store, DayNumber today)
 {
-    store.sortKey = 2;
-    store.sortTasks();
+    store.sortByDue();
 
     std::string page;
     addLine(page, {"<head><title>Alerts</title></head>"});
@@ -85,7 +86,7 @@ std::optional<std::string> frmStartup::makepage(Module1& store)
     const std::filesystem::path path = alertPagePath();
     if (path.empty())
         return std::string("Cannot write the attention page:\nno home folder was found to keep it in.");
-    if (auto reason = writePrivatePage(path, page))
-        return "Cannot write file " + path.string() + ":\n" + *reason;
+    if (auto reason = writePrivateFile(path, page))
+        return cannotWriteFile(path, *reason);
     return std::nullopt;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "calendar.h"
+#include "store/calendar.h"
 
 #include <optional>
 #include <string>
@@ -8,7 +8,7 @@
 class Module1;
 
 // The attention page for `today`: the tasks that a rule with popup set puts on it, earliest due
-// first. Sorts the store by due date (sortKey 2), as the list's next redraw will show, and may
+// first. Sorts the store by due date (earliest first), as the list's next redraw will show, and may
 // write a month of 0 back as 1, as the date text does everywhere.
 std::string attentionPageText(Module1& store, DayNumber today);
 
@@ -17,5 +17,5 @@ class frmStartup
 {
 public:
     // Writes the attention page to alertPagePath(). Returns why it could not be written.
-    std::optional<std::string> makepage(Module1& store);
+    [[nodiscard]] std::optional<std::string> makepage(Module1& store);
 };

@@ -1,7 +1,6 @@
-#include "atomicfile.h"
-#include "frmmain.h"
-#include "module1.h"
-#include "storereports.h"
+#include "mainwindow/frmmain.h"
+#include "store/module1.h"
+#include "widgets/storereports.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -18,7 +17,6 @@ int main(int argc, char* argv[])
 
     // 1001 tasks are too many for the stack.
     const auto store = std::make_unique<Module1>();
-    removeStaleTemporaries(store->taskFile());
     frmMain window(*store);
     window.show();
     // Told once the window is up, so the user sees what the message is about.

@@ -1,9 +1,10 @@
-#include "frmtask.h"
+#include "editor/frmtask.h"
 
-#include "dialogframe.h"
-#include "linebreaks.h"
-#include "number.h"
-#include "storereports.h"
+#include "store/duetext.h"
+#include "store/number.h"
+#include "widgets/dialogframe.h"
+#include "widgets/linebreaks.h"
+#include "widgets/storereports.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -51,12 +52,13 @@ QPushButton* makeCommandButton(QWidget* parent, const char* name, const QString&
 
 } // namespace
 
-frmTask::frmTask(Module1& store, ListHost& host, QWidget* parent) : QDialog(parent), store_(store), host_(host)
+frmTask::frmTask(Module1& store, QWidget* parent) : QDialog(parent), store_(store)
 {
     setObjectName(QStringLiteral("frmTask"));
     makeFixedDialog(*this, QStringLiteral("New / Edit task"), 3975, 3225);
     createControls();
-    setTabOrder();
+    chainTabOrder(
+        {txtTitle, txtFor, txtDay, lstMonth, txtYear, txtHour, txtMinute, txtSecond, txtDescript, Command1, Command2});
     connectFields();
     fitFontToCaptions(*this);
 }
@@ -78,10 +80,8 @@ void frmTask::createControls()
 
     lstMonth = new QComboBox(this);
     lstMonth->setObjectName(QStringLiteral("lstMonth"));
-    lstMonth->addItems({QStringLiteral("January"), QStringLiteral("February"), QStringLiteral("March"),
-                        QStringLiteral("April"), QStringLiteral("May"), QStringLiteral("June"), QStringLiteral("July"),
-                        QStringLiteral("August"), QStringLiteral("September"), QStringLiteral("October"),
-                        QStringLiteral("November"), QStringLiteral("December")});
+    for (const std::string_view month : englishMonthNames)
+        lstMonth->addItem(QString::fromUtf8(month.data(), static_cast<qsizetype>(month.size())));
     lstMonth->setMaxVisibleItems(12);
     placeTwips(*lstMonth, 1320, 840, 1815, 315);
 
@@ -99,14 +99,6 @@ void frmTask::createControls()
 
     Command1 = makeCommandButton(this, "Command1", QStringLiteral("&Ok"), 2880);
     Command2 = makeCommandButton(this, "Command2", QStringLiteral("&Cancel"), 1800);
-}
-
-void frmTask::setTabOrder()
-{
-    const std::array<QWidget*, 11> order{txtTitle,  txtFor,    txtDay,      lstMonth, txtYear, txtHour,
-                                         txtMinute, txtSecond, txtDescript, Command1, Command2};
-    for (std::size_t i = 1; i < order.size(); ++i)
-        QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 void frmTask::connectFields()
@@ -183,16 +175,13 @@ void frmTask::prepare(std::int16_t Index)
 void frmTask::okClicked()
 {
     // After a failed save the dialog stays open with its changes, so the user can retry or cancel.
-    if (!reportSave(this, store_.saveTasks()))
-        return;
-    reportLoadFailure(this, store_.loadTasks());
-    accept();
-    host_.drawList();
+    if (saveAndReadBack(this, store_))
+        accept();
 }
 
 void frmTask::reject()
 {
     selected = -1;
-    reportLoadFailure(this, store_.loadTasks());
+    readBack(this, store_);
     QDialog::reject();
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "listhost.h"
-#include "module1.h"
+#include "store/module1.h"
 
 #include <QDialog>
 
@@ -22,7 +21,8 @@ class frmTask : public QDialog
     Q_OBJECT
 
 public:
-    frmTask(Module1& store, ListHost& host, QWidget* parent);
+    // Ok saves, reads the file back and accepts: the caller redraws its list then.
+    frmTask(Module1& store, QWidget* parent);
 
     // The task number (slot + 1) being edited; -1 after Cancel.
     std::int16_t selected = 0;
@@ -35,7 +35,6 @@ public:
 private:
     TaskRecord* editedTask();
     void createControls();
-    void setTabOrder();
     void connectFields();
     void bindText(QLineEdit* box, std::string TaskRecord::*field);
     void bindNumber(QLineEdit* box, std::int16_t TaskRecord::*field);
@@ -43,7 +42,6 @@ private:
     void okClicked();
 
     Module1& store_;
-    ListHost& host_;
 
     QLineEdit* txtTitle = nullptr;
     QLineEdit* txtFor = nullptr;

@@ -1,14 +1,15 @@
-#include "frmmain.h"
+#include "mainwindow/frmmain.h"
 
-#include "bgrcolor.h"
-#include "calendar.h"
-#include "duetext.h"
-#include "frmstartup.h"
-#include "labelcontainer.h"
-#include "linebreaks.h"
-#include "ruleeval.h"
-#include "twips.h"
+#include "alertpage/frmstartup.h"
+#include "store/calendar.h"
+#include "store/duetext.h"
+#include "store/ruleeval.h"
+#include "widgets/bgrcolor.h"
+#include "widgets/labelcontainer.h"
+#include "widgets/linebreaks.h"
+#include "widgets/twips.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QDateTime>
 #include <QFrame>
@@ -37,17 +38,6 @@ constexpr int menuPaneWidth = 1335;
 constexpr int listLeft = 1320;
 constexpr int headerHeight = 255;
 const QColor highlightBack(0, 0, 100);
-
-// The sort key after a click on the header of `column` (0 Title, 1 For, 2 Due): the same column
-// flips its direction, another column keeps the current direction.
-std::int16_t nextSortKey(std::int16_t current, int column)
-{
-    if (current == column)
-        return static_cast<std::int16_t>(column + 10);
-    if (current == column + 10)
-        return static_cast<std::int16_t>(column);
-    return static_cast<std::int16_t>(current >= 9 ? column + 10 : column);
-}
 
 int percentOf(int total, int percent)
 {
@@ -103,7 +93,7 @@ QLabel* statusPanel(QWidget* parent)
 
 frmMain::frmMain(Module1& store, QWidget* parent) : QMainWindow(parent), store_(store)
 {
-    setWindowTitle(u"Taskwyn"_s);
+    setWindowTitle(QCoreApplication::applicationName());
     auto* client = new QWidget(this);
     client->setObjectName(u"client"_s);
     setCentralWidget(client);
@@ -232,7 +222,7 @@ void frmMain::Form_Load()
 {
     splitPercent = 50;
     showRecycled = false;
-    store_.sortKey = 2;
+    store_.sortKey = SortKey::dueAscending;
     loadReport_ = store_.loadTasks();
     drawList();
 }
@@ -363,7 +353,7 @@ void frmMain::setColor(std::int16_t Index)
 
 void frmMain::headerClicked(int column)
 {
-    store_.sortKey = nextSortKey(store_.sortKey, column);
+    store_.sortKey = SortKey::afterHeaderClick(store_.sortKey, static_cast<SortKey::Column>(column));
     drawList();
 }
 

@@ -1,11 +1,10 @@
 #pragma once
 
-#include "labelcontainer.h"
-#include "listhost.h"
-#include "module1.h"
-#include "navigationpane.h"
-#include "placed.h"
-#include "safehtmlview.h"
+#include "mainwindow/navigationpane.h"
+#include "store/module1.h"
+#include "widgets/labelcontainer.h"
+#include "widgets/placed.h"
+#include "widgets/safehtmlview.h"
 
 #include <QMainWindow>
 
@@ -33,7 +32,7 @@ class QTimer;
 // The main window: the navigation pane and its views, the task list with its headers, selection
 // and rule colours, the description box, the splitter between them, the menus with the task
 // commands, and the status bar. Positions and sizes are in twips.
-class frmMain : public QMainWindow, public ListHost
+class frmMain : public QMainWindow
 {
     Q_OBJECT
 
@@ -42,7 +41,7 @@ public:
     ~frmMain() override;
 
     // Rebuilds every row from taskList, sorted by sortKey, for the current view.
-    void drawList() override;
+    void drawList();
     // Appends one row; `id` is the task's slot.
     void addListTask(const std::string& wtitle, const std::string& wfor, const std::string& wdue, std::int16_t id);
     // Removes every row and clears the selection.
@@ -118,12 +117,12 @@ private:
     void runEditor(QDialog& editor);
     std::optional<TaskRecord> selectedTask() const;
     bool saveAndReload();
+    void reselectAfterSort(const std::optional<TaskRecord>& chosen);
     frmTask& taskEditor();
     frmAlerts& ruleEditor();
 
     void showListView(bool recycled);
     void showAttentionView();
-    std::optional<std::int16_t> slotOfTask(const TaskRecord& task) const;
 
     bool listKey(const QKeyEvent& key);
     void moveSelection(int row);

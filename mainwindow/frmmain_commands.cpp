@@ -1,11 +1,11 @@
 // frmMain's menus, task commands, views and keyboard operation of the list.
-#include "frmalerts.h"
-#include "frmmain.h"
-#include "frmstartup.h"
-#include "frmtask.h"
-#include "pagefile.h"
-#include "storereports.h"
-#include "twips.h"
+#include "alertpage/frmstartup.h"
+#include "alertpage/pagefile.h"
+#include "editor/frmtask.h"
+#include "mainwindow/frmmain.h"
+#include "rules/frmalerts.h"
+#include "widgets/storereports.h"
+#include "widgets/twips.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -73,32 +73,27 @@ void frmMain::createMenus()
 frmTask& frmMain::taskEditor()
 {
     if (!taskEditor_)
-        taskEditor_ = new frmTask(store_, *this, this);
+        taskEditor_ = new frmTask(store_, this);
     return *taskEditor_;
 }
 
 frmAlerts& frmMain::ruleEditor()
 {
     if (!ruleEditor_)
-        ruleEditor_ = new frmAlerts(store_, *this, this);
+        ruleEditor_ = new frmAlerts(store_, this);
     return *ruleEditor_;
 }
 
-// Writes the change and reads the file back; after a failed save the change stays in memory
-// instead of being replaced by the file's older content.
 bool frmMain::saveAndReload()
 {
-    if (!reportSave(this, store_.saveTasks()))
-        return false;
-    reportLoadFailure(this, store_.loadTasks());
-    return true;
+    return saveAndReadBack(this, store_);
 }
 
 void frmMain::new_task()
 {
     const std::optional<std::int16_t> slot = store_.appendEmptyTask();
     if (!slot) {
-        QMessageBox::information(this, u"Taskwyn"_s,
+        QMessageBox::information(this, QCoreApplication::applicationName(),
                                  u"The task list is full: it holds %1 tasks.\nDelete tasks for good from the "
                                  "recycle bin to make room for new ones."_s.arg(Module1::taskSlots));
         return;
@@ -137,7 +132,7 @@ void frmMain::deleteTask()
             if (recycled)
                 store_.removeTask(slot);
             else
-                store_.taskList[static_cast<std::size_t>(slot)].deleted = recycledMark;
+                store_.recycleTask(slot);
             const bool saved = saveAndReload();
             drawList();
             if (!saved)
@@ -151,9 +146,9 @@ void frmMain::undeleteTask()
 {
     if (!selectedTask())
         return;
-    const auto slot = static_cast<std::size_t>(selectedIndex - 1);
+    const auto slot = static_cast<std::int16_t>(selectedIndex - 1);
     cleanList();
-    store_.taskList[slot].deleted = restoredMark;
+    store_.restoreTask(slot);
     saveAndReload();
     drawList();
 }
@@ -165,18 +160,24 @@ void frmMain::manageRules()
     runEditor(editor);
 }
 
-// An editor's Ok saves, reads back and redraws the list itself. Its Cancel reads the file back in
-// the file's order rather than the list's, which would leave the rows naming other tasks' slots:
-// so the list is redrawn, with the selection kept on the task the user has highlighted.
+// An editor's Ok has saved (and the task editor read the file back). Its Cancel reads the file back
+// in the file's order rather than the list's, which would leave the rows naming other tasks' slots:
+// so the selection is kept on the task the user has highlighted.
 void frmMain::runEditor(QDialog& editor)
 {
     const std::optional<TaskRecord> chosen = selectedTask();
-    if (editor.exec() == QDialog::Accepted)
-        return;
-    store_.sortTasks();
-    const std::optional<std::int16_t> slot = chosen ? slotOfTask(*chosen) : std::nullopt;
-    selectedIndex = slot ? static_cast<std::int16_t>(*slot + 1) : std::int16_t{0};
+    if (editor.exec() != QDialog::Accepted) {
+        store_.sortTasks();
+        reselectAfterSort(chosen);
+    }
     drawList();
+}
+
+// After the table was re-sorted, selectedIndex follows the chosen task to its new slot.
+void frmMain::reselectAfterSort(const std::optional<TaskRecord>& chosen)
+{
+    const std::optional<std::int16_t> slot = chosen ? store_.slotOf(*chosen) : std::nullopt;
+    selectedIndex = slot ? static_cast<std::int16_t>(*slot + 1) : std::int16_t{0};
 }
 
 std::optional<TaskRecord> frmMain::selectedTask() const
@@ -188,9 +189,9 @@ std::optional<TaskRecord> frmMain::selectedTask() const
 
 void frmMain::showAbout()
 {
-    QMessageBox::about(
-        this, u"About Taskwyn"_s,
-        u"Taskwyn %1\n\nA fast, trustworthy desktop task list for one person."_s.arg(QStringLiteral(TASKWYN_VERSION)));
+    QMessageBox::about(this, u"About %1"_s.arg(QCoreApplication::applicationName()),
+                       u"%1 %2\n\nA fast, trustworthy desktop task list for one person."_s.arg(
+                           QCoreApplication::applicationName(), QStringLiteral(TASKWYN_VERSION)));
 }
 
 void frmMain::Image1_Click(int Index)
@@ -236,10 +237,8 @@ void frmMain::showAttentionView()
     if (!attentionPage_)
         attentionPage_ = std::make_unique<frmStartup>();
     const std::optional<std::string> failure = attentionPage_->makepage(store_);
-    if (chosen) {
-        const std::optional<std::int16_t> slot = slotOfTask(*chosen);
-        selectedIndex = slot ? static_cast<std::int16_t>(*slot + 1) : std::int16_t{0};
-    }
+    if (chosen)
+        reselectAfterSort(chosen);
     drawList();
     txtDescription->clear();
 
@@ -249,15 +248,6 @@ void frmMain::showAttentionView()
         WebBrowser1->showMessage(WebBrowser1->errorString());
     WebBrowser1->show();
     WebBrowser1->raise();
-}
-
-std::optional<std::int16_t> frmMain::slotOfTask(const TaskRecord& task) const
-{
-    const auto tasks = std::as_const(store_).tasks();
-    const auto found = std::find(tasks.begin(), tasks.end(), task);
-    if (found == tasks.end())
-        return std::nullopt;
-    return static_cast<std::int16_t>(found - tasks.begin());
 }
 
 // The list is operated from the keyboard as any list is: the arrows, Home, End and the page keys

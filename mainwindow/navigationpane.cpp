@@ -1,6 +1,6 @@
-#include "navigationpane.h"
+#include "mainwindow/navigationpane.h"
 
-#include "twips.h"
+#include "widgets/twips.h"
 
 #include <QFrame>
 #include <QIcon>

@@ -1,9 +1,9 @@
-#include "frmalerts.h"
+#include "rules/frmalerts.h"
 
-#include "bgrcolor.h"
-#include "dialogframe.h"
-#include "number.h"
-#include "storereports.h"
+#include "store/number.h"
+#include "widgets/bgrcolor.h"
+#include "widgets/dialogframe.h"
+#include "widgets/storereports.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -15,8 +15,6 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <array>
-
 namespace {
 
 constexpr int frameLeft = 120;
@@ -26,12 +24,12 @@ constexpr int captionBlanks = 41;
 
 } // namespace
 
-frmAlerts::frmAlerts(Module1& store, ListHost& host, QWidget* parent) : QDialog(parent), store_(store), host_(host)
+frmAlerts::frmAlerts(Module1& store, QWidget* parent) : QDialog(parent), store_(store)
 {
     setObjectName(QStringLiteral("frmAlerts"));
     makeFixedDialog(*this, QStringLiteral("Colors & Alerts"), 3585, 2595);
     createControls();
-    setTabOrder();
+    chainTabOrder({cmdBack, cmdNext, cmdNew, txtInterval, cmdSelect, chkAlert, cmdDelete, cmdOk, cmdCancel, lblID});
     connectControls();
     fitFontToCaptions(*this);
 }
@@ -87,14 +85,6 @@ void frmAlerts::createRuleControls()
     cmdDelete = makeButton(Frame1, "cmdDelete", QStringLiteral("&Delete"), 2280, 1680, 855);
 }
 
-void frmAlerts::setTabOrder()
-{
-    const std::array<QWidget*, 10> order{cmdBack,  cmdNext,   cmdNew, txtInterval, cmdSelect,
-                                         chkAlert, cmdDelete, cmdOk,  cmdCancel,   lblID};
-    for (std::size_t i = 1; i < order.size(); ++i)
-        QWidget::setTabOrder(order[i - 1], order[i]);
-}
-
 void frmAlerts::connectControls()
 {
     // Only the user's edits are written back: drawAlert filling the boxes leaves the rule as it was.
@@ -140,12 +130,7 @@ void frmAlerts::drawAlert(std::int16_t Index)
 {
     if (Index < 0 || Index >= Module1::ruleSlots)
         return;
-    if (store_.ruleCount == 0) {
-        store_.ruleCount = 1;
-        // Slot 0 may never have held a rule; the rule walk needs a unit.
-        if (store_.ruleList[0].unit.empty())
-            store_.ruleList[0].unit = "d";
-    }
+    store_.ensureOneRule();
     const AlertRule& rule = store_.ruleList[static_cast<std::size_t>(Index)];
     lblID->setText(QString::number(Index + 1));
     paintSwatch(rule.color);
@@ -207,14 +192,12 @@ void frmAlerts::selectClicked()
 void frmAlerts::okClicked()
 {
     // After a failed save the dialog stays open with its changes, so the user can retry or cancel.
-    if (!reportSave(this, store_.saveTasks()))
-        return;
-    accept();
-    host_.drawList();
+    if (reportSave(this, store_.saveTasks()))
+        accept();
 }
 
 void frmAlerts::reject()
 {
-    reportLoadFailure(this, store_.loadTasks());
+    readBack(this, store_);
     QDialog::reject();
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "listhost.h"
-#include "module1.h"
+#include "store/module1.h"
 
 #include <QDialog>
 
@@ -20,7 +19,8 @@ class frmAlerts : public QDialog
     Q_OBJECT
 
 public:
-    frmAlerts(Module1& store, ListHost& host, QWidget* parent);
+    // Ok saves and accepts: the caller redraws its list then.
+    frmAlerts(Module1& store, QWidget* parent);
 
     void drawAlert(std::int16_t Index);
 
@@ -35,7 +35,6 @@ private:
     AlertRule* shownRule();
     void createControls();
     void createRuleControls();
-    void setTabOrder();
     void connectControls();
     void paintSwatch(std::int32_t color);
     void backClicked();
@@ -46,7 +45,6 @@ private:
     void okClicked();
 
     Module1& store_;
-    ListHost& host_;
 
     QGroupBox* Frame1 = nullptr;
     QPushButton* cmdBack = nullptr;

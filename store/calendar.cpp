@@ -1,4 +1,4 @@
-#include "calendar.h"
+#include "store/calendar.h"
 
 #include <ctime>
 

@@ -1,6 +1,6 @@
-#include "duetext.h"
+#include "store/duetext.h"
 
-#include "records.h"
+#include "store/records.h"
 
 #include <algorithm>
 #include <array>
@@ -25,13 +25,10 @@ std::string padded(std::int64_t value, std::int64_t widest, int width)
 
 std::string dueDateText(std::int16_t& day, std::int16_t& month, std::int16_t& year)
 {
-    static constexpr std::array<const char*, 14> monthNames = {
-        "",     "January", "February",  "March",   "April",    "May",      "June",
-        "July", "August",  "September", "October", "November", "December", "",
-    };
     if (month == 0)
         month = 1;
-    const std::string name = month >= 0 && month <= 13 ? monthNames[static_cast<std::size_t>(month)] : "";
+    // Month 13 and any other month outside the year has no name.
+    const std::string name(month >= 1 && month <= 12 ? englishMonthNames[static_cast<std::size_t>(month - 1)] : "");
     const std::string yearDigits = std::to_string(year);
     const std::string yearPart = yearDigits.size() > 2 ? yearDigits.substr(yearDigits.size() - 2) : yearDigits;
     return name + " " + withLeadingZero(std::to_string(day)) + "/" + withLeadingZero(yearPart);

@@ -1,9 +1,16 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 struct TaskRecord;
+
+// The due date's month names, whatever the user's language: the task file and the page keep them.
+inline constexpr std::array<std::string_view, 12> englishMonthNames{"January",   "February", "March",    "April",
+                                                                    "May",       "June",     "July",     "August",
+                                                                    "September", "October",  "November", "December"};
 
 // "September 05/03". A month of 0 is written back to the caller's field as 1.
 std::string dueDateText(std::int16_t& day, std::int16_t& month, std::int16_t& year);

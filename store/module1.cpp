@@ -1,7 +1,9 @@
-#include "module1.h"
+#include "store/module1.h"
 
-#include "atomicfile.h"
-#include "textcodec.h"
+#include "os/atomicfile.h"
+#include "os/fileerror.h"
+#include "store/taskfile.h"
+#include "store/textcodec.h"
 
 #include <algorithm>
 #include <functional>
@@ -64,17 +66,17 @@ std::optional<SortOrder> sortOrderFor(std::int16_t sortKey)
     const auto forWhom = [](const TaskRecord& t) { return t.forWhom; };
     const auto due = [](const TaskRecord& t) { return t.dueKey; };
     switch (sortKey) {
-    case 0:
+    case SortKey::titleAscending:
         return SortOrder{lowerTitle, false};
-    case 1:
+    case SortKey::forAscending:
         return SortOrder{lowerFor, false};
-    case 2:
+    case SortKey::dueAscending:
         return SortOrder{due, false};
-    case 10:
+    case SortKey::titleDescending:
         return SortOrder{title, true};
-    case 11:
+    case SortKey::forDescending:
         return SortOrder{forWhom, true};
-    case 12:
+    case SortKey::dueDescending:
         return SortOrder{due, true};
     default:
         return std::nullopt;
@@ -103,6 +105,18 @@ std::vector<int> keyRanks(std::span<const TaskRecord> tasks, const SortOrder& or
 
 } // namespace
 
+std::int16_t SortKey::afterHeaderClick(std::int16_t current, Column column)
+{
+    const auto ascending = static_cast<std::int16_t>(column);
+    const auto descendingKey = static_cast<std::int16_t>(ascending + descending);
+    if (current == ascending)
+        return descendingKey;
+    if (current == descendingKey)
+        return ascending;
+    // Stored keys from 9 up count as descending, the way the header has always read them.
+    return current >= descending - 1 ? descendingKey : ascending;
+}
+
 Module1::Module1(std::filesystem::path taskFile) : taskFile_(std::move(taskFile)) {}
 
 std::filesystem::path Module1::backupFile() const
@@ -116,10 +130,11 @@ LoadReport Module1::loadTasks()
 {
     taskCount = 0;
     ruleCount = 0;
+    removeStaleTemporaries(taskFile_);
     const FileContent content = readWholeFile(taskFile_, largestTaskFile);
     loadFailed_ = !content.error.empty();
     if (loadFailed_)
-        return LoadReport::failed("Cannot read file " + quoted(taskFile_) + ":\n" + content.error);
+        return LoadReport::failed(cannotReadFile(taskFile_, content.error));
     if (!content.bytes) {
         backupBeforeSave_ = false;
         return {};
@@ -144,15 +159,15 @@ SaveReport Module1::saveTasks()
     if (backupBeforeSave_) {
         const FileContent old = readWholeFile(taskFile_, largestTaskFile);
         if (!old.error.empty())
-            return SaveReport::failed("Cannot read file " + quoted(taskFile_) + ":\n" + old.error);
+            return SaveReport::failed(cannotReadFile(taskFile_, old.error));
         if (old.bytes) {
             if (auto failure = writeFileAtomically(backupFile(), *old.bytes, permissionsOf(taskFile_)))
-                return SaveReport::failed("Cannot write file " + quoted(backupFile()) + ":\n" + *failure);
+                return SaveReport::failed(cannotWriteFile(backupFile(), *failure));
             report.notice = "A copy of the previous task file was kept as " + quoted(backupFile()) + ".";
         }
     }
     if (auto failure = writeFileAtomically(taskFile_, taskFileText(*this)))
-        return SaveReport::failed("Cannot write file " + quoted(taskFile_) + ":\n" + *failure);
+        return SaveReport::failed(cannotWriteFile(taskFile_, *failure));
     backupBeforeSave_ = false;
     return report;
 }
@@ -218,6 +233,42 @@ void Module1::removeRule(std::int16_t slot)
 {
     if (closeGap(rules(), slot))
         --ruleCount;
+}
+
+std::optional<std::int16_t> Module1::slotOf(const TaskRecord& task) const
+{
+    const auto used = tasks();
+    const auto found = std::find(used.begin(), used.end(), task);
+    if (found == used.end())
+        return std::nullopt;
+    return static_cast<std::int16_t>(found - used.begin());
+}
+
+void Module1::recycleTask(std::int16_t slot)
+{
+    if (slot >= 0 && static_cast<std::size_t>(slot) < tasks().size())
+        taskList[static_cast<std::size_t>(slot)].deleted = recycledMark;
+}
+
+void Module1::restoreTask(std::int16_t slot)
+{
+    if (slot >= 0 && static_cast<std::size_t>(slot) < tasks().size())
+        taskList[static_cast<std::size_t>(slot)].deleted = restoredMark;
+}
+
+void Module1::ensureOneRule()
+{
+    if (ruleCount != 0)
+        return;
+    ruleCount = 1;
+    if (ruleList[0].unit.empty())
+        ruleList[0].unit = "d";
+}
+
+void Module1::sortByDue()
+{
+    sortKey = SortKey::dueAscending;
+    sortTasks();
 }
 
 void Module1::sortTasks()

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "records.h"
+// The task store: both tables, the sort of the task table, and the task file behind them.
+
+#include "store/records.h"
 
 #include <array>
 #include <cstdint>
@@ -31,7 +33,25 @@ struct SaveReport
     static SaveReport failed(std::string why) { return {false, std::move(why), {}}; }
 };
 
-// The tables every window reads and writes in place, by slot, and the one task file behind them.
+// The list's order as kept in the 16-bit sortKey: the column (0 Title, 1 For, 2 Due), plus 10 when
+// descending. Stored values outside these sort nothing.
+namespace SortKey {
+inline constexpr std::int16_t titleAscending = 0;
+inline constexpr std::int16_t forAscending = 1;
+inline constexpr std::int16_t dueAscending = 2;
+inline constexpr std::int16_t descending = 10;
+inline constexpr std::int16_t titleDescending = titleAscending + descending;
+inline constexpr std::int16_t forDescending = forAscending + descending;
+inline constexpr std::int16_t dueDescending = dueAscending + descending;
+
+enum class Column : std::int16_t { Title = titleAscending, For = forAscending, Due = dueAscending };
+
+// After a click on a column's header: the same column flips its direction, another column keeps
+// the current direction.
+std::int16_t afterHeaderClick(std::int16_t current, Column column);
+} // namespace SortKey
+
+// The tables every window reads, by slot, and the one task file behind them.
 class Module1
 {
 public:
@@ -44,15 +64,18 @@ public:
     std::array<AlertRule, ruleSlots> ruleList;
     std::int16_t taskCount = 0;
     std::int16_t ruleCount = 0;
-    std::int16_t sortKey = 2;
+    std::int16_t sortKey = SortKey::dueAscending;
 
     // Sets both counts to 0, then reads the file; slots above the new counts keep what they held.
     // A missing file is an empty store. After a failed read, saving is refused until a load works.
-    LoadReport loadTasks();
+    // Temporary files that interrupted saves left beside the file are removed first.
+    [[nodiscard]] LoadReport loadTasks();
     // Writes both tables. Never destroys the old file; refuses after a failed load.
-    SaveReport saveTasks();
+    [[nodiscard]] SaveReport saveTasks();
     // The exchange sort by sortKey over slots 0 to taskCount - 1.
     void sortTasks();
+    // sortKey becomes due date, earliest first, and the table is sorted by it.
+    void sortByDue();
 
     // The slots in use; a count outside its table is never trusted past the table's ends.
     std::span<TaskRecord> tasks();
@@ -70,6 +93,15 @@ public:
     std::optional<std::int16_t> appendNewRule();
     // Moves every later rule down one slot and counts one rule less, as removeTask does.
     void removeRule(std::int16_t slot);
+    // Marks a task as in the recycle bin, or as live again. Nothing for a slot not in use.
+    void recycleTask(std::int16_t slot);
+    void restoreTask(std::int16_t slot);
+    // The rule editor always shows a rule: with none, slot 0 is counted, with the unit the rule walk
+    // needs when it never held a rule.
+    void ensureOneRule();
+
+    // The first slot in use that holds a record equal to `task`.
+    std::optional<std::int16_t> slotOf(const TaskRecord& task) const;
 
     bool taskTableFull() const { return taskCount >= taskSlots; }
     bool ruleTableFull() const { return ruleCount >= ruleSlots; }
@@ -81,10 +113,3 @@ private:
     bool loadFailed_ = false;
     bool backupBeforeSave_ = false; // the file on disk holds what the next save would lose
 };
-
-// The text that saveTasks writes, and the reader over such a text (exposed for tests and fuzzing).
-std::string taskFileText(const Module1& store);
-LoadReport readTaskFileText(std::string_view bytes, Module1& store);
-
-std::string escapeLineBreaks(std::string_view text);
-std::string unescapeLineBreaks(std::string_view text);

@@ -1,4 +1,4 @@
-#include "number.h"
+#include "store/number.h"
 
 namespace {
 

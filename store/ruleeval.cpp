@@ -1,16 +1,12 @@
-#include "ruleeval.h"
+#include "store/ruleeval.h"
+
+#include "store/number.h"
+#include "store/textcodec.h"
 
 #include <algorithm>
-#include <limits>
 #include <string>
 
 namespace {
-
-std::int16_t saturated(std::int64_t n)
-{
-    return static_cast<std::int16_t>(std::clamp<std::int64_t>(n, std::numeric_limits<std::int16_t>::min(),
-                                                              std::numeric_limits<std::int16_t>::max()));
-}
 
 std::int64_t monthIndex(DayNumber day)
 {
@@ -55,9 +51,8 @@ DayNumber dueDay(const TaskRecord& task)
 std::int16_t unitsLeft(DayNumber from, DayNumber due, std::string_view unit)
 {
     std::string code(unit);
-    std::transform(code.begin(), code.end(), code.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-    return saturated(boundaries(from, due, code));
+    std::transform(code.begin(), code.end(), code.begin(), asciiLower);
+    return saturate<std::int16_t>(boundaries(from, due, code));
 }
 
 RuleWalk walkRules(std::span<const AlertRule> rules, DayNumber from, DayNumber due)

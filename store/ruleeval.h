@@ -1,7 +1,7 @@
 #pragma once
 
-#include "calendar.h"
-#include "records.h"
+#include "store/calendar.h"
+#include "store/records.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,8 +1,9 @@
 // The task file: the text saveTasks writes and the line reader loadTasks applies to it.
-#include "duetext.h"
-#include "module1.h"
-#include "number.h"
-#include "textcodec.h"
+#include "store/taskfile.h"
+
+#include "store/duetext.h"
+#include "store/number.h"
+#include "store/textcodec.h"
 
 #include <cstdint>
 #include <string_view>

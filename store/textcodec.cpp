@@ -1,4 +1,4 @@
-#include "textcodec.h"
+#include "store/textcodec.h"
 
 #include <algorithm>
 #include <array>
@@ -16,13 +16,13 @@ struct CaseRun
 };
 
 constexpr CaseRun lowerCaseRuns[] = {
-#include "lowercase_table.inc"
+#include "store/lowercase_table.inc"
 };
 
 char32_t lowerCaseOf(char32_t cp)
 {
     if (cp < 0x80)
-        return (cp >= U'A' && cp <= U'Z') ? cp + 32 : cp;
+        return static_cast<char32_t>(asciiLower(static_cast<char>(cp)));
     const auto run = std::upper_bound(std::begin(lowerCaseRuns), std::end(lowerCaseRuns), cp,
                                       [](char32_t c, const CaseRun& r) { return c < r.first; });
     if (run == std::begin(lowerCaseRuns))

@@ -9,6 +9,11 @@ bool isStrictUtf8(std::string_view bytes);
 // Windows-1252 to UTF-8, all 256 byte values (the five unassigned ones map to the C1 controls).
 std::string cp1252ToUtf8(std::string_view bytes);
 
+constexpr char asciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // Simple Unicode lower-casing of UTF-8 text (É becomes é). Invalid bytes are copied unchanged.
 std::string lowerCase(std::string_view utf8);
 

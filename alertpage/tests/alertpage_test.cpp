@@ -1,7 +1,7 @@
-#include "duetext.h"
-#include "frmstartup.h"
-#include "module1.h"
-#include "pagefile.h"
+#include "alertpage/frmstartup.h"
+#include "alertpage/pagefile.h"
+#include "store/duetext.h"
+#include "store/module1.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "dialogtesting.h"
-#include "frmtask.h"
+#include "editor/frmtask.h"
+#include "widgets/tests/dialogtesting.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -50,7 +50,8 @@ void seedTaskFile(Module1& store)
 Module1 fileContent(const Module1& store)
 {
     Module1 reread(store.taskFile());
-    reread.loadTasks();
+    if (!reread.loadTasks().ok)
+        qFatal("cannot read %s back", store.taskFile().c_str());
     return reread;
 }
 
@@ -103,7 +104,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> folder;
     std::unique_ptr<Module1> store;
-    CountingListHost host;
+    AcceptCounter accepted;
     std::unique_ptr<frmTask> dialog;
 };
 
@@ -113,8 +114,9 @@ void FrmTaskTest::init()
     QVERIFY(folder->isValid());
     store = std::make_unique<Module1>(folder->filePath(QStringLiteral("tasks.txt")).toStdString());
     seedTaskFile(*store);
-    host.draws = 0;
-    dialog = std::make_unique<frmTask>(*store, host, nullptr);
+    accepted.count = 0;
+    dialog = std::make_unique<frmTask>(*store, nullptr);
+    accepted.watch(*dialog);
 }
 
 void FrmTaskTest::cleanup()
@@ -240,7 +242,7 @@ void FrmTaskTest::cancelRestoresTheFileWithoutRedrawing()
     QCOMPARE(store->taskList[0].title, std::string("Report"));
     QCOMPARE(store->taskList[0].day, 5);
     QVERIFY(store->taskList[0] == fileContent(*store).taskList[0]);
-    QCOMPARE(host.draws, 0);
+    QCOMPARE(accepted.count, 0);
 }
 
 void FrmTaskTest::okSavesAnEmptyTitleAndTheDialogIsReused()
@@ -253,7 +255,7 @@ void FrmTaskTest::okSavesAnEmptyTitleAndTheDialogIsReused()
     QCOMPARE(dialog->exec(), int(QDialog::Accepted));
 
     QCOMPARE(dialog->selected, 1);
-    QCOMPARE(host.draws, 1);
+    QCOMPARE(accepted.count, 1);
     const Module1 saved = fileContent(*store);
     QCOMPARE(saved.taskCount, 2);
     QCOMPARE(saved.taskList[0].title, std::string());
@@ -277,7 +279,7 @@ void FrmTaskTest::cancelledNewTaskIsNotKept()
 
     QCOMPARE(store->taskCount, 2);
     QCOMPARE(fileContent(*store).taskCount, 2);
-    QCOMPARE(host.draws, 0);
+    QCOMPARE(accepted.count, 0);
 }
 
 void FrmTaskTest::enterDoesNotPressOk()
@@ -291,7 +293,7 @@ void FrmTaskTest::enterDoesNotPressOk()
     QTest::keyClick(&button("Command2"), Qt::Key_Return);
 
     QVERIFY(dialog->isVisible());
-    QCOMPARE(host.draws, 0);
+    QCOMPARE(accepted.count, 0);
     QCOMPARE(store->taskList[0].title, std::string("Report typed"));
     QCOMPARE(fileContent(*store).taskList[0].title, std::string("Report"));
 }
@@ -302,7 +304,8 @@ void FrmTaskTest::failedSaveShowsTheReasonAndKeepsTheChanges()
     QVERIFY(QDir().mkpath(gone));
     Module1 vanishing((gone + QStringLiteral("/tasks.txt")).toStdString());
     seedTaskFile(vanishing);
-    frmTask editor(vanishing, host, nullptr);
+    frmTask editor(vanishing, nullptr);
+    accepted.watch(editor);
     editor.prepare(1);
     editor.show();
     QLineEdit& title = control<QLineEdit>(editor, "txtTitle");
@@ -322,7 +325,7 @@ void FrmTaskTest::failedSaveShowsTheReasonAndKeepsTheChanges()
     QVERIFY(editor.isVisible());
     QCOMPARE(vanishing.taskList[0].title, std::string("Report unsaved"));
     QCOMPARE(vanishing.taskCount, 2);
-    QCOMPARE(host.draws, 0);
+    QCOMPARE(accepted.count, 0);
     editor.hide();
 }
 

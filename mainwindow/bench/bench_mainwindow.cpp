@@ -1,7 +1,7 @@
 // The main window with full tables: a redraw of the list, one layout pass and one paint of the
 // visible rows, and for comparison the same cells built as one QLabel each.
-#include "calendar.h"
-#include "frmmain.h"
+#include "mainwindow/frmmain.h"
+#include "store/calendar.h"
 
 #include <QApplication>
 #include <QImage>

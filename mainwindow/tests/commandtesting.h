@@ -1,8 +1,8 @@
 #pragma once
 
-#include "dialogtesting.h"
-#include "frmtask.h"
-#include "mainwindowtest.h"
+#include "editor/frmtask.h"
+#include "mainwindow/tests/mainwindowtest.h"
+#include "widgets/tests/dialogtesting.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "calendar.h"
-#include "duetext.h"
-#include "frmmain.h"
-#include "labelarray.h"
-#include "module1.h"
+#include "mainwindow/frmmain.h"
+#include "store/calendar.h"
+#include "store/duetext.h"
+#include "store/module1.h"
+#include "widgets/labelarray.h"
 
 #include <QTest>
 

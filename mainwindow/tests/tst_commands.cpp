@@ -1,4 +1,5 @@
-#include "commandtesting.h"
+#include "mainwindow/tests/commandtesting.h"
+#include "store/taskfile.h"
 
 #include <QAction>
 #include <QMenu>
@@ -15,7 +16,11 @@ class CommandsTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { pinToday(testToday); }
+    void initTestCase()
+    {
+        pinToday(testToday);
+        QCoreApplication::setApplicationName(u"Taskwyn"_s);
+    }
     void init();
     void cleanup() { QCOMPARE(QApplication::topLevelWidgets().size(), 0); }
 

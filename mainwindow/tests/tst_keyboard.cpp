@@ -1,6 +1,6 @@
-#include "commandtesting.h"
+#include "mainwindow/tests/commandtesting.h"
 
-#include "twips.h"
+#include "widgets/twips.h"
 
 #include <QMenu>
 #include <QScrollBar>

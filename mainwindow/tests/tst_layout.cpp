@@ -1,6 +1,6 @@
-#include "mainwindowtest.h"
+#include "mainwindow/tests/mainwindowtest.h"
 
-#include "twips.h"
+#include "widgets/twips.h"
 
 #include <QApplication>
 #include <QFrame>

@@ -1,6 +1,6 @@
-#include "mainwindowtest.h"
+#include "mainwindow/tests/mainwindowtest.h"
 
-#include "labelcontainer.h"
+#include "widgets/labelcontainer.h"
 
 #include <QApplication>
 #include <QMenu>

@@ -1,7 +1,7 @@
-#include "commandtesting.h"
+#include "mainwindow/tests/commandtesting.h"
 
-#include "pagefile.h"
-#include "twips.h"
+#include "alertpage/pagefile.h"
+#include "widgets/twips.h"
 
 #include <QAction>
 #include <QPlainTextEdit>

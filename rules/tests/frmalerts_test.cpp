@@ -1,5 +1,5 @@
-#include "dialogtesting.h"
-#include "frmalerts.h"
+#include "rules/frmalerts.h"
+#include "widgets/tests/dialogtesting.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -34,7 +34,8 @@ void seedRuleFile(Module1& store, int rules)
 Module1 fileContent(const Module1& store)
 {
     Module1 reread(store.taskFile());
-    reread.loadTasks();
+    if (!reread.loadTasks().ok)
+        qFatal("cannot read %s back", store.taskFile().c_str());
     return reread;
 }
 
@@ -79,7 +80,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> folder;
     std::unique_ptr<Module1> store;
-    CountingListHost host;
+    AcceptCounter accepted;
     std::unique_ptr<frmAlerts> dialog;
 };
 
@@ -88,8 +89,9 @@ void FrmAlertsTest::init()
     folder = std::make_unique<QTemporaryDir>();
     QVERIFY(folder->isValid());
     store = std::make_unique<Module1>(folder->filePath(QStringLiteral("tasks.txt")).toStdString());
-    host.draws = 0;
-    dialog = std::make_unique<frmAlerts>(*store, host, nullptr);
+    accepted.count = 0;
+    dialog = std::make_unique<frmAlerts>(*store, nullptr);
+    accepted.watch(*dialog);
 }
 
 void FrmAlertsTest::cleanup()
@@ -246,7 +248,7 @@ void FrmAlertsTest::cancelRestoresTheFileWithoutRedrawing()
     QVERIFY(!dialog->isVisible());
     QCOMPARE(store->ruleCount, 3);
     QCOMPARE(store->ruleList[0].value, 10);
-    QCOMPARE(host.draws, 0);
+    QCOMPARE(accepted.count, 0);
 }
 
 void FrmAlertsTest::popupBoxIsSavedByEnter()
@@ -265,7 +267,7 @@ void FrmAlertsTest::popupBoxIsSavedByEnter()
     });
     QCOMPARE(dialog->exec(), int(QDialog::Accepted));
 
-    QCOMPARE(host.draws, 1);
+    QCOMPARE(accepted.count, 1);
     const Module1 saved = fileContent(*store);
     QCOMPARE(saved.ruleList[0].popup, popupOn);
     QCOMPARE(saved.ruleList[1].popup, 0);
@@ -304,7 +306,8 @@ void FrmAlertsTest::failedSaveShowsTheReasonAndKeepsTheChanges()
     QVERIFY(QDir().mkpath(gone));
     Module1 vanishing((gone + QStringLiteral("/tasks.txt")).toStdString());
     seedRuleFile(vanishing, 2);
-    frmAlerts editor(vanishing, host, nullptr);
+    frmAlerts editor(vanishing, nullptr);
+    accepted.watch(editor);
     editor.drawAlert(0);
     editor.show();
     retype(control<QLineEdit>(editor, "txtInterval"), QStringLiteral("8"));
@@ -322,7 +325,7 @@ void FrmAlertsTest::failedSaveShowsTheReasonAndKeepsTheChanges()
     QVERIFY(editor.isVisible());
     QCOMPARE(vanishing.ruleList[0].value, 8);
     QCOMPARE(vanishing.ruleCount, 2);
-    QCOMPARE(host.draws, 0);
+    QCOMPARE(accepted.count, 0);
     editor.hide();
 }
 

@@ -1,6 +1,7 @@
 // Load, save and sort with both tables full (1001 tasks, 101 rules): the cost every change pays,
 // since each change rewrites and rereads the whole file and each redraw sorts the whole table.
-#include "module1.h"
+#include "store/module1.h"
+#include "store/taskfile.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,8 @@
 // Reads any bytes as a task file, saves the tables and reads them back: the second read must give
 // the tables of the first, apart from the losses the file format cannot avoid, and a second save must
 // give the same bytes. Built for libFuzzer, and replayed over the seed corpus by the tests.
-#include "module1.h"
+#include "store/module1.h"
+#include "store/taskfile.h"
 
 #include <algorithm>
 #include <array>

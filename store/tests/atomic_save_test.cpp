@@ -1,12 +1,14 @@
 // Replacing a file atomically: a write that fails anywhere leaves the old file whole and no
 // temporary behind; permissions and symbolic links survive; stale temporaries are cleared.
-#include "atomicfile.h"
-#include "testsupport.h"
+#include "os/atomicfile.h"
+#include "store/tests/testsupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +16,7 @@ using testsupport::folderEntries;
 using testsupport::readBytes;
 using testsupport::ScratchFolder;
 using testsupport::writeBytes;
+using testsupport::writeStaleBytes;
 
 namespace fs = std::filesystem;
 
@@ -160,16 +163,22 @@ TEST(AtomicSave, StaleTemporariesAreRemovedAndNothingElse)
     const fs::path file = folder / "tasks.txt";
     writeBytes(file, oldContent);
     for (const char* name : {"tasks.txt.taskwyn-tmp-Ab12Cd", "tasks.txt.taskwyn-tmp-zzzzzz"})
-        writeBytes(folder / name, "half written");
+        writeStaleBytes(folder / name, "half written");
     for (const char* name : {"tasks.txt.bak", "tasks.txt.taskwyn-tmp-short", "tasks.txt.taskwyn-tmp-toolong1",
-                             "other.txt.taskwyn-tmp-Ab12Cd", "tasks.txt.taskwyn-tmp-"})
-        writeBytes(folder / name, "not ours");
+                             "other.txt.taskwyn-tmp-Ab12Cd", "tasks.txt.taskwyn-tmp-", "tasks.txt.taskwyn-tmp-Locked"})
+        writeStaleBytes(folder / name, "not ours, or still being written");
+    // Another writer's: locked while it writes, or so new that its writer may not have locked it yet.
+    const int writer = ::open((folder / "tasks.txt.taskwyn-tmp-Locked").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(writer, LOCK_EX), 0);
+    writeBytes(folder / "tasks.txt.taskwyn-tmp-Young1", "just created");
     fs::create_directory(folder / "tasks.txt.taskwyn-tmp-folder");
 
     removeStaleTemporaries(file);
+    ::close(writer);
     EXPECT_EQ(folderEntries(folder.path()),
               (std::vector<std::string>{"other.txt.taskwyn-tmp-Ab12Cd", "tasks.txt", "tasks.txt.bak",
-                                        "tasks.txt.taskwyn-tmp-", "tasks.txt.taskwyn-tmp-folder",
+                                        "tasks.txt.taskwyn-tmp-", "tasks.txt.taskwyn-tmp-Locked",
+                                        "tasks.txt.taskwyn-tmp-Young1", "tasks.txt.taskwyn-tmp-folder",
                                         "tasks.txt.taskwyn-tmp-short", "tasks.txt.taskwyn-tmp-toolong1"}));
     EXPECT_EQ(readBytes(file), oldContent);
 }
@@ -179,7 +188,7 @@ TEST(AtomicSave, StaleTemporariesBesideALinkTargetAreRemoved)
     ScratchFolder folder;
     fs::create_directory(folder / "data");
     writeBytes(folder / "data" / "real.txt", oldContent);
-    writeBytes(folder / "data" / "real.txt.taskwyn-tmp-Q1w2E3", "half written");
+    writeStaleBytes(folder / "data" / "real.txt.taskwyn-tmp-Q1w2E3", "half written");
     fs::create_symlink("data/real.txt", folder / "tasks.txt");
     removeStaleTemporaries(folder / "tasks.txt");
     EXPECT_EQ(folderEntries(folder / "data"), std::vector<std::string>{"real.txt"});

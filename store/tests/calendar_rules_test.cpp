@@ -1,8 +1,8 @@
 // Dates with carry, weekdays, units left to a due date, and the walk over the rules that the list
 // colouring and the attention page share.
-#include "calendar.h"
-#include "ruleeval.h"
-#include "testsupport.h"
+#include "store/calendar.h"
+#include "store/ruleeval.h"
+#include "store/tests/testsupport.h"
 
 #include <gtest/gtest.h>
 

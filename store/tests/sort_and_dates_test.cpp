@@ -1,7 +1,8 @@
 // The exchange sort by sortKey, and the texts made of a due date: dueDateText, dueTimeText, dueKey.
-#include "duetext.h"
-#include "module1.h"
-#include "testsupport.h"
+#include "store/duetext.h"
+#include "store/module1.h"
+#include "store/taskfile.h"
+#include "store/tests/testsupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
-#include "module1.h"
+#include "store/module1.h"
+#include "store/taskfile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,9 @@
 // The line reader of the task file: keys, the dropped fourth character, trimming, skipped lines,
 // pending values, act and alr values, line ends, encodings and the number rule.
-#include "module1.h"
-#include "number.h"
-#include "testsupport.h"
+#include "store/module1.h"
+#include "store/number.h"
+#include "store/taskfile.h"
+#include "store/tests/testsupport.h"
 
 #include <gtest/gtest.h>
 

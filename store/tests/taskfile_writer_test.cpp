@@ -1,8 +1,9 @@
 // The writer: layout byte for byte, escaping, values that would break their line, and the round
 // trip through the reader.
-#include "duetext.h"
-#include "module1.h"
-#include "testsupport.h"
+#include "store/duetext.h"
+#include "store/module1.h"
+#include "store/taskfile.h"
+#include "store/tests/testsupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Module1 against the real file: a missing, unreadable or older file, tables that overflow, a
 // folder that cannot be written. In each case nothing the file held may be lost silently.
-#include "module1.h"
-#include "testsupport.h"
-#include "textcodec.h"
+#include "store/module1.h"
+#include "store/tests/testsupport.h"
+#include "store/textcodec.h"
 
 #include <gtest/gtest.h>
 

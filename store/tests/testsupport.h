@@ -3,12 +3,13 @@
 // Helpers shared by the store's tests: files on disk, scratch folders, fixtures, and running a
 // piece of code without root's right to ignore permission bits.
 
-#include "records.h"
+#include "store/records.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -37,6 +38,13 @@ inline void writeBytes(const fs::path& path, std::string_view bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A file last written a minute ago, as one left behind by an interrupted save.
+inline void writeStaleBytes(const fs::path& path, std::string_view bytes)
+{
+    writeBytes(path, bytes);
+    fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::minutes(1));
 }
 
 inline std::string fixture(std::string_view name)

@@ -1,6 +1,6 @@
 // Text helpers the reader and the sort rely on: strict UTF-8, Windows-1252, Unicode lower case.
-#include "testsupport.h"
-#include "textcodec.h"
+#include "store/tests/testsupport.h"
+#include "store/textcodec.h"
 
 #include <gtest/gtest.h>
 

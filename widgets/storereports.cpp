@@ -1,6 +1,19 @@
-#include "storereports.h"
+#include "widgets/storereports.h"
 
-#include "messages.h"
+#include "widgets/messages.h"
+
+bool saveAndReadBack(QWidget* parent, Module1& store)
+{
+    if (!reportSave(parent, store.saveTasks()))
+        return false;
+    readBack(parent, store);
+    return true;
+}
+
+void readBack(QWidget* parent, Module1& store)
+{
+    reportLoadFailure(parent, store.loadTasks());
+}
 
 bool reportSave(QWidget* parent, const SaveReport& report)
 {

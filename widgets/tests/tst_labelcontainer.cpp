@@ -1,5 +1,5 @@
-#include "labelcontainer.h"
-#include "twips.h"
+#include "widgets/labelcontainer.h"
+#include "widgets/twips.h"
 
 #include <QImage>
 #include <QPushButton>

@@ -15,10 +15,12 @@ using WriteCall = std::function<ssize_t(int fd, const void* data, std::size_t si
 // whole: a temporary file in the same folder is written, flushed, synced and renamed over the target.
 // A symbolic link stays a link (its target is replaced); the old file's permissions are kept;
 // `newFileMode` applies only when the file is created. Returns the reason on failure.
-std::optional<std::string> writeFileAtomically(const std::filesystem::path& target, std::string_view bytes,
-                                               mode_t newFileMode = 0666, const WriteCall& write = {});
+[[nodiscard]] std::optional<std::string> writeFileAtomically(const std::filesystem::path& target,
+                                                             std::string_view bytes, mode_t newFileMode = 0666,
+                                                             const WriteCall& write = {});
 
-// Removes temporary files that an interrupted writeFileAtomically left beside `target`.
+// Removes temporary files that an interrupted writeFileAtomically left beside `target`. A writer
+// holds a lock on its temporary file until it is renamed; locked ones are left alone.
 void removeStaleTemporaries(const std::filesystem::path& target);
 
 // The whole content of a file, or the reason it cannot be read; nullopt content with no error
@@ -28,4 +30,4 @@ struct FileContent
     std::optional<std::string> bytes;
     std::string error;
 };
-FileContent readWholeFile(const std::filesystem::path& path, std::size_t maxBytes);
+[[nodiscard]] FileContent readWholeFile(const std::filesystem::path& path, std::size_t maxBytes);

@@ -1,4 +1,4 @@
-#include "safehtmlview.h"
+#include "widgets/safehtmlview.h"
 
 #include <QFile>
 #include <QImage>

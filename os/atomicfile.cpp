@@ -1,9 +1,11 @@
-#include "atomicfile.h"
+#include "os/atomicfile.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -13,6 +15,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view temporaryMarker = ".taskwyn-tmp-";
+// A temporary file this young may belong to a writer that has created it but not yet locked it.
+constexpr auto youngestStale = std::chrono::seconds(10);
 
 std::string reason(int error)
 {
@@ -29,8 +33,11 @@ public:
         pattern += temporaryMarker;
         pattern += "XXXXXX";
         fd_ = ::mkstemp(pattern.data());
-        if (fd_ >= 0)
+        if (fd_ >= 0) {
             path_ = pattern;
+            // Held until the file is renamed into place: a lock tells other writers it is in use.
+            ::flock(fd_, LOCK_EX);
+        }
     }
     ~TemporaryFile()
     {
@@ -128,14 +135,37 @@ std::optional<std::string> writeFileAtomically(const fs::path& target, std::stri
         return failure;
     if (::fsync(temporary.fd()) != 0)
         return reason(errno);
-    if (temporary.close() != 0)
-        return reason(errno);
+    // Renamed while still open and locked, so that no other writer's clean-up takes it away first.
     if (::rename(temporary.path().c_str(), file.c_str()) != 0)
         return reason(errno);
     temporary.renamed();
+    if (temporary.close() != 0)
+        return reason(errno);
     syncFolder(file.parent_path());
     return std::nullopt;
 }
+
+namespace {
+
+// Removes `path` when no writer holds it: not locked, and not so young that its writer may not
+// have locked it yet.
+void removeIfAbandoned(const fs::path& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat status
+    {
+    };
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
+        const auto modified = std::chrono::system_clock::from_time_t(status.st_mtim.tv_sec);
+        if (std::chrono::system_clock::now() - modified > youngestStale)
+            ::unlink(path.c_str());
+    }
+    ::close(fd);
+}
+
+} // namespace
 
 void removeStaleTemporaries(const fs::path& target)
 {
@@ -145,8 +175,8 @@ void removeStaleTemporaries(const fs::path& target)
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (name.size() == prefix.size() + 6 && name.starts_with(prefix) && it->is_regular_file(ec))
-            fs::remove(it->path(), ec);
+        if (name.size() == prefix.size() + 6 && name.starts_with(prefix))
+            removeIfAbandoned(it->path());
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "labelarray.h"
+#include "widgets/labelarray.h"
 
 #include <QPoint>
 #include <QWidget>

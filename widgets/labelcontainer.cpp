@@ -1,6 +1,6 @@
-#include "labelcontainer.h"
+#include "widgets/labelcontainer.h"
 
-#include "twips.h"
+#include "widgets/twips.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>

@@ -2,6 +2,8 @@
 
 #include <Qt>
 
+#include <initializer_list>
+
 class QDialog;
 class QLabel;
 class QPushButton;
@@ -18,6 +20,9 @@ void placeTwips(QWidget& control, int left, int top, int width, int height);
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top, int width,
                   Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop);
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int left, int top, int width);
+
+// Tab moves through `controls` in this order.
+void chainTabOrder(std::initializer_list<QWidget*> controls);
 
 // The dialogs were laid out for a narrower font than most desktops use. Shrinks the dialog's font
 // until every label and button caption fits the width it was given, so that none is cut off.

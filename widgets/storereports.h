@@ -1,8 +1,14 @@
 #pragma once
 
-#include "module1.h"
+#include "store/module1.h"
 
 class QWidget;
+
+// Writes the tables and reads the file back. After a failed save nothing is read back, so the
+// change stays in memory; false then, after the user was told why.
+bool saveAndReadBack(QWidget* parent, Module1& store);
+// Reads the file back, dropping every change not saved; only a failure is told.
+void readBack(QWidget* parent, Module1& store);
 
 // Shows why a save failed, or what the user should know about one that worked; true when it worked.
 bool reportSave(QWidget* parent, const SaveReport& report);

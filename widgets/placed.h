@@ -1,6 +1,6 @@
 #pragma once
 
-#include "twips.h"
+#include "widgets/twips.h"
 
 #include <QWidget>
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "listhost.h"
-
 #include <QApplication>
 #include <QDialog>
 #include <QPushButton>
@@ -12,12 +10,14 @@
 #include <functional>
 #include <memory>
 
-// Stands in for the main window and counts the redraws the editors ask for.
-class CountingListHost final : public ListHost
+// Counts the accepts of the dialogs it watches: the caller redraws its list after each one.
+struct AcceptCounter
 {
-public:
-    void drawList() override { ++draws; }
-    int draws = 0;
+    void watch(QDialog& dialog)
+    {
+        QObject::connect(&dialog, &QDialog::accepted, &dialog, [this] { ++count; });
+    }
+    int count = 0;
 };
 
 // Answers the next modal window of type Box from inside its own event loop, once it is open.

@@ -1,6 +1,6 @@
-#include "dialogframe.h"
+#include "widgets/dialogframe.h"
 
-#include "twips.h"
+#include "widgets/twips.h"
 
 #include <QDialog>
 #include <QFontMetrics>
@@ -61,6 +61,12 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     button->setObjectName(QString::fromLatin1(name));
     placeTwips(*button, left, top, width, 255);
     return button;
+}
+
+void chainTabOrder(std::initializer_list<QWidget*> controls)
+{
+    for (auto it = controls.begin(); it != controls.end() && std::next(it) != controls.end(); ++it)
+        QWidget::setTabOrder(*it, *std::next(it));
 }
 
 void fitFontToCaptions(QWidget& dialog)

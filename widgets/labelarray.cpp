@@ -1,6 +1,6 @@
-#include "labelarray.h"
+#include "widgets/labelarray.h"
 
-#include "twips.h"
+#include "widgets/twips.h"
 
 #include <QWidget>
 

@@ -1,0 +1,70 @@
+#include "os/privatefile.h"
+
+#include "os/atomicfile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::optional<std::string> createMissingFolders(const fs::path& folder)
+{
+    fs::path partial;
+    for (const fs::path& part : folder) {
+        partial /= part;
+        if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
+            return "Cannot create the folder " + partial.string() + ": " + std::strerror(errno);
+    }
+    return std::nullopt;
+}
+
+// Another user who could plant a link here would have us write the file wherever it points.
+std::optional<std::string> checkPrivateFolder(const fs::path& folder)
+{
+    struct stat status
+    {
+    };
+    if (::lstat(folder.c_str(), &status) != 0)
+        return "Cannot open the folder " + folder.string() + ": " + std::strerror(errno);
+    if (S_ISLNK(status.st_mode))
+        return "The folder " + folder.string() + " is a symbolic link.";
+    if (!S_ISDIR(status.st_mode))
+        return folder.string() + " is not a folder.";
+    if (status.st_uid != ::getuid())
+        return "The folder " + folder.string() + " belongs to another user.";
+    if ((status.st_mode & 077) != 0 && ::chmod(folder.c_str(), 0700) != 0)
+        return "Cannot make the folder " + folder.string() + " private: " + std::strerror(errno);
+    return std::nullopt;
+}
+
+// The writer follows a link at the file's own name to its target; the file never goes anywhere but here.
+std::optional<std::string> checkPlainFile(const fs::path& file)
+{
+    struct stat status
+    {
+    };
+    if (::lstat(file.c_str(), &status) != 0)
+        return errno == ENOENT ? std::nullopt : std::optional<std::string>(std::strerror(errno));
+    if (!S_ISREG(status.st_mode))
+        return file.string() + " is not a plain file.";
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string> writePrivateFile(const fs::path& file, std::string_view bytes)
+{
+    const fs::path folder = file.parent_path();
+    if (auto failure = createMissingFolders(folder))
+        return failure;
+    if (auto failure = checkPrivateFolder(folder))
+        return failure;
+    if (auto failure = checkPlainFile(file))
+        return failure;
+    removeStaleTemporaries(file);
+    return writeFileAtomically(file, bytes, 0600);
+}

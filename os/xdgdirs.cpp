@@ -1,0 +1,39 @@
+#include "os/xdgdirs.h"
+
+#include <cstdlib>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path absoluteFromEnvironment(const char* name)
+{
+    const char* value = std::getenv(name);
+    const fs::path path = value ? value : "";
+    return path.is_absolute() ? path : fs::path();
+}
+
+fs::path underHome(const char* variable, const fs::path& fallback)
+{
+    if (fs::path folder = absoluteFromEnvironment(variable); !folder.empty())
+        return folder;
+    const fs::path home = homeFolder();
+    return home.is_absolute() ? home / fallback : fs::path();
+}
+
+} // namespace
+
+fs::path homeFolder()
+{
+    if (fs::path home = absoluteFromEnvironment("HOME"); !home.empty())
+        return home;
+    const passwd* entry = ::getpwuid(::getuid());
+    return entry && entry->pw_dir ? fs::path(entry->pw_dir) : fs::path();
+}
+
+fs::path cacheHome()
+{
+    return underHome("XDG_CACHE_HOME", ".cache");
+}
