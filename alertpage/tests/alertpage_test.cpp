@@ -1,5 +1,6 @@
 #include "alertpage/frmstartup.h"
 #include "alertpage/pagefile.h"
+#include "os/tests/filetesting.h"
 #include "store/duetext.h"
 #include "store/module1.h"
 
@@ -59,19 +60,11 @@ void fill(Module1& store, const std::vector<AlertRule>& rules, const std::vector
     std::transform(tasks.begin(), tasks.end(), store.taskList.begin(), makeTask);
 }
 
-std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 std::string golden(const std::string& name)
 {
     const fs::path path = fs::path(ALERTPAGE_TEST_DATA) / name;
     EXPECT_TRUE(fs::exists(path)) << path;
-    return readFile(path);
+    return testsupport::readBytes(path);
 }
 
 struct PageCase
@@ -180,31 +173,6 @@ TEST(AttentionPageStore, RuleCountOutsideTheTableIsClamped)
     EXPECT_NE(attentionPageText(store, march10), golden("head_only.html"));
 }
 
-// Sets an environment variable for one test and puts the old value back afterwards.
-class ScopedEnvironment
-{
-public:
-    ScopedEnvironment(const char* name, const std::string& value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            saved_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnvironment()
-    {
-        if (saved_)
-            ::setenv(name_, saved_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
-
 // Each test gets a fresh cache folder and a pinned day.
 class PageFile : public testing::Test
 {
@@ -239,7 +207,7 @@ protected:
 
     const fs::path root_;
     const fs::path cache_;
-    ScopedEnvironment cacheEnvironment_;
+    testsupport::EnvironmentOverride cacheEnvironment_;
     Module1 store_;
     frmStartup page_;
 };
@@ -247,9 +215,9 @@ protected:
 TEST_F(PageFile, PathFollowsXdgCacheHomeOrFallsBackToHome)
 {
     EXPECT_EQ(alertPagePath(), cache_ / "taskwyn" / "al.html");
-    const ScopedEnvironment home("HOME", "/home/someone");
+    const testsupport::EnvironmentOverride home("HOME", "/home/someone");
     for (const char* unusable : {"", "relative/cache"}) {
-        const ScopedEnvironment cache("XDG_CACHE_HOME", unusable);
+        const testsupport::EnvironmentOverride cache("XDG_CACHE_HOME", unusable);
         EXPECT_EQ(alertPagePath(), fs::path("/home/someone/.cache/taskwyn/al.html")) << unusable;
     }
     ::unsetenv("XDG_CACHE_HOME");
@@ -261,7 +229,7 @@ TEST_F(PageFile, CreatedPrivateInAFreshCacheFolder)
     ::umask(022);
     ASSERT_EQ(page_.makepage(store_), std::nullopt);
     const fs::path page = cache_ / "taskwyn" / "al.html";
-    EXPECT_EQ(readFile(page), attentionPageText(store_, march10));
+    EXPECT_EQ(testsupport::readBytes(page), attentionPageText(store_, march10));
     EXPECT_EQ(modeOf(cache_ / "taskwyn"), 0700u);
     EXPECT_EQ(modeOf(cache_), 0700u);
     EXPECT_EQ(modeOf(page), 0600u);
@@ -269,7 +237,7 @@ TEST_F(PageFile, CreatedPrivateInAFreshCacheFolder)
     // A second call replaces the page and leaves nothing else in the folder.
     store_.taskCount = 0;
     ASSERT_EQ(page_.makepage(store_), std::nullopt);
-    EXPECT_EQ(readFile(page), golden("head_only.html"));
+    EXPECT_EQ(testsupport::readBytes(page), golden("head_only.html"));
     EXPECT_EQ(std::distance(fs::directory_iterator(cache_ / "taskwyn"), fs::directory_iterator()), 1);
 }
 
@@ -301,7 +269,7 @@ TEST_F(PageFile, NonFolderAndLinkedPageAreRefused)
     fs::create_directories(cache_);
     std::ofstream(cache_ / "taskwyn") << "not a folder";
     EXPECT_TRUE(page_.makepage(store_).has_value());
-    EXPECT_EQ(readFile(cache_ / "taskwyn"), "not a folder");
+    EXPECT_EQ(testsupport::readBytes(cache_ / "taskwyn"), "not a folder");
 
     fs::remove(cache_ / "taskwyn");
     fs::create_directories(cache_ / "taskwyn");
@@ -311,7 +279,7 @@ TEST_F(PageFile, NonFolderAndLinkedPageAreRefused)
     const std::optional<std::string> failure = page_.makepage(store_);
     ASSERT_TRUE(failure.has_value());
     EXPECT_NE(failure->find("not a plain file"), std::string::npos) << *failure;
-    EXPECT_EQ(readFile(victim), "keep me");
+    EXPECT_EQ(testsupport::readBytes(victim), "keep me");
 }
 
 TEST_F(PageFile, FolderOfAnotherUserIsRefused)

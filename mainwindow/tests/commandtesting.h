@@ -2,6 +2,7 @@
 
 #include "editor/frmtask.h"
 #include "mainwindow/tests/mainwindowtest.h"
+#include "os/tests/filetesting.h"
 #include "widgets/tests/dialogtesting.h"
 
 #include <QApplication>
@@ -228,8 +229,7 @@ inline QAction& menuItem(frmMain& w, const char* name)
 
 inline std::string fileText(const std::string& path = "tasks.txt")
 {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
+    return testsupport::readBytes(path);
 }
 
 // The lines a task's block has in the file, from its title to "act=addtask"; empty when absent.

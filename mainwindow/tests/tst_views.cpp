@@ -53,23 +53,6 @@ std::filesystem::path pageFile()
     return alertPagePath();
 }
 
-// Sets an environment variable for one test and puts the old value back after it.
-class EnvironmentOverride
-{
-public:
-    EnvironmentOverride(const char* name, const QByteArray& value) : name_(name), old_(qgetenv(name))
-    {
-        qputenv(name, value);
-    }
-    ~EnvironmentOverride() { qputenv(name_, old_); }
-    EnvironmentOverride(const EnvironmentOverride&) = delete;
-    EnvironmentOverride& operator=(const EnvironmentOverride&) = delete;
-
-private:
-    const char* name_;
-    QByteArray old_;
-};
-
 QPoint centreOf(frmMain& w, QWidget& widget)
 {
     return widget.mapTo(&w, widget.rect().center());
@@ -267,7 +250,7 @@ void ViewsTest::unwritablePageShowsAMessage()
         std::ofstream(scratch / "plain") << "not a folder";
         cache = scratch / "plain" / "cache";
     }
-    const EnvironmentOverride cacheHome("XDG_CACHE_HOME", QByteArray::fromStdString(cache.string()));
+    const testsupport::EnvironmentOverride cacheHome("XDG_CACHE_HOME", cache.string());
     Module1 store;
     frmMain w(store);
     showWindow(w);

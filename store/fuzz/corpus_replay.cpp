@@ -1,5 +1,7 @@
 // Runs the fuzz target over every file of the seed corpus, without libFuzzer, so that each test run
 // checks the round trip on inputs that once mattered. The target aborts on a failed check.
+#include "os/tests/filetesting.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -24,12 +26,6 @@ std::vector<std::filesystem::path> corpusFiles(const std::filesystem::path& fold
     return files;
 }
 
-std::string contentOf(const std::filesystem::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -42,7 +38,7 @@ int main(int argc, char** argv)
         return 1;
     }
     for (const auto& file : files) {
-        const std::string bytes = contentOf(file);
+        const std::string bytes = testsupport::readBytes(file);
         std::printf("%s (%zu bytes)\n", file.filename().c_str(), bytes.size());
         std::fflush(stdout);
         LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());

@@ -1,51 +1,19 @@
 #pragma once
 
-// Helpers shared by the store's tests: files on disk, scratch folders, fixtures, and running a
-// piece of code without root's right to ignore permission bits.
+// Helpers shared by the store's tests: fixtures and records, on top of the file helpers.
 
+#include "os/tests/filetesting.h"
 #include "store/records.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cerrno>
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <grp.h>
 #include <initializer_list>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <string_view>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
 
 namespace testsupport {
 
 namespace fs = std::filesystem;
-
-inline std::string readBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void writeBytes(const fs::path& path, std::string_view bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-// A file last written a minute ago, as one left behind by an interrupted save.
-inline void writeStaleBytes(const fs::path& path, std::string_view bytes)
-{
-    writeBytes(path, bytes);
-    fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::minutes(1));
-}
 
 inline std::string fixture(std::string_view name)
 {
@@ -62,91 +30,6 @@ inline std::string crlfLines(std::initializer_list<std::string_view> lines)
     }
     return text;
 }
-
-inline std::vector<std::string> folderEntries(const fs::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-// A fresh folder, removed with everything in it at the end of the test.
-class ScratchFolder
-{
-public:
-    explicit ScratchFolder(const fs::path& base = fs::current_path())
-    {
-        std::string pattern = (base / "scratch-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw fs::filesystem_error("mkdtemp", base, std::error_code(errno, std::generic_category()));
-        path_ = pattern;
-    }
-    ~ScratchFolder()
-    {
-        std::error_code ec;
-        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path_, ec);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    const fs::path& path() const { return path_; }
-    fs::path operator/(std::string_view name) const { return path_ / name; }
-
-private:
-    fs::path path_;
-};
-
-// Runs `body` as an ordinary user: root ignores permission bits, so when running as root the body
-// runs in a child that has dropped to uid and gid 65534. Returns what the body returns (empty when
-// all went as expected), or why the child could not report.
-inline std::string runUnprivileged(const std::function<std::string()>& body)
-{
-    if (::geteuid() != 0)
-        return body();
-    int channel[2];
-    if (::pipe(channel) != 0)
-        return "pipe failed";
-    const pid_t child = ::fork();
-    if (child < 0)
-        return "fork failed";
-    if (child == 0) {
-        ::close(channel[0]);
-        std::string outcome;
-        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
-            outcome = "could not drop root's rights";
-        else
-            outcome = body();
-        const ssize_t written = ::write(channel[1], outcome.data(), outcome.size());
-        ::_exit(written == static_cast<ssize_t>(outcome.size()) ? 0 : 1);
-    }
-    ::close(channel[1]);
-    std::string outcome;
-    char buffer[512];
-    for (ssize_t got; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;)
-        outcome.append(buffer, static_cast<std::size_t>(got));
-    ::close(channel[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return "the unprivileged child ended abnormally: " + outcome;
-    return outcome;
-}
-
-// A folder that an ordinary user can reach but not write: under /tmp, so that no parent folder
-// closed to others stands in the way of the unprivileged child.
-class ReadOnlyFolder : public ScratchFolder
-{
-public:
-    ReadOnlyFolder() : ScratchFolder(fs::temp_directory_path()) {}
-    void seal() const
-    {
-        fs::permissions(path(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                                    fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
-    }
-};
 
 // Names the rows of a data-driven test by their `name` field.
 template <typename Case> std::string caseName(const testing::TestParamInfo<Case>& row)
