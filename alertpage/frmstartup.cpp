@@ -40,18 +40,41 @@ std::string countdownText(std::int32_t daysLeft)
     return "<small><b>T -: </b> <B>Late!</b> </small>";
 }
 
-// Texts go in unescaped: users put markup in their descriptions, and the view is what keeps it harmless.
+// The user's text as text: an unmatched "<" or "<!--" would otherwise swallow the rest of the page,
+// and every alert after it with it.
+std::string asText(std::string_view text)
+{
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char ch : text) {
+        switch (ch) {
+        case '&':
+            escaped += "&amp;";
+            break;
+        case '<':
+            escaped += "&lt;";
+            break;
+        case '>':
+            escaped += "&gt;";
+            break;
+        default:
+            escaped += ch;
+        }
+    }
+    return escaped;
+}
+
 void addTaskBlock(std::string& page, TaskRecord& task, std::int32_t color, std::int32_t daysLeft)
 {
     const std::string c = colorText(color);
     addLine(page, {"<table width=95% align=center border=0 cellspacing=8 bgcolor=#", c, ">"});
     addLine(page, {"<tr><td bgcolor=#ffffff>"});
     addLine(page, {"<table width=100% bgcolor=#eeeEe0 border=0 cellpadding=0 cellspacing=0><tr><td colspan=2>"});
-    addLine(page, {"<b> ", task.title, "</b></td></tr><tr><td>"});
-    addLine(page, {"<small><B>For: </b> ", task.forWhom, " </small></td><td>"});
+    addLine(page, {"<b> ", asText(task.title), "</b></td></tr><tr><td>"});
+    addLine(page, {"<small><B>For: </b> ", asText(task.forWhom), " </small></td><td>"});
     addLine(page, {"<small><b>Due: </b> ", dueText(task), "</small> </td><td>"});
     addLine(page, {countdownText(daysLeft)});
-    addLine(page, {"</td></tr><tr><td colspan=3 bgcolor=#", c, "></td></tr></table>", task.description});
+    addLine(page, {"</td></tr><tr><td colspan=3 bgcolor=#", c, "></td></tr></table>", asText(task.description)});
     addLine(page, {"</small></td></tR></table><br>"});
 }
 
@@ -86,7 +109,7 @@ std::optional<std::string> frmStartup::makepage(Module1& store)
     const std::filesystem::path path = alertPagePath();
     if (path.empty())
         return std::string("Cannot write the attention page:\nno home folder was found to keep it in.");
-    if (auto reason = writePrivateFile(path, page))
-        return cannotWriteFile(path, *reason);
+    if (auto failure = writePrivateFile(path, page))
+        return cannotWrite(path, *failure);
     return std::nullopt;
 }

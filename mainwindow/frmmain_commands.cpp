@@ -135,6 +135,7 @@ void frmMain::deleteTask()
                 store_.recycleTask(slot);
             const bool saved = saveAndReload();
             drawList();
+            txtDescription->clear(); // nothing is highlighted now, saved or not
             if (!saved)
                 return; // said once is enough
         }
@@ -151,6 +152,7 @@ void frmMain::undeleteTask()
     store_.restoreTask(slot);
     saveAndReload();
     drawList();
+    txtDescription->clear();
 }
 
 void frmMain::manageRules()

@@ -23,6 +23,24 @@ std::string reason(int error)
     return std::strerror(error);
 }
 
+// Why a file that is not a regular file is neither read nor replaced.
+std::string notRegularFile(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return reason(EISDIR);
+    const char* what = S_ISFIFO(mode)   ? "a named pipe (FIFO)"
+                       : S_ISCHR(mode)  ? "a character device"
+                       : S_ISBLK(mode)  ? "a block device"
+                       : S_ISSOCK(mode) ? "a socket"
+                                        : "of an unknown kind";
+    return std::string("It is ") + what + ", not a regular file.";
+}
+
+std::string tooLarge(std::size_t maxBytes)
+{
+    return "The file is larger than " + std::to_string(maxBytes >> 20) + " MiB.";
+}
+
 // Closes the descriptor and removes the temporary file unless the rename has claimed it.
 class TemporaryFile
 {
@@ -93,16 +111,24 @@ std::optional<std::string> writeAll(int fd, std::string_view bytes, const WriteC
     return std::nullopt;
 }
 
-mode_t modeFor(const fs::path& target, mode_t newFileMode)
+mode_t modeFor(const fs::path& target, mode_t newFileMode, ExistingMode existingMode)
 {
     struct stat existing
     {
     };
-    if (::stat(target.c_str(), &existing) == 0)
+    if (existingMode == ExistingMode::Kept && ::stat(target.c_str(), &existing) == 0)
         return existing.st_mode & 07777;
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return newFileMode & ~mask;
+}
+
+// The folder a failure names: whole, since "tasks.txt" alone says nothing of where it is.
+fs::path folderOf(const fs::path& file)
+{
+    std::error_code ec;
+    const fs::path folder = file.parent_path().empty() ? fs::current_path(ec) : fs::absolute(file.parent_path(), ec);
+    return ec || folder.empty() ? fs::path(".") : folder.lexically_normal();
 }
 
 void syncFolder(const fs::path& folder)
@@ -116,33 +142,47 @@ void syncFolder(const fs::path& folder)
 
 } // namespace
 
-std::optional<std::string> writeFileAtomically(const fs::path& target, std::string_view bytes, mode_t newFileMode,
-                                               const WriteCall& write)
+std::optional<WriteFailure> writeFileAtomically(const fs::path& target, std::string_view bytes, mode_t newFileMode,
+                                                const WriteCall& write, ExistingMode existingMode)
 {
     const fs::path file = finalTarget(target);
-    TemporaryFile temporary(file);
-    if (temporary.fd() < 0)
-        return reason(errno);
     struct stat existing
     {
     };
-    if (::stat(file.c_str(), &existing) == 0 && ::fchown(temporary.fd(), existing.st_uid, existing.st_gid) != 0) {
+    const bool exists = ::stat(file.c_str(), &existing) == 0;
+    // A pipe or a device in the file's place is the user's, and a rename would put a file in its stead.
+    if (exists && !S_ISREG(existing.st_mode))
+        return WriteFailure{notRegularFile(existing.st_mode)};
+    TemporaryFile temporary(file);
+    if (temporary.fd() < 0)
+        return WriteFailure{reason(errno), folderOf(file)};
+    if (exists && ::fchown(temporary.fd(), existing.st_uid, existing.st_gid) != 0) {
         // Not owning the file is fine: the user keeps write access through the folder.
     }
-    if (::fchmod(temporary.fd(), modeFor(file, newFileMode)) != 0)
-        return reason(errno);
+    if (::fchmod(temporary.fd(), modeFor(file, newFileMode, existingMode)) != 0)
+        return WriteFailure{reason(errno)};
     if (auto failure = writeAll(temporary.fd(), bytes, write))
-        return failure;
+        return WriteFailure{*failure};
     if (::fsync(temporary.fd()) != 0)
-        return reason(errno);
+        return WriteFailure{reason(errno)};
     // Renamed while still open and locked, so that no other writer's clean-up takes it away first.
-    if (::rename(temporary.path().c_str(), file.c_str()) != 0)
-        return reason(errno);
+    if (::rename(temporary.path().c_str(), file.c_str()) != 0) {
+        const int error = errno;
+        const bool folderRefused = error == EACCES || error == EPERM || error == EROFS;
+        return WriteFailure{reason(error), folderRefused ? folderOf(file) : fs::path()};
+    }
     temporary.renamed();
     if (temporary.close() != 0)
-        return reason(errno);
+        return WriteFailure{reason(errno)};
     syncFolder(file.parent_path());
     return std::nullopt;
+}
+
+bool isReadOnlyForUser(const fs::path& path)
+{
+    // AT_EACCESS asks with the effective user, as the open for writing would.
+    return ::faccessat(AT_FDCWD, path.c_str(), F_OK, AT_EACCESS) == 0 &&
+           ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
 }
 
 namespace {
@@ -182,13 +222,35 @@ void removeStaleTemporaries(const fs::path& target)
 
 FileContent readWholeFile(const fs::path& path, std::size_t maxBytes)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK the open of a named pipe waits for a writer that may never come.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
-        if (errno == ENOENT)
+        const int error = errno;
+        if (error == ENOENT)
             return {};
-        return {std::nullopt, reason(errno)};
+        // A socket cannot be opened at all; say what it is rather than "No such device or address".
+        struct stat status
+        {
+        };
+        if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
+            return {std::nullopt, notRegularFile(status.st_mode)};
+        return {std::nullopt, reason(error)};
+    }
+    struct stat status
+    {
+    };
+    if (::fstat(fd, &status) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return {std::nullopt, reason(error)};
+    }
+    // A device or a pipe never ends, and an over-large file would only be read to be refused.
+    if (!S_ISREG(status.st_mode) || static_cast<std::uintmax_t>(status.st_size) > maxBytes) {
+        ::close(fd);
+        return {std::nullopt, S_ISREG(status.st_mode) ? tooLarge(maxBytes) : notRegularFile(status.st_mode)};
     }
     std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(status.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
@@ -201,9 +263,10 @@ FileContent readWholeFile(const fs::path& path, std::size_t maxBytes)
         }
         if (got == 0)
             break;
+        // The file may have grown since it was measured.
         if (bytes.size() + static_cast<std::size_t>(got) > maxBytes) {
             ::close(fd);
-            return {std::nullopt, "The file is larger than " + std::to_string(maxBytes >> 20) + " MiB."};
+            return {std::nullopt, tooLarge(maxBytes)};
         }
         bytes.append(buffer, static_cast<std::size_t>(got));
     }

@@ -4,59 +4,62 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::optional<std::string> createMissingFolders(const fs::path& folder)
+std::optional<WriteFailure> createMissingFolders(const fs::path& folder)
 {
     fs::path partial;
     for (const fs::path& part : folder) {
         partial /= part;
         if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
-            return "Cannot create the folder " + partial.string() + ": " + std::strerror(errno);
+            return WriteFailure{std::string("It cannot be created: ") + std::strerror(errno), partial};
     }
     return std::nullopt;
 }
 
 // Another user who could plant a link here would have us write the file wherever it points.
-std::optional<std::string> checkPrivateFolder(const fs::path& folder)
+std::optional<WriteFailure> checkPrivateFolder(const fs::path& folder)
 {
     struct stat status
     {
     };
+    const auto refused = [&folder](std::string reason) { return WriteFailure{std::move(reason), folder}; };
     if (::lstat(folder.c_str(), &status) != 0)
-        return "Cannot open the folder " + folder.string() + ": " + std::strerror(errno);
+        return refused(std::strerror(errno));
     if (S_ISLNK(status.st_mode))
-        return "The folder " + folder.string() + " is a symbolic link.";
+        return refused("It is a symbolic link.");
     if (!S_ISDIR(status.st_mode))
-        return folder.string() + " is not a folder.";
+        return refused("It is not a folder.");
     if (status.st_uid != ::getuid())
-        return "The folder " + folder.string() + " belongs to another user.";
+        return refused("It belongs to another user.");
     if ((status.st_mode & 077) != 0 && ::chmod(folder.c_str(), 0700) != 0)
-        return "Cannot make the folder " + folder.string() + " private: " + std::strerror(errno);
+        return refused(std::string("It cannot be made private: ") + std::strerror(errno));
     return std::nullopt;
 }
 
 // The writer follows a link at the file's own name to its target; the file never goes anywhere but here.
-std::optional<std::string> checkPlainFile(const fs::path& file)
+std::optional<WriteFailure> checkPlainFile(const fs::path& file)
 {
     struct stat status
     {
     };
     if (::lstat(file.c_str(), &status) != 0)
-        return errno == ENOENT ? std::nullopt : std::optional<std::string>(std::strerror(errno));
+        return errno == ENOENT ? std::nullopt : std::optional(WriteFailure{std::strerror(errno)});
     if (!S_ISREG(status.st_mode))
-        return file.string() + " is not a plain file.";
+        return WriteFailure{"It is not a plain file."};
     return std::nullopt;
 }
 
 } // namespace
 
-std::optional<std::string> writePrivateFile(const fs::path& file, std::string_view bytes)
+std::optional<WriteFailure> writePrivateFile(const fs::path& file, std::string_view bytes)
 {
     const fs::path folder = file.parent_path();
     if (auto failure = createMissingFolders(folder))
@@ -66,5 +69,5 @@ std::optional<std::string> writePrivateFile(const fs::path& file, std::string_vi
     if (auto failure = checkPlainFile(file))
         return failure;
     removeStaleTemporaries(file);
-    return writeFileAtomically(file, bytes, 0600);
+    return writeFileAtomically(file, bytes, 0600, {}, ExistingMode::Replaced);
 }

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "os/fileerror.h"
+
 #include <filesystem>
 #include <optional>
-#include <string>
 #include <string_view>
 
-// Writes `bytes` to `file` (mode 0600 when created, replaced atomically) inside a folder that only
-// the user can enter. The folder and its missing parents are created with mode 0700; an existing
-// folder must be a real folder of the user's own, so that nobody else can have linked it elsewhere.
-// Returns the reason when the file was not written.
-[[nodiscard]] std::optional<std::string> writePrivateFile(const std::filesystem::path& file, std::string_view bytes);
+// Writes `bytes` to `file` (replaced atomically, mode 0600 after every write, whatever an older file
+// had) inside a folder that only the user can enter. The folder and its missing parents are created
+// with mode 0700; an existing folder must be a real folder of the user's own, so that nobody else can
+// have linked it elsewhere. Returns the reason when the file was not written.
+[[nodiscard]] std::optional<WriteFailure> writePrivateFile(const std::filesystem::path& file, std::string_view bytes);

@@ -155,6 +155,10 @@ SaveReport Module1::saveTasks()
             "The task file " + quoted(taskFile_) +
             " could not be read, so it is not written over.\nMake it readable, then start again.");
     }
+    // The rename would replace the file whatever its own permissions say; a read-only file is the
+    // user's way of saying it is not to be changed.
+    if (isReadOnlyForUser(taskFile_))
+        return SaveReport::failed(cannotWriteFile(taskFile_, "The file is read-only."));
     SaveReport report;
     if (backupBeforeSave_) {
         const FileContent old = readWholeFile(taskFile_, largestTaskFile);
@@ -162,12 +166,12 @@ SaveReport Module1::saveTasks()
             return SaveReport::failed(cannotReadFile(taskFile_, old.error));
         if (old.bytes) {
             if (auto failure = writeFileAtomically(backupFile(), *old.bytes, permissionsOf(taskFile_)))
-                return SaveReport::failed(cannotWriteFile(backupFile(), *failure));
+                return SaveReport::failed(cannotWrite(backupFile(), *failure));
             report.notice = "A copy of the previous task file was kept as " + quoted(backupFile()) + ".";
         }
     }
     if (auto failure = writeFileAtomically(taskFile_, taskFileText(*this)))
-        return SaveReport::failed(cannotWriteFile(taskFile_, *failure));
+        return SaveReport::failed(cannotWrite(taskFile_, *failure));
     backupBeforeSave_ = false;
     return report;
 }

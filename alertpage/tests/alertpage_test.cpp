@@ -109,10 +109,20 @@ std::vector<PageCase> pageCases()
          {popupRed7},
          {{"Second", "Bob", {3, 14, 9, 0}}, {"First", "Ann", {3, 12, 16, 0}}},
          "due_order.html"},
-        {"MarkupWrittenUnchanged",
+        {"MarkupShownAsText",
          {{7, "d", 0x0080FF, popupOn}},
          {{"<b>Bold</b> & co", "R&D <i>", {3, 11, 12, 0}, "Line one\r\nLine <u>two</u> & more \u00e9t\u00e9"}},
          "markup.html"},
+        {"AddressShownAsText", {popupRed7}, {{"Tom & \"Jerry\" <tj@x.org>", "Ann", {3, 11, 9, 0}}}, "address.html"},
+        {"ComparisonsShownAsText",
+         {popupRed7},
+         {{"1 < 2 && 3 > 2", "x>y", {3, 11, 9, 0}, "a<b && b>c"}},
+         "comparisons.html"},
+        // An unclosed comment in one title must not hide the alerts after it.
+        {"CommentOpenerHidesNothing",
+         {popupRed7},
+         {{"FIRST <!-- ", "Ann", {3, 10, 8, 0}}, {"SECOND", "Bob", {3, 10, 9, 0}}, {"THIRD", "Cy", {3, 10, 10, 0}}},
+         "comment_opener.html"},
         {"PopupLeaderBeforeSmallerPlainRule",
          {{10, "d", red, popupOn}, {3, "d", green, 0}},
          {{"Soon", "Ann", {3, 12, 10, 0}}},
@@ -234,10 +244,13 @@ TEST_F(PageFile, CreatedPrivateInAFreshCacheFolder)
     EXPECT_EQ(modeOf(cache_), 0700u);
     EXPECT_EQ(modeOf(page), 0600u);
 
-    // A second call replaces the page and leaves nothing else in the folder.
+    // A second call replaces the page, private again whatever the old one's mode, and leaves
+    // nothing else in the folder.
+    fs::permissions(page, fs::perms(0644));
     store_.taskCount = 0;
     ASSERT_EQ(page_.makepage(store_), std::nullopt);
     EXPECT_EQ(testsupport::readBytes(page), golden("head_only.html"));
+    EXPECT_EQ(modeOf(page), 0600u);
     EXPECT_EQ(std::distance(fs::directory_iterator(cache_ / "taskwyn"), fs::directory_iterator()), 1);
 }
 

@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QPlainTextEdit>
 
 #include <filesystem>
 
@@ -450,7 +451,7 @@ void CommandsTest::failedSaveShowsReasonAndKeepsChange()
     QFETCH(QString, command);
     QFETCH(QStringList, liveAfter);
     QFETCH(QStringList, recycledAfter);
-    QVERIFY(writeTaskFile({{"Alpha", 1}, {"Bravo", 2, "Y"}}));
+    QVERIFY(writeTaskFile({{"Alpha", 1, "N", "Alpha's notes"}, {"Bravo", 2, "Y", "Bravo's notes"}}));
     Module1 store;
     frmMain w(store);
     showWindow(w);
@@ -477,6 +478,8 @@ void CommandsTest::failedSaveShowsReasonAndKeepsChange()
     QVERIFY2(failure.text.startsWith(u"Cannot write file \"tasks.txt\""_s) && failure.text.contains(u"directory"_s),
              qPrintable(failure.text));
     QVERIFY(std::filesystem::is_directory("tasks.txt"));
+    QCOMPARE(w.selectedIndex, 0);
+    QCOMPARE(w.txtDescription->toPlainText(), QString());
 
     // What the list shows is the change kept in memory, not the file's older content.
     clickPane(w, NavigationPane::AllItems);

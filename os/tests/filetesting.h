@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +15,7 @@
 #include <grp.h>
 #include <iterator>
 #include <optional>
+#include <poll.h>
 #include <string>
 #include <string_view>
 #include <sys/wait.h>
@@ -79,13 +81,12 @@ private:
     fs::path path_;
 };
 
-// Runs `body` as an ordinary user: root ignores permission bits, so when running as root the body
-// runs in a child that has dropped to uid and gid 65534. Returns what the body returns (empty when
-// all went as expected), or why the child could not report.
-inline std::string runUnprivileged(const std::function<std::string()>& body)
+// Runs `body` in a child process and returns what it returns (empty when all went as expected), or
+// why the child could not report. A child still busy after `deadline` is killed, so that a body that
+// blocks fails its test instead of hanging it.
+inline std::string runInChild(const std::function<std::string()>& body,
+                              std::chrono::seconds deadline = std::chrono::seconds(60))
 {
-    if (::geteuid() != 0)
-        return body();
     int channel[2];
     if (::pipe(channel) != 0)
         return "pipe failed";
@@ -94,25 +95,51 @@ inline std::string runUnprivileged(const std::function<std::string()>& body)
         return "fork failed";
     if (child == 0) {
         ::close(channel[0]);
-        std::string outcome;
-        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
-            outcome = "could not drop root's rights";
-        else
-            outcome = body();
+        const std::string outcome = body();
         const ssize_t written = ::write(channel[1], outcome.data(), outcome.size());
         ::_exit(written == static_cast<ssize_t>(outcome.size()) ? 0 : 1);
     }
     ::close(channel[1]);
     std::string outcome;
-    char buffer[512];
-    for (ssize_t got; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+    const auto end = std::chrono::steady_clock::now() + deadline;
+    bool overdue = false;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        pollfd ready{channel[0], POLLIN, 0};
+        if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) == 0) {
+            overdue = true;
+            ::kill(child, SIGKILL);
+            break;
+        }
+        char buffer[512];
+        const ssize_t got = ::read(channel[0], buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
         outcome.append(buffer, static_cast<std::size_t>(got));
+    }
     ::close(channel[0]);
     int status = 0;
     ::waitpid(child, &status, 0);
+    if (overdue)
+        return "the child was still busy after " + std::to_string(deadline.count()) + " s: " + outcome;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return "the unprivileged child ended abnormally: " + outcome;
+        return "the child ended abnormally: " + outcome;
     return outcome;
+}
+
+// Runs `body` as an ordinary user: root ignores permission bits, so when running as root the body
+// runs in a child that has dropped to uid and gid 65534.
+inline std::string runUnprivileged(const std::function<std::string()>& body)
+{
+    if (::geteuid() != 0)
+        return body();
+    return runInChild([&body]() -> std::string {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+            return "could not drop root's rights";
+        return body();
+    });
 }
 
 // A folder that an ordinary user can reach but not write: under /tmp, so that no parent folder

@@ -54,7 +54,8 @@ TEST(AtomicSave, DiskFullAtEveryOffsetLeavesTheOldFileWhole)
     for (std::size_t offset = 0; offset < newContent.size(); ++offset) {
         const auto failure = writeFileAtomically(file, newContent, 0666, diskFullAfter(offset, 7));
         ASSERT_TRUE(failure.has_value()) << "offset " << offset;
-        ASSERT_EQ(*failure, std::strerror(ENOSPC)) << "offset " << offset;
+        ASSERT_EQ(failure->reason, std::strerror(ENOSPC)) << "offset " << offset;
+        ASSERT_TRUE(failure->folder.empty()) << "a full disk is not the folder's refusal";
         ASSERT_EQ(readBytes(file), oldContent) << "offset " << offset;
         ASSERT_EQ(folderEntries(folder.path()), std::vector<std::string>{"tasks.txt"}) << "offset " << offset;
     }
@@ -91,12 +92,27 @@ TEST(AtomicSave, WriterThatMakesNoProgressIsAFailure)
     EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"tasks.txt"});
 }
 
-TEST(AtomicSave, MissingFolderIsReported)
+TEST(AtomicSave, MissingFolderIsReportedAsTheFolders)
 {
     ScratchFolder folder;
     const auto failure = writeFileAtomically(folder / "absent" / "tasks.txt", newContent);
     ASSERT_TRUE(failure.has_value());
-    EXPECT_EQ(*failure, std::strerror(ENOENT));
+    EXPECT_EQ(failure->reason, std::strerror(ENOENT));
+    EXPECT_EQ(failure->folder, folder / "absent");
+}
+
+TEST(AtomicSave, PipeInTheFilesPlaceIsNeverReplaced)
+{
+    ScratchFolder folder;
+    ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0600), 0);
+    fs::create_symlink("pipe", folder / "tasks.txt");
+    for (const char* name : {"pipe", "tasks.txt"}) {
+        const auto failure = writeFileAtomically(folder / name, newContent);
+        ASSERT_TRUE(failure.has_value()) << name;
+        EXPECT_EQ(failure->reason, "It is a named pipe (FIFO), not a regular file.");
+        EXPECT_TRUE(fs::is_fifo(folder / "pipe"));
+    }
+    EXPECT_EQ(folderEntries(folder.path()), (std::vector<std::string>{"pipe", "tasks.txt"}));
 }
 
 mode_t modeOf(const fs::path& path)
@@ -108,18 +124,22 @@ mode_t modeOf(const fs::path& path)
     return info.st_mode & 07777;
 }
 
-TEST(AtomicSave, ExistingFileKeepsItsPermissions)
+TEST(AtomicSave, ExistingFileKeepsItsPermissionsUnlessTheyAreReplaced)
 {
     ScratchFolder folder;
     const fs::path file = folder / "tasks.txt";
+    const mode_t previous = ::umask(022);
     for (const mode_t mode : {0600, 0640, 0444, 0604}) {
         writeBytes(file, oldContent);
         ::chmod(file.c_str(), mode);
         ASSERT_EQ(writeFileAtomically(file, newContent, 0666), std::nullopt);
         EXPECT_EQ(modeOf(file), mode);
         EXPECT_EQ(readBytes(file), newContent);
+        ASSERT_EQ(writeFileAtomically(file, oldContent, 0600, {}, ExistingMode::Replaced), std::nullopt);
+        EXPECT_EQ(modeOf(file), 0600u);
         fs::remove(file);
     }
+    ::umask(previous);
 }
 
 TEST(AtomicSave, NewFileGetsTheRequestedModeUnderTheUmask)

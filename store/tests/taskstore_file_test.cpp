@@ -6,8 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <functional>
 #include <memory>
 
 using testsupport::fixture;
@@ -100,12 +105,34 @@ TEST(TaskStoreFile, UnreadableFileIsReportedAndNotWrittenOver)
     EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"tasks.txt"});
 }
 
-TEST(TaskStoreFile, ReadOnlyFolderKeepsTheOldFileAndReportsTheReason)
+struct ReadOnlyCase
 {
+    const char* name;
+    bool sealFolder;
+    fs::perms fileMode;
+    bool folderNamed; // the message sends the user to the folder rather than the file
+    friend void PrintTo(const ReadOnlyCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class ReadOnly : public testing::TestWithParam<ReadOnlyCase>
+{
+};
+
+TEST_P(ReadOnly, KeepsTheOldFileAndSaysWhatRefused)
+{
+    const auto& c = GetParam();
     ReadOnlyFolder folder;
     const fs::path file = folder / "tasks.txt";
     writeBytes(file, fixture("tasks_and_rules.txt"));
-    folder.seal();
+    fs::permissions(file, c.fileMode);
+    // The user's own file: the unprivileged child must be refused by the mode bits, not by ownership.
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(file.c_str(), 65534, 65534), 0);
+    }
+    if (c.sealFolder)
+        folder.seal();
+    else
+        fs::permissions(folder.path(), fs::perms::all);
 
     const std::string outcome = runUnprivileged([&]() -> std::string {
         auto store = std::make_unique<Module1>(file);
@@ -115,15 +142,97 @@ TEST(TaskStoreFile, ReadOnlyFolderKeepsTheOldFileAndReportsTheReason)
         store->taskList[0].title = "changed";
         const SaveReport saved = store->saveTasks();
         if (saved.ok)
-            return "the save into a read-only folder reported success";
-        if (!contains(saved.error, "tasks.txt") || !contains(saved.error, "Permission denied"))
-            return "save reason: " + saved.error;
-        return {};
+            return "the save reported success";
+        const std::string expected =
+            c.folderNamed ? "Cannot write in folder \"" + folder.path().string() + "\":\nPermission denied"
+                          : "Cannot write file \"" + file.string() + "\":\nThe file is read-only.";
+        return saved.error == expected ? "" : "save reason: " + saved.error;
     });
     EXPECT_EQ(outcome, "");
     EXPECT_EQ(readBytes(file), fixture("tasks_and_rules.txt"));
+    EXPECT_EQ(fs::status(file).permissions(), c.fileMode);
     EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"tasks.txt"});
 }
+
+INSTANTIATE_TEST_SUITE_P(TaskStoreFile, ReadOnly,
+                         testing::Values(ReadOnlyCase{"Folder", true, fs::perms(0644), true},
+                                         ReadOnlyCase{"FileInAWritableFolder", false, fs::perms(0444), false},
+                                         ReadOnlyCase{"FileWithGroupWriteOnly", false, fs::perms(0464), false}),
+                         testsupport::caseName<ReadOnlyCase>);
+
+// Named by kind: a file that never ends or is far too large must be refused before it is read, at
+// once, and never be replaced by a save.
+struct HostileCase
+{
+    const char* name;
+    std::function<void(const fs::path&)> make;
+    const char* reason;
+    friend void PrintTo(const HostileCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class Hostile : public testing::TestWithParam<HostileCase>
+{
+};
+
+long peakKilobytes()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+TEST_P(Hostile, IsRefusedWithoutReadingAndNeverWrittenOver)
+{
+    const auto& c = GetParam();
+    ScratchFolder folder(fs::temp_directory_path()); // a short path, as a socket's name must be
+    const fs::path file = folder / "tasks.txt";
+    c.make(file);
+    const auto kindAndSize = [&file] {
+        const fs::file_status status = fs::symlink_status(file);
+        return std::pair(status.type(), fs::is_regular_file(status) ? fs::file_size(file) : 0);
+    };
+    const auto before = kindAndSize();
+
+    const std::string outcome = testsupport::runInChild(
+        [&]() -> std::string {
+            const long peakBefore = peakKilobytes();
+            auto store = std::make_unique<Module1>(file);
+            const LoadReport loaded = store->loadTasks();
+            if (loaded.ok || !contains(loaded.error, c.reason))
+                return "load: " + loaded.error;
+            if (peakKilobytes() - peakBefore > 16 * 1024)
+                return "the refused load took " + std::to_string(peakKilobytes() - peakBefore) + " KiB";
+            store->taskCount = 1;
+            return store->saveTasks().ok ? "the save after the refused load reported success" : "";
+        },
+        std::chrono::seconds(30));
+    EXPECT_EQ(outcome, "");
+    EXPECT_EQ(kindAndSize(), before);
+    EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"tasks.txt"});
+}
+
+const HostileCase hostileCases[] = {
+    {"NamedPipe", [](const fs::path& file) { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); }, "named pipe"},
+    {"DeviceThroughALink", [](const fs::path& file) { fs::create_symlink("/dev/zero", file); }, "character device"},
+    {"Socket",
+     [](const fs::path& file) {
+         sockaddr_un address{};
+         address.sun_family = AF_UNIX;
+         file.string().copy(address.sun_path, sizeof address.sun_path - 1);
+         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+         ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+         ::close(fd);
+     },
+     "socket"},
+    {"SparseFileOver256MiB",
+     [](const fs::path& file) {
+         writeBytes(file, "");
+         fs::resize_file(file, std::uintmax_t{300} << 20);
+     },
+     "larger than 256 MiB"},
+};
+
+INSTANTIATE_TEST_SUITE_P(TaskStoreFile, Hostile, testing::ValuesIn(hostileCases), testsupport::caseName<HostileCase>);
 
 TEST(TaskStoreFile, OlderEncodingIsReadWithItsAccentsAndKeptAsBackup)
 {
