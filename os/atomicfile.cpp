@@ -131,6 +131,14 @@ fs::path folderOf(const fs::path& file)
     return ec || folder.empty() ? fs::path(".") : folder.lexically_normal();
 }
 
+// Making a file in the folder or renaming one there needs the folder's permission: when that is
+// what failed, the folder is named.
+WriteFailure refusal(int error, const fs::path& file)
+{
+    const bool folderRefused = error == EACCES || error == EPERM || error == EROFS;
+    return WriteFailure{reason(error), folderRefused ? folderOf(file) : fs::path()};
+}
+
 void syncFolder(const fs::path& folder)
 {
     const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
@@ -155,7 +163,7 @@ std::optional<WriteFailure> writeFileAtomically(const fs::path& target, std::str
         return WriteFailure{notRegularFile(existing.st_mode)};
     TemporaryFile temporary(file);
     if (temporary.fd() < 0)
-        return WriteFailure{reason(errno), folderOf(file)};
+        return refusal(errno, file);
     if (exists && ::fchown(temporary.fd(), existing.st_uid, existing.st_gid) != 0) {
         // Not owning the file is fine: the user keeps write access through the folder.
     }
@@ -166,11 +174,8 @@ std::optional<WriteFailure> writeFileAtomically(const fs::path& target, std::str
     if (::fsync(temporary.fd()) != 0)
         return WriteFailure{reason(errno)};
     // Renamed while still open and locked, so that no other writer's clean-up takes it away first.
-    if (::rename(temporary.path().c_str(), file.c_str()) != 0) {
-        const int error = errno;
-        const bool folderRefused = error == EACCES || error == EPERM || error == EROFS;
-        return WriteFailure{reason(error), folderRefused ? folderOf(file) : fs::path()};
-    }
+    if (::rename(temporary.path().c_str(), file.c_str()) != 0)
+        return refusal(errno, file);
     temporary.renamed();
     if (temporary.close() != 0)
         return WriteFailure{reason(errno)};
