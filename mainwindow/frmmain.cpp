@@ -1,6 +1,7 @@
 #include "mainwindow/frmmain.h"
 
 #include "alertpage/frmstartup.h"
+#include "notify/reminders.h"
 #include "store/calendar.h"
 #include "store/duetext.h"
 #include "store/ruleeval.h"
@@ -9,9 +10,9 @@
 #include "widgets/linebreaks.h"
 #include "widgets/twips.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDate>
-#include <QDateTime>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -29,6 +30,7 @@
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -100,6 +102,10 @@ frmMain::frmMain(Module1& store, QWidget* parent) : QMainWindow(parent), store_(
     createStatusBar();
     createListPane(client);
     createMenus();
+    auto* reminders = new Reminders(store_, this);
+    menu_options->addAction(reminders->notificationsOption());
+    connect(this, &frmMain::rowsColoured, reminders, &Reminders::update);
+    connect(reminders, &Reminders::attentionWanted, this, &frmMain::bringUpAttention);
 
     // The client area lies below the menu bar.
     resize(px(10305), px(5670) + menuBar()->sizeHint().height());
@@ -206,14 +212,15 @@ void frmMain::createStatusBar()
     datePanel_->setObjectName(u"datePanel"_s);
     StatusBar1->addWidget(datePanel_);
 
+    // One timer, armed for the next moment at which a row or the date can change.
     midnight_ = new QTimer(this);
+    midnight_->setObjectName(u"midnight"_s);
     midnight_->setSingleShot(true);
     // A coarse timer may fire up to 5 % early: over a day that is more than an hour.
     midnight_->setTimerType(Qt::PreciseTimer);
-    connect(midnight_, &QTimer::timeout, this, [this] {
-        showToday();
-        scheduleMidnight();
-    });
+    connect(midnight_, &QTimer::timeout, this, &frmMain::followClock);
+    // A timer does not count the time the machine sleeps: coming back to the program catches up.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, &frmMain::followClock);
     showToday();
     scheduleMidnight();
 }
@@ -229,17 +236,40 @@ void frmMain::Form_Load()
 
 void frmMain::showToday()
 {
-    const CivilDate date = civilDate(today());
+    shownDay_ = today();
+    const CivilDate date = civilDate(shownDay_);
     datePanel_->setText(
         QLocale().toString(QDate(static_cast<int>(date.year), date.month, date.day), QLocale::ShortFormat));
 }
 
+void frmMain::followClock()
+{
+    if (today() != shownDay_) {
+        showToday();
+        recolourRows();
+    }
+    scheduleMidnight();
+}
+
+// The selection, the view and the scroll position stay as they are.
+void frmMain::recolourRows()
+{
+    const RepaintsHeldBack batch(lstContainer.get());
+    const std::optional<int> selected = highlightedRow();
+    for (int row = 1; row <= lastRow(); ++row)
+        setColor(static_cast<std::int16_t>(row));
+    if (selected) {
+        for (LabelArray* cell : {lblFor, lblTitle, lblDue})
+            cell->setForeColor(*selected, Qt::white);
+    }
+    emit rowsColoured();
+}
+
 void frmMain::scheduleMidnight()
 {
-    const QDateTime now = QDateTime::currentDateTime();
-    const QDateTime midnight(now.date().addDays(1), QTime(0, 0));
-    // If the timer still fires before the date has turned, the next round waits for the same midnight.
-    midnight_->start(static_cast<int>(std::max<qint64>(now.msecsTo(midnight), 0)) + 1000);
+    // Should the timer fire before the day has turned, followClock only arms it again.
+    const std::int64_t wait = millisecondsUntil(nextWalkChange(now()));
+    midnight_->start(static_cast<int>(std::clamp<std::int64_t>(wait, 1, std::numeric_limits<int>::max())));
 }
 
 void frmMain::drawList()
@@ -270,6 +300,7 @@ void frmMain::drawList()
                 showSelected(static_cast<std::int16_t>(row));
         }
     }
+    emit rowsColoured();
 }
 
 void frmMain::addListTask(const std::string& wtitle, const std::string& wfor, const std::string& wdue, std::int16_t id)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mainwindow/navigationpane.h"
+#include "store/calendar.h"
 #include "store/module1.h"
 #include "widgets/labelcontainer.h"
 #include "widgets/placed.h"
@@ -60,6 +61,9 @@ public:
     // A click on button `Index` of the navigation pane: switches the view.
     void Image1_Click(int Index);
 
+    // Brings the window to the front on the attention view; with a dialog open, only the dialog.
+    void bringUpAttention();
+
     // What the load at start-up found; the caller decides what to tell the user.
     const LoadReport& loadReport() const { return loadReport_; }
 
@@ -98,6 +102,11 @@ public:
     QAction* menu_modify2 = nullptr;
     QAction* menu_delete2 = nullptr;
     QAction* menu_undelete = nullptr;
+
+signals:
+    // Every row has its colours from the tables and today's date: after each redraw and each
+    // change of day.
+    void rowsColoured();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -139,6 +148,8 @@ private:
     void alignRowsWithHeaders();
     bool splitterMouse(QMouseEvent* event);
     void showToday();
+    void followClock();
+    void recolourRows();
     void scheduleMidnight();
 
     int rowHeight() const;
@@ -155,4 +166,5 @@ private:
     std::unique_ptr<frmStartup> attentionPage_;
     QLabel* datePanel_ = nullptr;
     QTimer* midnight_ = nullptr;
+    DayNumber shownDay_ = 0; // the day the status bar shows and the rows are coloured for
 };

@@ -230,6 +230,21 @@ void frmMain::showListView(bool recycled)
     drawList();
 }
 
+void frmMain::bringUpAttention()
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    // An open dialog holds a slot number: the page's sort would move another task under it.
+    if (QWidget* dialog = QApplication::activeModalWidget()) {
+        dialog->raise();
+        dialog->activateWindow();
+        return;
+    }
+    Image1_Click(NavigationPane::Attention);
+}
+
 // The page sorts the table by due date. The selection follows the highlighted task to its new
 // slot, and the rows under the page are redrawn, so that Edit and Delete still act on the task
 // the user chose and not on whichever task moved into its slot.

@@ -37,3 +37,8 @@ fs::path cacheHome()
 {
     return underHome("XDG_CACHE_HOME", ".cache");
 }
+
+fs::path stateHome()
+{
+    return underHome("XDG_STATE_HOME", ".local/state");
+}

@@ -8,3 +8,6 @@ std::filesystem::path homeFolder();
 
 // "$XDG_CACHE_HOME", or "~/.cache" when it is unset, empty or relative; empty without a home.
 std::filesystem::path cacheHome();
+
+// "$XDG_STATE_HOME", or "~/.local/state" when it is unset, empty or relative; empty without a home.
+std::filesystem::path stateHome();

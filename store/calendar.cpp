@@ -1,5 +1,6 @@
 #include "store/calendar.h"
 
+#include <chrono>
 #include <ctime>
 
 namespace {
@@ -15,7 +16,9 @@ DayNumber daysFromCivil(std::int64_t y, std::int64_t m, std::int64_t d)
     return era * 146097 + doe - 719468;
 }
 
-std::optional<DayNumber> pinnedToday;
+std::optional<LocalTime> pinnedNow;
+
+constexpr std::int64_t millisecondsPerDay = 24 * 60 * 60 * 1000;
 
 } // namespace
 
@@ -47,17 +50,48 @@ int weekday(DayNumber day)
     return remainder < 0 ? remainder + 7 : remainder;
 }
 
+LocalTime now()
+{
+    if (pinnedNow)
+        return *pinnedNow;
+    const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
+    const std::time_t seconds = std::chrono::duration_cast<std::chrono::seconds>(sinceEpoch).count();
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    const auto fraction = std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count() % 1000;
+    return {civilDay(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday),
+            ((local.tm_hour * 60 + local.tm_min) * 60 + local.tm_sec) * std::int64_t{1000} + fraction};
+}
+
 DayNumber today()
 {
-    if (pinnedToday)
-        return *pinnedToday;
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return civilDay(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+    return now().day;
+}
+
+void pinNow(std::optional<LocalTime> moment)
+{
+    pinnedNow = moment;
 }
 
 void pinToday(std::optional<DayNumber> day)
 {
-    pinnedToday = day;
+    pinNow(day ? std::optional<LocalTime>(LocalTime{*day, 0}) : std::nullopt);
+}
+
+std::int64_t millisecondsUntil(LocalTime moment)
+{
+    if (pinnedNow)
+        return (moment.day - pinnedNow->day) * millisecondsPerDay + moment.millisecond - pinnedNow->millisecond;
+    const CivilDate date = civilDate(moment.day);
+    std::tm local{};
+    local.tm_year = static_cast<int>(date.year - 1900);
+    local.tm_mon = date.month - 1;
+    local.tm_mday = date.day;
+    local.tm_sec = static_cast<int>(moment.millisecond / 1000);
+    local.tm_isdst = -1; // whichever applies on that day
+    // A time the clock skips (put forward over it) comes out as the first moment after the gap.
+    const std::time_t target = std::mktime(&local);
+    const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
+    return std::int64_t{target} * 1000 + moment.millisecond % 1000 -
+           std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count();
 }

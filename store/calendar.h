@@ -28,6 +28,21 @@ CivilDate civilDate(DayNumber day);
 // 0 for Sunday .. 6 for Saturday.
 int weekday(DayNumber day);
 
-// Today's local date. Every reader of "today" goes through here, so tests can pin it.
+// A moment on the local wall clock.
+struct LocalTime
+{
+    DayNumber day = 0;
+    std::int64_t millisecond = 0; // since the day's midnight
+    bool operator==(const LocalTime&) const = default;
+};
+
+// The local time now, and today's local date. Every reader of the clock goes through here, so tests
+// can pin it; pinning a day pins its midnight.
+LocalTime now();
 DayNumber today();
+void pinNow(std::optional<LocalTime> moment);
 void pinToday(std::optional<DayNumber> day);
+
+// Real milliseconds from now until the local clock shows `moment` (negative when it has passed).
+// A day that puts the clock forward or back is shorter or longer than 24 hours.
+std::int64_t millisecondsUntil(LocalTime moment);

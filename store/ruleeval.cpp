@@ -59,15 +59,23 @@ RuleWalk walkRules(std::span<const AlertRule> rules, DayNumber from, DayNumber d
 {
     RuleWalk walk;
     std::int32_t bestValue = 99999;
-    for (const AlertRule& rule : rules) {
+    for (std::size_t slot = 0; slot < rules.size(); ++slot) {
+        const AlertRule& rule = rules[slot];
         const std::int16_t left = unitsLeft(from, due, rule.unit);
         if (rule.value <= bestValue && left <= rule.value) {
             bestValue = rule.value;
             walk.leadColor = rule.color;
-            if (rule.popup != 0)
+            if (rule.popup != 0) {
                 walk.popupColor = rule.color;
+                walk.popupRule = slot;
+            }
         }
         walk.lastUnitsLeft = left;
     }
     return walk;
+}
+
+LocalTime nextWalkChange(LocalTime from)
+{
+    return {from.day + 1, 0};
 }

@@ -3,6 +3,7 @@
 #include "store/calendar.h"
 #include "store/records.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -22,6 +23,11 @@ struct RuleWalk
 {
     std::optional<std::int32_t> leadColor;     // colour of the last rule that took the lead
     std::optional<std::int32_t> popupColor;    // colour of the last leader with popup set
+    std::optional<std::size_t> popupRule;      // and its slot
     std::optional<std::int16_t> lastUnitsLeft; // units left of the last rule in table order
 };
 RuleWalk walkRules(std::span<const AlertRule> rules, DayNumber from, DayNumber due);
+
+// The walk counts whole calendar days from today, whatever the unit, so no task's colour, weight
+// or popup can change before the next midnight, and any of them may change at every midnight.
+LocalTime nextWalkChange(LocalTime from);
