@@ -1,6 +1,7 @@
-// Dates with carry, weekdays, units left to a due date, and the walk over the rules that the list
-// colouring and the attention page share.
+// Dates with carry, weekdays, the clock, units left to a due date, the walk over the rules that the
+// list colouring, the attention page and the reminders share, and the record of reminders sent.
 #include "store/calendar.h"
+#include "store/popups.h"
 #include "store/ruleeval.h"
 #include "store/tests/testsupport.h"
 
@@ -43,12 +44,20 @@ TEST(Calendar, Weekday)
     EXPECT_EQ(weekday(civilDay(1, 1, 1)), 1);
 }
 
-TEST(Calendar, PinnedTodayIsWhatEveryReaderSees)
+TEST(Calendar, PinnedClockIsWhatEveryReaderSees)
 {
-    pinToday(civilDay(2003, 9, 5));
+    constexpr std::int64_t day = 24 * 60 * 60 * 1000;
+    pinNow(LocalTime{civilDay(2003, 9, 5), day - 1500});
     EXPECT_EQ(today(), civilDay(2003, 9, 5));
+    EXPECT_EQ(millisecondsUntil(nextWalkChange(now())), 1500);
+    pinToday(civilDay(2003, 9, 6));
+    EXPECT_EQ(millisecondsUntil(nextWalkChange(now())), day);
     pinToday(std::nullopt);
     EXPECT_GT(today(), civilDay(2020, 1, 1));
+    // The real clock: the next midnight is less than a day away, an hour more where the clocks go back.
+    const std::int64_t wait = millisecondsUntil(nextWalkChange(now()));
+    EXPECT_GT(wait, 0);
+    EXPECT_LE(wait, day + 60 * 60 * 1000);
 }
 
 struct UnitCase
@@ -171,6 +180,53 @@ TEST(WalkRules, LastRuleInTableOrderGivesTheUnitsLeft)
     const RuleWalk none = walkRules({}, from, due);
     EXPECT_EQ(none.lastUnitsLeft, std::nullopt);
     EXPECT_EQ(none.leadColor, std::nullopt);
+}
+
+TEST(PopupMatches, LiveTasksOnTheAttentionPageWithTheirPopupRule)
+{
+    const DayNumber from = civilDay(2003, 9, 5);
+    const std::vector<AlertRule> rules = {{30, "d", blue, 0}, {7, "d", red, popupOn}, {2, "d", green, 0}};
+    std::vector<TaskRecord> tasks = {testsupport::task("in 5 days", {}, 2003, 9, 10),
+                                     testsupport::task("recycled", {}, 2003, 9, 10),
+                                     testsupport::task("in 1 day: the popup rule led before", {}, 2003, 9, 6),
+                                     testsupport::task("in 20 days: only the rule without popup", {}, 2003, 9, 25)};
+    tasks[1].deleted = recycledMark;
+    std::vector<std::int16_t> slots;
+    for (const PopupMatch& match : popupMatches(tasks, rules, from)) {
+        slots.push_back(match.slot);
+        EXPECT_EQ(match.rule, 1u);
+    }
+    EXPECT_EQ(slots, (std::vector<std::int16_t>{0, 2}));
+}
+
+TEST(SentReminders, KeyNamesTheTaskAndRuleButNotTheDescription)
+{
+    const TaskRecord task = testsupport::task("Report", "Sam", 2003, 9, 10, 9, 30);
+    const AlertRule rule{7, "d", red, popupOn};
+    const std::string key = reminderKey(task, rule);
+    TaskRecord described = task;
+    described.description = "more words";
+    EXPECT_EQ(reminderKey(described, rule), key);
+    TaskRecord later = task;
+    later.hour = 10;
+    EXPECT_NE(reminderKey(later, rule), key);
+    EXPECT_NE(reminderKey(task, AlertRule{1, "d", red, popupOn}), key);
+    // Field boundaries count: "ab" for "c" is not "a" for "bc".
+    EXPECT_NE(reminderKey(testsupport::task("ab", "c"), rule), reminderKey(testsupport::task("a", "bc"), rule));
+}
+
+TEST(SentReminders, RecordOfTodayOnly)
+{
+    const DayNumber day = civilDay(2003, 9, 5);
+    const SentReminders sent{day, {"0123456789abcdef", "fedcba9876543210"}};
+    const std::string text = sentRemindersText(sent);
+    EXPECT_EQ(text, "2003-09-05\n0123456789abcdef\nfedcba9876543210\n");
+    EXPECT_EQ(readSentReminders(text, day).keys, sent.keys);
+    EXPECT_TRUE(readSentReminders(text, day + 1).keys.empty());
+    EXPECT_EQ(readSentReminders(text, day + 1).day, day + 1);
+    const SentReminders damaged = readSentReminders("2003-09-05\nnot a key\n0123456789abcdef\n0123", day);
+    EXPECT_EQ(damaged.keys, (std::set<std::string>{"0123456789abcdef"}));
+    EXPECT_TRUE(readSentReminders("", day).keys.empty());
 }
 
 TEST(WalkRules, DueDateCarriesAndIgnoresTheTimeOfDay)
