@@ -23,6 +23,7 @@ namespace {
 const QString notificationService = u"org.freedesktop.Notifications"_s;
 const QString objectPath = u"/org/freedesktop/Notifications"_s;
 const QString defaultAction = u"default"_s;
+constexpr std::size_t maxNotificationsAtOnce = 10;
 
 std::string readWhole(const std::filesystem::path& file)
 {
@@ -59,24 +60,19 @@ DesktopNotifier::~DesktopNotifier() = default;
 void DesktopNotifier::update(const std::vector<PopupMatch>& matches, DayNumber day)
 {
     catchUpWithToday(day);
-    if (!proxy_) {
-        const QDBusConnection bus = QDBusConnection::sessionBus();
-        if (!bus.isConnected())
-            return;
-        proxy_ = new NotificationsProxy(bus, this);
-        connect(proxy_, &NotificationsProxy::ActionInvoked, this, &DesktopNotifier::actionInvoked);
-        connect(proxy_, &NotificationsProxy::NotificationClosed, this, [this](uint id) { shown_.erase(id); });
-    }
-
     // The texts are taken now: slots change with the next sort.
     waiting_.clear();
     const auto tasks = store_.tasks();
     const auto rules = store_.rules();
     for (const PopupMatch& match : matches) {
         TaskRecord task = tasks[static_cast<std::size_t>(match.slot)];
+        std::string key = reminderKey(task, rules[match.rule]);
+        if (sent_->keys.count(key) != 0)
+            continue;
         const QString title = QString::fromStdString(task.title);
         waiting_.push_back(
-            {reminderKey(task, rules[match.rule]), title.isEmpty() ? QCoreApplication::applicationName() : title,
+            {{std::move(key)},
+             title.isEmpty() ? QCoreApplication::applicationName() : title,
              tr("For: %1\nDue: %2").arg(QString::fromStdString(task.forWhom), QString::fromStdString(dueText(task))),
              day});
     }
@@ -90,43 +86,67 @@ void DesktopNotifier::catchUpWithToday(DayNumber day)
     sent_ = readSentReminders(sentRecord_.empty() ? std::string() : readWhole(sentRecord_), day);
 }
 
+bool DesktopNotifier::connectToService()
+{
+    if (proxy_)
+        return true;
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return false;
+    proxy_ = new NotificationsProxy(bus, this);
+    connect(proxy_, &NotificationsProxy::ActionInvoked, this, &DesktopNotifier::actionInvoked);
+    connect(proxy_, &NotificationsProxy::NotificationClosed, this, [this](uint id) { shown_.erase(id); });
+    return true;
+}
+
 void DesktopNotifier::sendWaiting()
 {
-    const auto notYetSent = [this](const Outgoing& one) {
-        return sent_->keys.count(one.key) == 0 && inFlight_.count(one.key) == 0;
-    };
-    if (std::none_of(waiting_.begin(), waiting_.end(), notYetSent))
+    std::vector<Outgoing> due;
+    std::copy_if(waiting_.begin(), waiting_.end(), std::back_inserter(due),
+                 [this](const Outgoing& one) { return inFlight_.count(one.keys.front()) == 0; });
+    if (due.empty() || !connectToService())
         return;
     if (!bodyMarkup_) {
         askCapabilities(); // its answer comes back here
         return;
     }
-    for (Outgoing& one : waiting_) {
-        if (!notYetSent(one))
-            continue;
+    waiting_.clear();
+    // Past a handful, one notification stands for the rest: a long-neglected list would bury the desktop.
+    if (due.size() > maxNotificationsAtOnce) {
+        Outgoing rest{{}, QCoreApplication::applicationName(), {}, due.front().day};
+        for (auto one = due.begin() + maxNotificationsAtOnce - 1; one != due.end(); ++one)
+            rest.keys.push_back(one->keys.front());
+        rest.body = tr("%1 more tasks need attention.").arg(rest.keys.size());
+        due.resize(maxNotificationsAtOnce - 1);
+        due.push_back(std::move(rest));
+    }
+    for (Outgoing& one : due) {
         // A server that reads markup would take a task's text for markup, images from the net included.
         if (*bodyMarkup_)
             one.body = one.body.toHtmlEscaped();
         send(one);
     }
-    waiting_.clear();
 }
 
 void DesktopNotifier::askCapabilities()
 {
-    if (askingCapabilities_)
+    if (askingCapabilities_) {
+        // The service may have come since the question went out.
+        askAgain_ = true;
         return;
+    }
     askingCapabilities_ = true;
+    askAgain_ = false;
     auto* watcher = new QDBusPendingCallWatcher(proxy_->asyncCall(u"GetCapabilities"_s), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* call) {
         call->deleteLater();
         askingCapabilities_ = false;
         const QDBusPendingReply<QStringList> reply = *call;
-        // No service: asked again at the next update.
-        if (reply.isError())
-            return;
-        bodyMarkup_ = reply.value().contains(u"body-markup"_s);
-        sendWaiting();
+        if (!reply.isError())
+            bodyMarkup_ = reply.value().contains(u"body-markup"_s);
+        // Without a service, asked again only at the next update.
+        if (!reply.isError() || askAgain_)
+            sendWaiting();
     });
 }
 
@@ -138,27 +158,28 @@ void DesktopNotifier::send(const Outgoing& outgoing)
         hints.insert(u"desktop-entry"_s, desktopEntry);
     const QString icon = desktopEntry.isEmpty() ? QCoreApplication::applicationName().toLower() : desktopEntry;
 
-    inFlight_.insert(outgoing.key);
+    inFlight_.insert(outgoing.keys.begin(), outgoing.keys.end());
     const QDBusPendingCall call =
         proxy_->asyncCall(u"Notify"_s, QCoreApplication::applicationName(), uint{0}, icon, outgoing.summary,
                           outgoing.body, QStringList{defaultAction, tr("Show")}, hints, -1);
     auto* watcher = new QDBusPendingCallWatcher(call, this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, key = outgoing.key, day = outgoing.day](QDBusPendingCallWatcher* finished) {
+            [this, keys = outgoing.keys, day = outgoing.day](QDBusPendingCallWatcher* finished) {
                 finished->deleteLater();
                 const QDBusPendingReply<uint> reply = *finished;
-                sentOne(key, day, reply.isError() ? std::nullopt : std::optional<uint>(reply.value()));
+                sent(keys, day, reply.isError() ? std::nullopt : std::optional<uint>(reply.value()));
             });
 }
 
-void DesktopNotifier::sentOne(const std::string& key, DayNumber day, std::optional<uint> id)
+void DesktopNotifier::sent(const std::vector<std::string>& keys, DayNumber day, std::optional<uint> id)
 {
-    inFlight_.erase(key);
-    if (id) {
-        shown_.insert(*id);
-        if (sent_->day == day)
+    for (const std::string& key : keys) {
+        inFlight_.erase(key);
+        if (id && sent_->day == day)
             recordChanged_ = sent_->keys.insert(key).second || recordChanged_;
     }
+    if (id)
+        shown_.insert(*id);
     // One write for a whole round of notifications.
     if (inFlight_.empty() && recordChanged_ && !sentRecord_.empty()) {
         recordChanged_ = false;

@@ -14,8 +14,9 @@ class Module1;
 class NotificationsProxy;
 
 // Tells the desktop, through the freedesktop notification service, of each live task that a rule
-// with popup set calls for: once per task and rule a day, across restarts. Without a bus or a
-// service nothing happens and nothing is said.
+// with popup set calls for: once per task and rule a day, across restarts, and in one notification
+// for all past the first few of a round. Without a bus or a service nothing happens and nothing is
+// said.
 class DesktopNotifier : public QObject
 {
     Q_OBJECT
@@ -35,16 +36,17 @@ signals:
 private:
     struct Outgoing
     {
-        std::string key;
+        std::vector<std::string> keys; // one task, or all that the last of a round stands for
         QString summary;
         QString body;
         DayNumber day;
     };
 
+    bool connectToService();
     void sendWaiting();
     void askCapabilities();
     void send(const Outgoing& outgoing);
-    void sentOne(const std::string& key, DayNumber day, std::optional<uint> id);
+    void sent(const std::vector<std::string>& keys, DayNumber day, std::optional<uint> id);
     void actionInvoked(uint id, const QString& actionKey);
     void catchUpWithToday(DayNumber day);
 
@@ -57,5 +59,6 @@ private:
     std::set<uint> shown_; // ids of our notifications still on screen
     std::optional<bool> bodyMarkup_;
     bool askingCapabilities_ = false;
+    bool askAgain_ = false;
     NotificationsProxy* proxy_ = nullptr;
 };

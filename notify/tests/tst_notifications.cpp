@@ -1,6 +1,6 @@
 #include "notify/tests/fakenotificationservice.h"
 
-#include "mainwindow/tests/mainwindowtest.h"
+#include "mainwindow/tests/commandtesting.h"
 #include "os/tests/filetesting.h"
 #include "os/xdgdirs.h"
 #include "store/popups.h"
@@ -28,6 +28,7 @@ private slots:
 
     void oncePerTaskAndDay_data();
     void oncePerTaskAndDay();
+    void manyAtOnceEndInOne();
     void clickBringsUpTheAttentionView();
     void noServiceNoError();
     void optionTurnsNotificationsOff();
@@ -141,6 +142,29 @@ void NotificationsTest::oncePerTaskAndDay()
     pinToday(testToday);
 }
 
+void NotificationsTest::manyAtOnceEndInOne()
+{
+    Module1 many;
+    for (int i = 0; i < 12; ++i)
+        many.taskList[static_cast<std::size_t>(many.taskCount++)] = taskFrom({"Task " + std::to_string(i), i});
+    many.ruleList[0] = {30, "d", 0, popupOn};
+    many.ruleCount = 1;
+    QVERIFY(many.saveTasks().ok);
+    {
+        Module1 store;
+        frmMain w(store);
+        QTRY_COMPARE(service_->calls.size(), 10);
+        QCOMPARE(service_->calls[8].summary, u"Task 8"_s);
+        QCOMPARE(service_->calls[9].summary, u"Taskwyn"_s);
+        QCOMPARE(service_->calls[9].body, u"3 more tasks need attention."_s);
+        QTRY_VERIFY(std::filesystem::exists(sentRecord()));
+    }
+    Module1 store;
+    frmMain w(store);
+    QVERIFY(roundTrip());
+    QCOMPARE(service_->calls.size(), 10);
+}
+
 void NotificationsTest::clickBringsUpTheAttentionView()
 {
     Module1 store;
@@ -149,6 +173,21 @@ void NotificationsTest::clickBringsUpTheAttentionView()
     service_->click(99); // not ours
     QVERIFY(roundTrip());
     QVERIFY(!w.isVisible());
+
+    // With a dialog open only the dialog comes up: the page's sort would move another task under
+    // the slot the dialog holds.
+    ModalScript script;
+    bool pageUnderDialog = true;
+    script.then([&](QWidget& dialog) {
+        service_->click(1);
+        QVERIFY(roundTrip());
+        QCoreApplication::processEvents();
+        pageUnderDialog = w.WebBrowser1->isVisible();
+        QTest::mouseClick(&dialogButton(dialog, u"&Cancel"_s), Qt::LeftButton);
+    });
+    w.findChild<QAction*>(u"menu_new"_s)->trigger();
+    QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
+    QVERIFY(!pageUnderDialog);
 
     service_->click(1);
     QTRY_VERIFY(w.WebBrowser1->isVisible());
