@@ -8,7 +8,9 @@
 #include "widgets/bgrcolor.h"
 #include "widgets/labelcontainer.h"
 #include "widgets/linebreaks.h"
+#include "widgets/sortheaderbutton.h"
 #include "widgets/twips.h"
+#include "widgets/wheelscroller.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -28,6 +30,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <initializer_list>
 #include <limits>
@@ -83,6 +86,19 @@ private:
     QWidget* widget_;
     bool wasEnabled_;
 };
+
+// The header of the column the rows are sorted by shows which way; a key that sorts nothing, none.
+void showSortMarks(const std::array<QPushButton*, 3>& headers, std::int16_t sortKey)
+{
+    for (std::int16_t column = 0; column < 3; ++column) {
+        std::optional<Qt::SortOrder> order;
+        if (sortKey == column)
+            order = Qt::AscendingOrder;
+        else if (sortKey == column + SortKey::descending)
+            order = Qt::DescendingOrder;
+        static_cast<SortHeaderButton*>(headers[static_cast<std::size_t>(column)])->setSortOrder(order);
+    }
+}
 
 QLabel* statusPanel(QWidget* parent)
 {
@@ -146,7 +162,7 @@ void frmMain::createListPane(QWidget* client)
     connect(vscroll.get(), &QScrollBar::valueChanged, this, &frmMain::scrollList);
 
     const auto header = [this](const QString& caption, const char* name, int left, int width, int column) {
-        Placed<QPushButton> button(new QPushButton(caption, lstContainer.get()), left, 0, width, headerHeight);
+        Placed<QPushButton> button(new SortHeaderButton(caption, lstContainer.get()), left, 0, width, headerHeight);
         button->setObjectName(QString::fromLatin1(name));
         connect(button.get(), &QPushButton::clicked, this, [this, column] { headerClicked(column); });
         return button;
@@ -155,6 +171,7 @@ void frmMain::createListPane(QWidget* client)
     cmdFor = header(u"For"_s, "cmdFor", 840, 735, 1);
     cmdDue = header(u"Due"_s, "cmdDue", 1560, 735, 2);
     createRowTemplates();
+    new WheelScroller(vscroll.get(), twipsPerScrollStep, rowHeight(), {lstContainer.get(), vscroll.get()});
 
     txtDescription = Placed(new QPlainTextEdit(client), listLeft, 0, 0, 0);
     txtDescription->setObjectName(u"txtDescription"_s);
@@ -278,6 +295,7 @@ void frmMain::drawList()
     const std::int16_t remembered = selectedIndex;
     cleanList();
     store_.sortTasks();
+    showSortMarks({cmdTitle.get(), cmdFor.get(), cmdDue.get()}, store_.sortKey);
     if (remembered <= store_.taskCount)
         selectedIndex = remembered;
 

@@ -1,25 +1,31 @@
 #include "mainwindow/tests/mainwindowtest.h"
 
 #include "widgets/labelcontainer.h"
+#include "widgets/sortheaderbutton.h"
 
 #include <QApplication>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include <map>
 
 using namespace Qt::StringLiterals;
 
 // The list pane of the main window: rows of each view, sorting by header, selection, colours by
-// rule, the description box and presses on rows.
+// rule, the description box, presses on rows and the wheel.
 class TaskListTest : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { pinToday(testToday); }
+    void initTestCase()
+    {
+        pinToday(testToday);
+        QApplication::setWheelScrollLines(3);
+    }
     void cleanup() { QCOMPARE(QApplication::topLevelWidgets().size(), 0); }
 
     void rowsOfEachView_data();
@@ -35,6 +41,8 @@ private slots:
     void ruleColours();
     void pressOnRow_data();
     void pressOnRow();
+    void wheelScrollsRows_data();
+    void wheelScrollsRows();
 };
 
 namespace {
@@ -61,6 +69,15 @@ int highlightedRowCount(const frmMain& w)
     for (int row = 1; row < w.lblFor->count(); ++row)
         count += (*w.lblFor)[row].opaque || (*w.lblTitle)[row].opaque || (*w.lblDue)[row].opaque;
     return count;
+}
+
+// The mixed tasks and enough recycled ones after them for the live view to scroll.
+std::vector<TaskSpec> scrollingTasks()
+{
+    std::vector<TaskSpec> tasks = mixedTasks();
+    for (int i = 0; i < 40; ++i)
+        tasks.push_back({"Filler", 30 + i, "Y"});
+    return tasks;
 }
 
 int rowOfTitle(const frmMain& w, const QString& title)
@@ -152,6 +169,16 @@ void TaskListTest::headerTransitions()
         {1, {u"Bravo"_s, u"Charlie"_s, u"Alpha"_s}}, {11, {u"Alpha"_s, u"Charlie"_s, u"Bravo"_s}},
         {2, {u"Charlie"_s, u"Bravo"_s, u"Alpha"_s}}, {12, {u"Alpha"_s, u"Bravo"_s, u"Charlie"_s}}};
     QCOMPARE(rowCaptions(*w.lblTitle), orders.at(after));
+
+    // Only the sorted column's header shows the order, and which way it runs.
+    const QPushButton* headers[] = {w.cmdTitle.get(), w.cmdFor.get(), w.cmdDue.get()};
+    for (int column = 0; column < 3; ++column) {
+        const auto* shown = qobject_cast<const SortHeaderButton*>(headers[column]);
+        QVERIFY(shown);
+        const std::optional<Qt::SortOrder> expected =
+            after % 10 != column ? std::nullopt : std::optional(after < 10 ? Qt::AscendingOrder : Qt::DescendingOrder);
+        QCOMPARE(shown->sortOrder(), expected);
+    }
 }
 
 // The selection follows the slot number: after a re-sort it names whatever task now sits there.
@@ -320,10 +347,7 @@ void TaskListTest::pressOnRow()
     QFETCH(int, viewportY);
     QFETCH(int, selectedIndex);
     QFETCH(bool, menu);
-    std::vector<TaskSpec> tasks = mixedTasks();
-    for (int i = 0; i < 40; ++i)
-        tasks.push_back({"Filler", 30 + i, "Y"}); // enough rows to scroll
-    QVERIFY(writeTaskFile(tasks));
+    QVERIFY(writeTaskFile(scrollingTasks()));
     Module1 store;
     frmMain w(store);
     showWindow(w);
@@ -338,6 +362,47 @@ void TaskListTest::pressOnRow()
     QCOMPARE(w.menu_short->isVisible(), menu);
     w.menu_short->hide();
     QTest::mouseRelease(w.windowHandle(), button, {}, inWindow);
+}
+
+void TaskListTest::wheelScrollsRows_data()
+{
+    QTest::addColumn<QString>("over");
+    QTest::addColumn<int>("startValue");
+    QTest::addColumn<bool>("pixels"); // a touchpad's pixel deltas rather than the wheel's angles
+    QTest::addColumn<QList<int>>("deltas");
+    QTest::addColumn<int>("endValue");
+
+    // A row is 17 steps; a notch is three rows.
+    QTest::newRow("a notch down over the rows") << u"lstContainer"_s << 0 << false << QList<int>{-120} << 3 * 17;
+    QTest::newRow("a notch up") << u"lstContainer"_s << 60 << false << QList<int>{120} << 60 - 3 * 17;
+    QTest::newRow("a notch over the scroll bar") << u"vscroll"_s << 0 << false << QList<int>{-120} << 3 * 17;
+    QTest::newRow("fifths of a notch add up") << u"lstContainer"_s << 0 << false << QList<int>(5, -24) << 3 * 17;
+    QTest::newRow("pixels, one step each") << u"lstContainer"_s << 0 << true << QList<int>{-7, -7} << 14;
+}
+
+void TaskListTest::wheelScrollsRows()
+{
+    QFETCH(QString, over);
+    QFETCH(int, startValue);
+    QFETCH(bool, pixels);
+    QFETCH(QList<int>, deltas);
+    QFETCH(int, endValue);
+    QVERIFY(writeTaskFile(scrollingTasks()));
+    Module1 store;
+    frmMain w(store);
+    showWindow(w);
+    w.vscroll->setValue(startValue);
+
+    auto* target = w.findChild<QWidget*>(over);
+    QVERIFY(target);
+    for (const int delta : deltas) {
+        const QPoint turn(0, delta);
+        QWheelEvent wheel(QPointF(5, 5), target->mapToGlobal(QPointF(5, 5)), pixels ? turn : QPoint(),
+                          pixels ? QPoint() : turn, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(target, &wheel);
+    }
+    QCOMPARE(w.vscroll->value(), endValue);
+    QCOMPARE(w.lstContainer.top(), -15 * endValue);
 }
 
 QTEST_MAIN(TaskListTest)
