@@ -1,3 +1,4 @@
+#include "app/startup.h"
 #include "mainwindow/frmmain.h"
 #include "store/module1.h"
 #include "widgets/storereports.h"
@@ -12,11 +13,15 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Taskwyn"));
+    QApplication::setApplicationVersion(QStringLiteral(TASKWYN_VERSION));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(applicationId));
+    QApplication::setWindowIcon(applicationIcon());
     // Desktops without an icon theme of their own still get the pane's icons.
     QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+    const std::filesystem::path taskFile = taskFileFromArguments(QApplication::arguments());
 
     // 1001 tasks are too many for the stack.
-    const auto store = std::make_unique<Module1>();
+    const auto store = std::make_unique<Module1>(taskFile);
     frmMain window(*store);
     window.show();
     // Told once the window is up, so the user sees what the message is about.

@@ -11,8 +11,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
 std::optional<WriteFailure> createMissingFolders(const fs::path& folder)
 {
     fs::path partial;
@@ -23,6 +21,8 @@ std::optional<WriteFailure> createMissingFolders(const fs::path& folder)
     }
     return std::nullopt;
 }
+
+namespace {
 
 // Another user who could plant a link here would have us write the file wherever it points.
 std::optional<WriteFailure> checkPrivateFolder(const fs::path& folder)

@@ -11,3 +11,6 @@
 // with mode 0700; an existing folder must be a real folder of the user's own, so that nobody else can
 // have linked it elsewhere. Returns the reason when the file was not written.
 [[nodiscard]] std::optional<WriteFailure> writePrivateFile(const std::filesystem::path& file, std::string_view bytes);
+
+// Creates `folder` and its missing parents with mode 0700; folders that exist are left as they are.
+[[nodiscard]] std::optional<WriteFailure> createMissingFolders(const std::filesystem::path& folder);

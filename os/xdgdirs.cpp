@@ -42,3 +42,8 @@ fs::path stateHome()
 {
     return underHome("XDG_STATE_HOME", ".local/state");
 }
+
+fs::path dataHome()
+{
+    return underHome("XDG_DATA_HOME", ".local/share");
+}

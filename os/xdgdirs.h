@@ -11,3 +11,6 @@ std::filesystem::path cacheHome();
 
 // "$XDG_STATE_HOME", or "~/.local/state" when it is unset, empty or relative; empty without a home.
 std::filesystem::path stateHome();
+
+// "$XDG_DATA_HOME", or "~/.local/share" when it is unset, empty or relative; empty without a home.
+std::filesystem::path dataHome();

@@ -3,7 +3,7 @@
 # Usage: install-deps.sh [fuzz]
 set -eu
 
-packages="cmake g++ make ninja-build pkg-config libgtest-dev libbenchmark-dev qt6-base-dev libgl-dev fonts-dejavu-core adwaita-icon-theme xvfb xauth dbus-daemon"
+packages="cmake g++ make ninja-build pkg-config libgtest-dev libbenchmark-dev qt6-base-dev libgl-dev fonts-dejavu-core adwaita-icon-theme xvfb xauth dbus-daemon desktop-file-utils appstream librsvg2-bin"
 if [ "${1:-}" = fuzz ]; then
     packages="$packages clang libclang-rt-14-dev"
 fi
