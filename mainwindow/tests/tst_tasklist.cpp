@@ -402,7 +402,6 @@ void TaskListTest::wheelScrollsRows()
         QApplication::sendEvent(target, &wheel);
     }
     QCOMPARE(w.vscroll->value(), endValue);
-    QCOMPARE(w.lstContainer.top(), -15 * endValue);
 }
 
 QTEST_MAIN(TaskListTest)
