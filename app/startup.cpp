@@ -11,8 +11,10 @@ using namespace Qt::StringLiterals;
 
 QIcon applicationIcon()
 {
+    // A window manager wants small sizes only; the menu takes the large ones from the installed theme.
+    // Each size given here is decoded and sent to the X server at every start.
     QIcon icon;
-    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+    for (const int size : {16, 22, 24, 32, 48, 64})
         icon.addFile(u":/icons/%1/%2.png"_s.arg(size).arg(QLatin1StringView(applicationId)), QSize(size, size));
     return icon;
 }
