@@ -144,7 +144,7 @@ void frmTask::descriptionChanged()
 
 TaskRecord* frmTask::editedTask()
 {
-    const int slot = selected - 1;
+    const int slot = selected_ - 1;
     if (slot < 0 || slot >= Module1::taskSlots)
         return nullptr;
     return &store_.taskList[static_cast<std::size_t>(slot)];
@@ -152,7 +152,7 @@ TaskRecord* frmTask::editedTask()
 
 void frmTask::prepare(std::int16_t Index)
 {
-    selected = Index;
+    selected_ = Index;
     const TaskRecord* task = editedTask();
     if (!task)
         return;
@@ -181,7 +181,7 @@ void frmTask::okClicked()
 
 void frmTask::reject()
 {
-    selected = -1;
+    selected_ = -1;
     readBack(this, store_);
     QDialog::reject();
 }

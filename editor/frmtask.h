@@ -25,7 +25,7 @@ public:
     frmTask(Module1& store, QWidget* parent);
 
     // The task number (slot + 1) being edited; -1 after Cancel.
-    std::int16_t selected = 0;
+    std::int16_t selected() const { return selected_; }
 
     void prepare(std::int16_t Index);
 
@@ -42,6 +42,7 @@ private:
     void okClicked();
 
     Module1& store_;
+    std::int16_t selected_ = 0;
 
     QLineEdit* txtTitle = nullptr;
     QLineEdit* txtFor = nullptr;

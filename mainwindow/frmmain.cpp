@@ -39,9 +39,50 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// The window's design, in twips.
+constexpr int clientWidth = 10305;
+constexpr int clientHeight = 5670; // from the menu bar down to the window's bottom edge
 constexpr int menuPaneWidth = 1335;
 constexpr int listLeft = 1320;
-constexpr int headerHeight = 255;
+constexpr int lineHeight = 255; // of a header, a row and the status bar
+constexpr int scrollBarWidth = 255;
+constexpr int splitterHeight = 45;
+constexpr int firstStatusPanelWidth = 1440;
+constexpr qreal descriptionPointSize = 9.75;
+constexpr std::int16_t startSplitPercent = 50;
+
+// The layout pass's figures.
+constexpr int rightMargin = 75;      // between the list and the window's right edge
+constexpr int splitterGap = 30;      // between the list and the description box
+constexpr int scrollBarOverlap = 45; // how far the scroll bar reaches back over the list's right edge
+constexpr int dueHeaderShortfall = 90;
+
+struct HeaderDesign
+{
+    const char16_t* caption;
+    const char* name;
+    int left; // before the first layout pass
+    int width;
+    double share; // of the list's width, after it
+};
+
+constexpr std::array<HeaderDesign, 3> headerDesigns = {{
+    {u"Title", "cmdTitle", 0, 855, 0.4},
+    {u"For", "cmdFor", 840, 735, 0.25},
+    {u"Due", "cmdDue", 1560, 735, 0.35},
+}};
+
+// Where element 0 of each row array lies, before the first layout pass lines it up under its header.
+struct CellDesign
+{
+    int left;
+    int width;
+};
+constexpr CellDesign titleCell{0, 975};
+constexpr CellDesign forCell{960, 855};
+constexpr CellDesign dueCell{1800, 975};
+constexpr CellDesign idCell{2640, 375};
+
 const QColor highlightBack(0, 0, 100);
 
 int percentOf(int total, int percent)
@@ -124,7 +165,7 @@ frmMain::frmMain(Module1& store, QWidget* parent) : QMainWindow(parent), store_(
     connect(reminders, &Reminders::attentionWanted, this, &frmMain::bringUpAttention);
 
     // The client area lies below the menu bar.
-    resize(px(10305), px(5670) + menuBar()->sizeHint().height());
+    resize(px(clientWidth), px(clientHeight) + menuBar()->sizeHint().height());
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
 
@@ -153,7 +194,7 @@ void frmMain::createListPane(QWidget* client)
     lstContainer->installEventFilter(this);
     connect(lstContainer.get(), &LabelContainer::labelPressed, this, &frmMain::rowPressed);
 
-    vscroll = Placed(new QScrollBar(Qt::Vertical, pctContainer.get()), 0, 0, 255, 0);
+    vscroll = Placed(new QScrollBar(Qt::Vertical, pctContainer.get()), 0, 0, scrollBarWidth, 0);
     vscroll->setObjectName(u"vscroll"_s);
     vscroll->setRange(0, 0);
     vscroll->setSingleStep(1);
@@ -161,15 +202,15 @@ void frmMain::createListPane(QWidget* client)
     // valueChanged also fires while the thumb is dragged (tracking is on).
     connect(vscroll.get(), &QScrollBar::valueChanged, this, &frmMain::scrollList);
 
-    const auto header = [this](const QString& caption, const char* name, int left, int width, int column) {
-        Placed<QPushButton> button(new SortHeaderButton(caption, lstContainer.get()), left, 0, width, headerHeight);
-        button->setObjectName(QString::fromLatin1(name));
-        connect(button.get(), &QPushButton::clicked, this, [this, column] { headerClicked(column); });
-        return button;
-    };
-    cmdTitle = header(u"Title"_s, "cmdTitle", 0, 855, 0);
-    cmdFor = header(u"For"_s, "cmdFor", 840, 735, 1);
-    cmdDue = header(u"Due"_s, "cmdDue", 1560, 735, 2);
+    const std::array<Placed<QPushButton>*, 3> headers{&cmdTitle, &cmdFor, &cmdDue};
+    for (std::size_t column = 0; column < headers.size(); ++column) {
+        const HeaderDesign& design = headerDesigns[column];
+        Placed<QPushButton> button(new SortHeaderButton(QString::fromUtf16(design.caption), lstContainer.get()),
+                                   design.left, 0, design.width, lineHeight);
+        button->setObjectName(QString::fromLatin1(design.name));
+        connect(button.get(), &QPushButton::clicked, this, [this, column] { headerClicked(static_cast<int>(column)); });
+        *headers[column] = button;
+    }
     createRowTemplates();
     new WheelScroller(vscroll.get(), twipsPerScrollStep, rowHeight(), {lstContainer.get(), vscroll.get()});
 
@@ -177,14 +218,14 @@ void frmMain::createListPane(QWidget* client)
     txtDescription->setObjectName(u"txtDescription"_s);
     QFont descriptionFont(u"MS Sans Serif"_s);
     descriptionFont.setStyleHint(QFont::SansSerif);
-    descriptionFont.setPointSizeF(9.75);
+    descriptionFont.setPointSizeF(descriptionPointSize);
     txtDescription->setFont(descriptionFont);
     txtDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtDescription->setTabChangesFocus(true);
     txtDescription->installEventFilter(this);
 
     // Created after the description box so that it lies over the box's top edge.
-    sepa1 = Placed(new QFrame(client), menuPaneWidth, 0, 0, 45);
+    sepa1 = Placed(new QFrame(client), menuPaneWidth, 0, 0, splitterHeight);
     sepa1->setObjectName(u"sepa1"_s);
     sepa1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     sepa1->setCursor(Qt::SizeVerCursor);
@@ -199,30 +240,30 @@ void frmMain::createRowTemplates()
 {
     // The templates stay invisible: element 0 never shows a task, and a press on it would
     // select slot 0 through its blank lblID2 caption.
-    const auto element0 = [this](int left, int width) {
+    const auto element0 = [this](const CellDesign& design) {
         LabelElement element;
         element.caption = u" "_s;
         element.font = lstContainer->font();
-        element.left = left;
-        element.width = width;
-        element.height = 255;
+        element.left = design.left;
+        element.width = design.width;
+        element.height = lineHeight;
         return element;
     };
-    lblTitle = lstContainer->addArray(element0(0, 975));
-    lblFor = lstContainer->addArray(element0(960, 855));
-    lblDue = lstContainer->addArray(element0(1800, 975));
-    lblID2 = lstContainer->addArray(element0(2640, 375));
+    lblTitle = lstContainer->addArray(element0(titleCell), u"lblTitle"_s);
+    lblFor = lstContainer->addArray(element0(forCell), u"lblFor"_s);
+    lblDue = lstContainer->addArray(element0(dueCell), u"lblDue"_s);
+    lblID2 = lstContainer->addArray(element0(idCell), u"lblID2"_s);
 }
 
 void frmMain::createStatusBar()
 {
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(u"StatusBar1"_s);
-    StatusBar1->setFixedHeight(px(255));
+    StatusBar1->setFixedHeight(px(lineHeight));
     setStatusBar(StatusBar1);
 
     QLabel* first = statusPanel(StatusBar1);
-    first->setFixedWidth(px(1440));
+    first->setFixedWidth(px(firstStatusPanelWidth));
     StatusBar1->addWidget(first);
     StatusBar1->addWidget(statusPanel(StatusBar1), 1);
     datePanel_ = statusPanel(StatusBar1);
@@ -244,8 +285,8 @@ void frmMain::createStatusBar()
 
 void frmMain::Form_Load()
 {
-    splitPercent = 50;
-    showRecycled = false;
+    splitPercent_ = startSplitPercent;
+    showRecycled_ = false;
     store_.sortKey = SortKey::dueAscending;
     loadReport_ = store_.loadTasks();
     drawList();
@@ -292,16 +333,16 @@ void frmMain::scheduleMidnight()
 void frmMain::drawList()
 {
     const RepaintsHeldBack batch(lstContainer.get());
-    const std::int16_t remembered = selectedIndex;
+    const std::int16_t remembered = selectedIndex_;
     cleanList();
     store_.sortTasks();
     showSortMarks({cmdTitle.get(), cmdFor.get(), cmdDue.get()}, store_.sortKey);
     if (remembered <= store_.taskCount)
-        selectedIndex = remembered;
+        selectedIndex_ = remembered;
 
     for (std::int16_t slot = 0; slot < store_.taskCount; ++slot) {
         TaskRecord& task = store_.taskList[static_cast<std::size_t>(slot)];
-        if (isRecycled(task) != showRecycled)
+        if (isRecycled(task) != showRecycled_)
             continue;
         addListTask(task.title, task.forWhom, dueText(task), slot);
     }
@@ -312,9 +353,9 @@ void frmMain::drawList()
 
     // addListTask has just coloured every row, so the selection alone is left to draw: the whole
     // of highlight would colour all of them a second time.
-    if (selectedIndex > 0) {
+    if (selectedIndex_ > 0) {
         for (int row = 1; row <= lastRow(); ++row) {
-            if (slotOfRow(row) == selectedIndex - 1)
+            if (slotOfRow(row) == selectedIndex_ - 1)
                 showSelected(static_cast<std::int16_t>(row));
         }
     }
@@ -345,7 +386,7 @@ void frmMain::addListTask(const std::string& wtitle, const std::string& wfor, co
 
 void frmMain::cleanList()
 {
-    selectedIndex = 0;
+    selectedIndex_ = 0;
     for (int row = lastRow(); row >= 1; --row) {
         lblFor->unload(row);
         lblTitle->unload(row);
@@ -372,7 +413,7 @@ void frmMain::showSelected(std::int16_t Index)
     const std::optional<int> slot = slotOfRow(Index);
     if (!slot)
         return;
-    selectedIndex = static_cast<std::int16_t>(*slot + 1);
+    selectedIndex_ = static_cast<std::int16_t>(*slot + 1);
     for (LabelArray* cell : {lblFor, lblTitle, lblDue}) {
         cell->setOpaque(Index, true);
         cell->setBackColor(Index, highlightBack);
@@ -452,30 +493,30 @@ void frmMain::layoutPass()
     const int W = twips(frameGeometry().width());
     const int H = statusBarTop();
     const int P = pctMenu.width();
-    const int s = splitPercent;
+    const int s = splitPercent_;
     const int R = rowHeight();
 
     pctContainer.setTop(0);
-    pctContainer.setWidth(W - 75 - P);
+    pctContainer.setWidth(W - rightMargin - P);
     pctContainer.setHeight(percentOf(H, s));
-    txtDescription.setTop(pctContainer.top() + pctContainer.height() + 30);
-    txtDescription.setHeight(percentOf(H, 100 - s) - 30);
+    txtDescription.setTop(pctContainer.top() + pctContainer.height() + splitterGap);
+    txtDescription.setHeight(percentOf(H, 100 - s) - splitterGap);
     txtDescription.setWidth(pctContainer.width());
     lstContainer.setWidth(pctContainer.width() - vscroll.width());
     lstContainer.setHeight((store_.taskCount + 2) * R);
-    sepa1.setTop(txtDescription.top() - 30);
+    sepa1.setTop(txtDescription.top() - splitterGap);
     sepa1.setLeft(P);
     sepa1.setWidth(txtDescription.width());
     vscroll.setHeight(pctContainer.height());
-    vscroll.setLeft(lstContainer.width() - 45);
+    vscroll.setLeft(lstContainer.width() - scrollBarOverlap);
     cmdTitle.setLeft(0);
     for (Placed<QPushButton>* header : {&cmdTitle, &cmdFor, &cmdDue})
         header->setTop(0);
-    cmdTitle.setWidth(fractionOf(0.4, lstContainer.width()));
+    cmdTitle.setWidth(fractionOf(headerDesigns[0].share, lstContainer.width()));
     cmdFor.setLeft(cmdTitle.width());
-    cmdFor.setWidth(fractionOf(0.25, lstContainer.width()));
+    cmdFor.setWidth(fractionOf(headerDesigns[1].share, lstContainer.width()));
     cmdDue.setLeft(cmdFor.left() + cmdFor.width());
-    cmdDue.setWidth(fractionOf(0.35, lstContainer.width()) - 90);
+    cmdDue.setWidth(fractionOf(headerDesigns[2].share, lstContainer.width()) - dueHeaderShortfall);
     alignRowsWithHeaders();
     fitScrollRange();
     lstContainer.setHeight(lstContainer.height() + pctContainer.height());
@@ -516,19 +557,19 @@ bool frmMain::splitterMouse(QMouseEvent* event)
 {
     switch (event->type()) {
     case QEvent::MouseButtonPress:
-        splitterDragging = true;
+        splitterDragging_ = true;
         break;
     case QEvent::MouseMove:
-        if (splitterDragging)
+        if (splitterDragging_)
             sepa1.setTop(sepa1.top() + twips(event->position().toPoint().y()));
         break;
     default: {
         // Clamped so that neither pane can be dropped out of the window.
         const int H = statusBarTop();
         if (H > 0)
-            splitPercent = static_cast<std::int16_t>(std::clamp<std::int64_t>(floorDiv(sepa1.top() * 100, H), 5, 95));
+            splitPercent_ = static_cast<std::int16_t>(std::clamp<std::int64_t>(floorDiv(sepa1.top() * 100, H), 5, 95));
         layoutPass();
-        splitterDragging = false;
+        splitterDragging_ = false;
         break;
     }
     }
@@ -560,4 +601,23 @@ std::optional<int> frmMain::slotOfRow(int row) const
 int frmMain::statusBarTop() const
 {
     return twips(StatusBar1->geometry().top() - centralWidget()->geometry().top());
+}
+
+QRect frmMain::twipsGeometry(const QWidget& control) const
+{
+    const std::pair<const QWidget*, QRect> placed[] = {{pctMenu.get(), pctMenu.twips()},
+                                                       {pctContainer.get(), pctContainer.twips()},
+                                                       {lstContainer.get(), lstContainer.twips()},
+                                                       {vscroll.get(), vscroll.twips()},
+                                                       {cmdTitle.get(), cmdTitle.twips()},
+                                                       {cmdFor.get(), cmdFor.twips()},
+                                                       {cmdDue.get(), cmdDue.twips()},
+                                                       {txtDescription.get(), txtDescription.twips()},
+                                                       {sepa1.get(), sepa1.twips()},
+                                                       {WebBrowser1.get(), WebBrowser1.twips()}};
+    for (const auto& [widget, twips] : placed) {
+        if (widget == &control)
+            return twips;
+    }
+    return {};
 }

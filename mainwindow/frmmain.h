@@ -67,41 +67,13 @@ public:
     // What the load at start-up found; the caller decides what to tell the user.
     const LoadReport& loadReport() const { return loadReport_; }
 
-    // Window fields that the views, the commands and the editors read and write.
-    std::int16_t selectedIndex = 0; // slot of the selected task + 1; 0 = none
-    bool showRecycled = false;
-    std::int16_t splitPercent = 50; // the list's share of the height above the status bar
-    bool splitterDragging = false;
-
-    Placed<NavigationPane> pctMenu;
-    Placed<QWidget> pctContainer;
-    Placed<LabelContainer> lstContainer;
-    Placed<QScrollBar> vscroll;
-    Placed<QPushButton> cmdTitle;
-    Placed<QPushButton> cmdFor;
-    Placed<QPushButton> cmdDue;
-    LabelArray* lblTitle = nullptr;
-    LabelArray* lblFor = nullptr;
-    LabelArray* lblDue = nullptr;
-    LabelArray* lblID2 = nullptr; // hidden: the caption holds the row's slot
-    Placed<QPlainTextEdit> txtDescription;
-    Placed<QFrame> sepa1;
-    Placed<SafeHtmlView> WebBrowser1;
-    QStatusBar* StatusBar1 = nullptr;
-
-    QMenu* Menu_Tasks = nullptr;
-    QAction* menu_new = nullptr;
-    QAction* menu_modify = nullptr;
-    QAction* menu_delete = nullptr;
-    QAction* menu_exi = nullptr;
-    QMenu* menu_options = nullptr;
-    QAction* menu_manage = nullptr;
-    QMenu* menu_help = nullptr;
-    QAction* menu_about = nullptr;
-    QMenu* menu_short = nullptr; // the pop-up menu of a row; never in the menu bar
-    QAction* menu_modify2 = nullptr;
-    QAction* menu_delete2 = nullptr;
-    QAction* menu_undelete = nullptr;
+    // The window's state, for the tests that check it.
+    std::int16_t selectedIndex() const { return selectedIndex_; } // slot of the selected task + 1; 0 = none
+    bool showRecycled() const { return showRecycled_; }
+    std::int16_t splitPercent() const { return splitPercent_; } // the list's share of the height above the status bar
+    // Where the layout put one of the window's placed controls, in twips as computed (Qt rounds
+    // them to pixels); an empty rectangle for any other widget.
+    QRect twipsGeometry(const QWidget& control) const;
 
 signals:
     // Every row has its colours from the tables and today's date: after each redraw and each
@@ -124,6 +96,7 @@ private:
     void showAbout();
     bool askDelete(bool permanently);
     void runEditor(QDialog& editor);
+    bool hasSelection() const;
     std::optional<TaskRecord> selectedTask() const;
     bool saveAndReload();
     void reselectAfterSort(const std::optional<TaskRecord>& chosen);
@@ -161,6 +134,41 @@ private:
 
     Module1& store_;
     LoadReport loadReport_;
+    std::int16_t selectedIndex_ = 0;
+    bool showRecycled_ = false;
+    std::int16_t splitPercent_ = 50;
+    bool splitterDragging_ = false;
+
+    Placed<NavigationPane> pctMenu;
+    Placed<QWidget> pctContainer;
+    Placed<LabelContainer> lstContainer;
+    Placed<QScrollBar> vscroll;
+    Placed<QPushButton> cmdTitle;
+    Placed<QPushButton> cmdFor;
+    Placed<QPushButton> cmdDue;
+    LabelArray* lblTitle = nullptr;
+    LabelArray* lblFor = nullptr;
+    LabelArray* lblDue = nullptr;
+    LabelArray* lblID2 = nullptr; // hidden: the caption holds the row's slot
+    Placed<QPlainTextEdit> txtDescription;
+    Placed<QFrame> sepa1;
+    Placed<SafeHtmlView> WebBrowser1;
+    QStatusBar* StatusBar1 = nullptr;
+
+    QMenu* Menu_Tasks = nullptr;
+    QAction* menu_new = nullptr;
+    QAction* menu_modify = nullptr;
+    QAction* menu_delete = nullptr;
+    QAction* menu_exi = nullptr;
+    QMenu* menu_options = nullptr;
+    QAction* menu_manage = nullptr;
+    QMenu* menu_help = nullptr;
+    QAction* menu_about = nullptr;
+    QMenu* menu_short = nullptr; // the pop-up menu of a row; never in the menu bar
+    QAction* menu_modify2 = nullptr;
+    QAction* menu_delete2 = nullptr;
+    QAction* menu_undelete = nullptr;
+
     frmTask* taskEditor_ = nullptr;
     frmAlerts* ruleEditor_ = nullptr;
     std::unique_ptr<frmStartup> attentionPage_;

@@ -105,10 +105,10 @@ void frmMain::new_task()
 
 void frmMain::editTask()
 {
-    if (!selectedTask())
+    if (!hasSelection())
         return;
     frmTask& editor = taskEditor();
-    editor.prepare(selectedIndex);
+    editor.prepare(selectedIndex_);
     runEditor(editor);
 }
 
@@ -124,8 +124,8 @@ bool frmMain::askDelete(bool permanently)
 
 void frmMain::deleteTask()
 {
-    if (selectedTask()) {
-        const auto slot = static_cast<std::int16_t>(selectedIndex - 1);
+    if (hasSelection()) {
+        const auto slot = static_cast<std::int16_t>(selectedIndex_ - 1);
         const bool recycled = isRecycled(store_.taskList[static_cast<std::size_t>(slot)]);
         if (askDelete(recycled)) {
             cleanList();
@@ -145,9 +145,9 @@ void frmMain::deleteTask()
 
 void frmMain::undeleteTask()
 {
-    if (!selectedTask())
+    if (!hasSelection())
         return;
-    const auto slot = static_cast<std::int16_t>(selectedIndex - 1);
+    const auto slot = static_cast<std::int16_t>(selectedIndex_ - 1);
     cleanList();
     store_.restoreTask(slot);
     saveAndReload();
@@ -175,18 +175,24 @@ void frmMain::runEditor(QDialog& editor)
     drawList();
 }
 
-// After the table was re-sorted, selectedIndex follows the chosen task to its new slot.
+// After the table was re-sorted, the selection follows the chosen task to its new slot.
 void frmMain::reselectAfterSort(const std::optional<TaskRecord>& chosen)
 {
     const std::optional<std::int16_t> slot = chosen ? store_.slotOf(*chosen) : std::nullopt;
-    selectedIndex = slot ? static_cast<std::int16_t>(*slot + 1) : std::int16_t{0};
+    selectedIndex_ = slot ? static_cast<std::int16_t>(*slot + 1) : std::int16_t{0};
 }
 
+bool frmMain::hasSelection() const
+{
+    return selectedIndex_ >= 1 && selectedIndex_ <= store_.taskCount;
+}
+
+// A copy, so that the task can be found again after a sort has moved it.
 std::optional<TaskRecord> frmMain::selectedTask() const
 {
-    if (selectedIndex < 1 || selectedIndex > store_.taskCount)
+    if (!hasSelection())
         return std::nullopt;
-    return store_.taskList[static_cast<std::size_t>(selectedIndex - 1)];
+    return store_.taskList[static_cast<std::size_t>(selectedIndex_ - 1)];
 }
 
 void frmMain::showAbout()
@@ -223,10 +229,10 @@ void frmMain::Image1_Click(int Index)
 
 void frmMain::showListView(bool recycled)
 {
-    showRecycled = recycled;
+    showRecycled_ = recycled;
     WebBrowser1->hide();
     menu_undelete->setVisible(recycled);
-    selectedIndex = 0;
+    selectedIndex_ = 0;
     drawList();
 }
 

@@ -55,13 +55,13 @@ NavigationPane::NavigationPane(QWidget* parent) : QWidget(parent)
         const ButtonDesign& design = buttons[static_cast<std::size_t>(i)];
         auto* icon = new QLabel(this);
         icon->setObjectName(QStringLiteral("Image2_%1").arg(i));
-        icon->setGeometry(px(iconLeft), px(design.iconTop), px(iconSize), px(iconSize));
+        icon->setGeometry(twipsRect(iconLeft, design.iconTop, iconSize, iconSize));
         icon->setPixmap(paneIcon(design, style()).pixmap(px(iconSize), px(iconSize)));
         icon->setAttribute(Qt::WA_TransparentForMouseEvents);
 
         auto* caption = new QLabel(QString::fromLatin1(design.caption), this);
         caption->setObjectName(QStringLiteral("Label1_%1").arg(i));
-        caption->setGeometry(px(buttonLeft), px(design.captionTop), px(buttonWidth), px(design.captionHeight));
+        caption->setGeometry(twipsRect(buttonLeft, design.captionTop, buttonWidth, design.captionHeight));
         caption->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         caption->setWordWrap(true);
         caption->setFont(captionFont);
@@ -72,7 +72,7 @@ NavigationPane::NavigationPane(QWidget* parent) : QWidget(parent)
 
         auto* hot = new QFrame(this);
         hot->setObjectName(QStringLiteral("Image1_%1").arg(i));
-        hot->setGeometry(px(buttonLeft), px(design.hotTop), px(buttonWidth), px(design.hotHeight));
+        hot->setGeometry(twipsRect(buttonLeft, design.hotTop, buttonWidth, design.hotHeight));
         hot->setFrameStyle(QFrame::NoFrame);
         hot->setMouseTracking(true);
         hot->setCursor(Qt::PointingHandCursor);

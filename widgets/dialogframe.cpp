@@ -42,7 +42,7 @@ void makeFixedDialog(QDialog& dialog, const QString& caption, int widthTwips, in
 
 void placeTwips(QWidget& control, int left, int top, int width, int height)
 {
-    control.setGeometry(px(left), px(top), px(width), px(height));
+    control.setGeometry(twipsRect(left, top, width, height));
 }
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top, int width,

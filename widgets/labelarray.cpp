@@ -6,7 +6,7 @@
 
 QRect LabelElement::pixelRect() const
 {
-    return {px(left), px(top), px(width), px(height)};
+    return twipsRect(left, top, width, height);
 }
 
 LabelArray::LabelArray(QWidget& surface, LabelElement element0) : surface_(surface)

@@ -6,15 +6,24 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 LabelContainer::LabelContainer(QWidget* parent) : QWidget(parent) {}
 
 LabelContainer::~LabelContainer() = default;
 
-LabelArray* LabelContainer::addArray(LabelElement element0)
+LabelArray* LabelContainer::addArray(LabelElement element0, const QString& name)
 {
     arrays_.push_back(std::make_unique<LabelArray>(*this, std::move(element0)));
+    names_.push_back(name);
     update();
     return arrays_.back().get();
+}
+
+const LabelArray* LabelContainer::array(const QString& name) const
+{
+    const auto found = std::find(names_.begin(), names_.end(), name);
+    return found == names_.end() ? nullptr : arrays_[static_cast<std::size_t>(found - names_.begin())].get();
 }
 
 std::pair<const LabelArray*, int> LabelContainer::elementAt(QPoint pixelPosition) const

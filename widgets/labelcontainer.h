@@ -31,8 +31,10 @@ public:
     explicit LabelContainer(QWidget* parent = nullptr);
     ~LabelContainer() override;
 
-    // The array lives as long as the container.
-    LabelArray* addArray(LabelElement element0);
+    // The array lives as long as the container; the name lets tests find it, as objectName does a widget.
+    LabelArray* addArray(LabelElement element0, const QString& name = {});
+    // The array added under `name`, or nullptr.
+    const LabelArray* array(const QString& name) const;
 
     // The topmost visible element at a pixel position, or {nullptr, -1}.
     std::pair<const LabelArray*, int> elementAt(QPoint pixelPosition) const;
@@ -46,4 +48,5 @@ protected:
 
 private:
     std::vector<std::unique_ptr<LabelArray>> arrays_;
+    std::vector<QString> names_;
 };

@@ -24,6 +24,8 @@ public:
     int top() const { return top_; }
     int width() const { return width_; }
     int height() const { return height_; }
+    // The figures as computed, before Qt rounds them to pixels.
+    QRect twips() const { return {left_, top_, width_, height_}; }
 
     void setLeft(int twips)
     {
@@ -53,7 +55,7 @@ public:
     }
 
 private:
-    void apply() { widget_->setGeometry(px(left_), px(top_), px(width_), px(height_)); }
+    void apply() { widget_->setGeometry(twipsRect(left_, top_, width_, height_)); }
 
     Widget* widget_ = nullptr;
     int left_ = 0;

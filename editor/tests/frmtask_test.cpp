@@ -238,7 +238,7 @@ void FrmTaskTest::cancelRestoresTheFileWithoutRedrawing()
     leaveDialog(how, *dialog, button("Command2"), box("txtTitle"));
 
     QVERIFY(!dialog->isVisible());
-    QCOMPARE(dialog->selected, -1);
+    QCOMPARE(dialog->selected(), -1);
     QCOMPARE(store->taskList[0].title, std::string("Report"));
     QCOMPARE(store->taskList[0].day, 5);
     QVERIFY(store->taskList[0] == fileContent(*store).taskList[0]);
@@ -254,7 +254,7 @@ void FrmTaskTest::okSavesAnEmptyTitleAndTheDialogIsReused()
     });
     QCOMPARE(dialog->exec(), int(QDialog::Accepted));
 
-    QCOMPARE(dialog->selected, 1);
+    QCOMPARE(dialog->selected(), 1);
     QCOMPARE(accepted.count, 1);
     const Module1 saved = fileContent(*store);
     QCOMPARE(saved.taskCount, 2);

@@ -2,6 +2,7 @@
 // visible rows, and for comparison the same cells built as one QLabel each.
 #include "mainwindow/frmmain.h"
 #include "store/calendar.h"
+#include "widgets/labelcontainer.h"
 
 #include <QApplication>
 #include <QImage>
@@ -39,6 +40,28 @@ void fillTables(Module1& store)
     store.ruleCount = Module1::ruleSlots;
 }
 
+template <typename Control> Control& control(const frmMain& w, const char* name)
+{
+    return *w.findChild<Control*>(QString::fromLatin1(name));
+}
+
+const LabelArray& cells(const frmMain& w, const char* name)
+{
+    return *control<LabelContainer>(w, "lstContainer").array(QString::fromLatin1(name));
+}
+
+// Selects the row that shows slot `selectedIndex - 1`; 0 selects none.
+void selectSlot(frmMain& w, int selectedIndex)
+{
+    w.cleanList();
+    w.drawList();
+    const LabelArray& ids = cells(w, "lblID2");
+    for (int row = 1; row < ids.count(); ++row) {
+        if (ids[row].caption.toInt() == selectedIndex - 1)
+            w.highlight(static_cast<std::int16_t>(row));
+    }
+}
+
 // A full task file in a folder of its own, and the window that read it.
 struct Scene
 {
@@ -67,7 +90,9 @@ Scene& scene()
 void drawList(benchmark::State& state)
 {
     frmMain& w = *scene().window;
-    w.selectedIndex = static_cast<std::int16_t>(state.range(0));
+    selectSlot(w, static_cast<int>(state.range(0)));
+    if (w.selectedIndex() != state.range(0))
+        std::abort();
     for (auto _ : state)
         w.drawList();
 }
@@ -91,11 +116,13 @@ BENCHMARK(layoutPass)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAgg
 void paintVisibleList(benchmark::State& state)
 {
     frmMain& w = *scene().window;
-    w.vscroll->setValue(w.vscroll->maximum() / 2);
-    const QRect visible(0, -w.lstContainer->y(), w.lstContainer->width(), w.pctContainer->height());
+    auto& vscroll = control<QScrollBar>(w, "vscroll");
+    vscroll.setValue(vscroll.maximum() / 2);
+    auto& list = control<LabelContainer>(w, "lstContainer");
+    const QRect visible(0, -list.y(), list.width(), control<QWidget>(w, "pctContainer").height());
     QImage image(visible.size(), QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
-        w.lstContainer->render(&image, QPoint(), QRegion(visible));
+        list.render(&image, QPoint(), QRegion(visible));
         benchmark::DoNotOptimize(image.constBits());
     }
 }
@@ -105,13 +132,14 @@ BENCHMARK(paintVisibleList)->Unit(benchmark::kMillisecond)->Repetitions(10)->Rep
 void qlabelCells(benchmark::State& state)
 {
     frmMain& w = *scene().window;
-    auto* host = new QWidget(w.pctContainer.get());
-    host->setGeometry(w.lstContainer->geometry());
+    auto* host = new QWidget(&control<QWidget>(w, "pctContainer"));
+    host->setGeometry(control<LabelContainer>(w, "lstContainer").geometry());
     host->show();
-    const LabelArray* columns[] = {w.lblTitle, w.lblFor, w.lblDue, w.lblID2};
+    const LabelArray* columns[] = {&cells(w, "lblTitle"), &cells(w, "lblFor"), &cells(w, "lblDue"),
+                                   &cells(w, "lblID2")};
     for (auto _ : state) {
         qDeleteAll(host->findChildren<QLabel*>(Qt::FindDirectChildrenOnly));
-        for (int row = 1; row < w.lblFor->count(); ++row) {
+        for (int row = 1; row < columns[1]->count(); ++row) {
             for (const LabelArray* column : columns) {
                 const LabelElement& cell = (*column)[row];
                 auto* label = new QLabel(cell.caption, host);

@@ -222,7 +222,7 @@ inline void clickPane(frmMain& w, int index)
     QTest::mouseClick(&hotArea(w, index), Qt::LeftButton);
 }
 
-inline QAction& menuItem(frmMain& w, const char* name)
+inline QAction& menuItem(const frmMain& w, const char* name)
 {
     return control<QAction>(w, name);
 }
@@ -253,15 +253,15 @@ inline void showActive(frmMain& w)
 // The row that shows the task of `title`, 0 when none does.
 inline int rowOf(const frmMain& w, const QString& title)
 {
-    return static_cast<int>(rowCaptions(*w.lblTitle).indexOf(title)) + 1;
+    return static_cast<int>(rowCaptions(lblTitle(w)).indexOf(title)) + 1;
 }
 
 // Rows drawn as selected; a sound list has at most one.
 inline QList<int> highlightedRows(const frmMain& w)
 {
     QList<int> rows;
-    for (int row = 1; row < w.lblFor->count(); ++row) {
-        if ((*w.lblFor)[row].opaque)
+    for (int row = 1; row < lblFor(w).count(); ++row) {
+        if (lblFor(w)[row].opaque)
             rows << row;
     }
     return rows;
@@ -269,7 +269,7 @@ inline QList<int> highlightedRows(const frmMain& w)
 
 inline QString selectedTitle(const frmMain& w, const Module1& store)
 {
-    if (w.selectedIndex < 1)
+    if (w.selectedIndex() < 1)
         return {};
-    return QString::fromStdString(store.taskList[static_cast<std::size_t>(w.selectedIndex - 1)].title);
+    return QString::fromStdString(store.taskList[static_cast<std::size_t>(w.selectedIndex() - 1)].title);
 }

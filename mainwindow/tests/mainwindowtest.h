@@ -5,6 +5,8 @@
 #include "store/duetext.h"
 #include "store/module1.h"
 #include "widgets/labelarray.h"
+#include "widgets/labelcontainer.h"
+#include "widgets/tests/dialogtesting.h"
 
 #include <QTest>
 
@@ -65,6 +67,37 @@ inline QStringList rowCaptions(const LabelArray& array)
     for (int row = 1; row < array.count(); ++row)
         captions << array[row].caption;
     return captions;
+}
+
+// The painted row arrays, found by name as controls are.
+inline const LabelArray& rowCells(const frmMain& w, const char* name)
+{
+    const LabelArray* cells = control<LabelContainer>(w, "lstContainer").array(QString::fromLatin1(name));
+    if (!cells)
+        qFatal("no row array %s", name);
+    return *cells;
+}
+inline const LabelArray& lblTitle(const frmMain& w)
+{
+    return rowCells(w, "lblTitle");
+}
+inline const LabelArray& lblFor(const frmMain& w)
+{
+    return rowCells(w, "lblFor");
+}
+inline const LabelArray& lblDue(const frmMain& w)
+{
+    return rowCells(w, "lblDue");
+}
+inline const LabelArray& lblID2(const frmMain& w)
+{
+    return rowCells(w, "lblID2");
+}
+
+// Where the layout put a control, in twips as computed.
+inline QRect twipsOf(const frmMain& w, const char* name)
+{
+    return w.twipsGeometry(control<QWidget>(w, name));
 }
 
 inline void showWindow(frmMain& window)

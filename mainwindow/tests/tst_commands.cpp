@@ -119,7 +119,7 @@ void CommandsTest::newTaskFromStartToEnd()
     else if (route == u"menu")
         menuItem(w, "menu_new").trigger();
     else
-        pickByAccessKeys(w, Qt::Key_T, w.Menu_Tasks, Qt::Key_N);
+        pickByAccessKeys(w, Qt::Key_T, &control<QMenu>(w, "Menu_Tasks"), Qt::Key_N);
 
     QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
     QCOMPARE(script.seen().size(), 1);
@@ -128,10 +128,10 @@ void CommandsTest::newTaskFromStartToEnd()
     QCOMPARE(taskBlock(fileText(), "Pay rent"), "ttl=Pay rent\r\nfor=Ann\r\nday=20\r\nmon=4\r\nyea=2024\r\n"
                                                 "hou=0\r\nmin=0\r\nsec=0\r\ndel=\r\ndes=\r\nact=addtask\r\n");
     QCOMPARE(int(store.taskCount), 3);
-    QCOMPARE(rowCaptions(*w.lblTitle), (QStringList{u"Alpha"_s, u"Pay rent"_s, u"Omega"_s}));
-    QCOMPARE((*w.lblDue)[2].caption, u"April 20/24 at 00:00:00"_s);
+    QCOMPARE(rowCaptions(lblTitle(w)), (QStringList{u"Alpha"_s, u"Pay rent"_s, u"Omega"_s}));
+    QCOMPARE(lblDue(w)[2].caption, u"April 20/24 at 00:00:00"_s);
     QCOMPARE(boldCaption(w), int(NavigationPane::AllItems));
-    QVERIFY(!w.showRecycled);
+    QVERIFY(!w.showRecycled());
 }
 
 void CommandsTest::newTaskCancelledLeavesFileAndCount_data()
@@ -165,7 +165,7 @@ void CommandsTest::newTaskCancelledLeavesFileAndCount()
     QCOMPARE(fileText(), before);
     QCOMPARE(int(store.taskCount), 4);
     w.drawList();
-    QCOMPARE(rowCaptions(*w.lblTitle), (QStringList{u"Alpha"_s, u"Bravo"_s, u"Charlie"_s, u"Delta"_s}));
+    QCOMPARE(rowCaptions(lblTitle(w)), (QStringList{u"Alpha"_s, u"Bravo"_s, u"Charlie"_s, u"Delta"_s}));
 }
 
 // A permanent delete leaves the last task's copy behind in the slot the next new task takes.
@@ -196,9 +196,9 @@ void CommandsTest::newTaskStartsEmptyAfterPermanentDelete()
     QVERIFY(block.find("for=\r\n") != std::string::npos);
     QVERIFY(block.find("del=\r\n") != std::string::npos);
     QVERIFY(block.find("des=\r\n") != std::string::npos);
-    QVERIFY(rowCaptions(*w.lblTitle).isEmpty()); // the recycled view stays empty
+    QVERIFY(rowCaptions(lblTitle(w)).isEmpty()); // the recycled view stays empty
     clickPane(w, NavigationPane::AllItems);
-    QCOMPARE(rowCaptions(*w.lblTitle), (QStringList{u"Fresh"_s, u"Alpha"_s})); // no date sorts first
+    QCOMPARE(rowCaptions(lblTitle(w)), (QStringList{u"Fresh"_s, u"Alpha"_s})); // no date sorts first
 }
 
 void CommandsTest::fullTableRefusesNewTask_data()
@@ -276,7 +276,7 @@ void CommandsTest::cancelledEditorThenDeleteActsOnTheSameTask()
     Module1 store;
     frmMain w(store);
     showWindow(w);
-    QTest::mouseClick(w.cmdTitle.get(), Qt::LeftButton);
+    QTest::mouseClick(&control<QPushButton>(w, "cmdTitle"), Qt::LeftButton);
     select(w, u"Bravo"_s);
 
     ModalScript script;
@@ -288,7 +288,7 @@ void CommandsTest::cancelledEditorThenDeleteActsOnTheSameTask()
 
     QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
     QVERIFY(taskBlock(fileText(), "Bravo").find("del=Y\r\n") != std::string::npos);
-    QCOMPARE(rowCaptions(*w.lblTitle), (QStringList{u"Alpha"_s, u"Charlie"_s, u"Delta"_s}));
+    QCOMPARE(rowCaptions(lblTitle(w)), (QStringList{u"Alpha"_s, u"Charlie"_s, u"Delta"_s}));
 }
 
 void CommandsTest::cancelledEditorLeavesEveryRowOnItsTask_data()
@@ -307,17 +307,17 @@ void CommandsTest::cancelledEditorLeavesEveryRowOnItsTask()
     Module1 store;
     frmMain w(store);
     showWindow(w);
-    QTest::mouseClick(w.cmdTitle.get(), Qt::LeftButton);
+    QTest::mouseClick(&control<QPushButton>(w, "cmdTitle"), Qt::LeftButton);
 
     ModalScript script;
     script.then(pressButton(u"&Cancel"_s));
     menuItem(w, qPrintable(command)).trigger();
 
     QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
-    QCOMPARE(rowCaptions(*w.lblTitle), (QStringList{u"Ay"_s, u"Bee"_s, u"Cee"_s}));
-    for (int row = 1; row < w.lblID2->count(); ++row) {
-        const auto slot = static_cast<std::size_t>((*w.lblID2)[row].caption.toInt());
-        QCOMPARE(QString::fromStdString(store.taskList[slot].title), (*w.lblTitle)[row].caption);
+    QCOMPARE(rowCaptions(lblTitle(w)), (QStringList{u"Ay"_s, u"Bee"_s, u"Cee"_s}));
+    for (int row = 1; row < lblID2(w).count(); ++row) {
+        const auto slot = static_cast<std::size_t>(lblID2(w)[row].caption.toInt());
+        QCOMPARE(QString::fromStdString(store.taskList[slot].title), lblTitle(w)[row].caption);
     }
 }
 
@@ -333,17 +333,17 @@ void CommandsTest::recycleThenDeleteForGood()
     script.then(clickBoxButton(QMessageBox::Yes));
     menuItem(w, "menu_delete").trigger();
     QVERIFY(isQuestion(script.seen().value(0), recycleQuestion));
-    QCOMPARE(rowCaptions(*w.lblTitle), (QStringList{u"Alpha"_s, u"Charlie"_s, u"Delta"_s}));
+    QCOMPARE(rowCaptions(lblTitle(w)), (QStringList{u"Alpha"_s, u"Charlie"_s, u"Delta"_s}));
     QCOMPARE(int(store.taskCount), 4);
     QVERIFY(taskBlock(fileText(), "Bravo").find("del=Y\r\n") != std::string::npos);
     QVERIFY(taskBlock(fileText(), "Alpha").find("del=N\r\n") != std::string::npos);
-    QCOMPARE(int(w.selectedIndex), 0);
+    QCOMPARE(int(w.selectedIndex()), 0);
     QVERIFY(highlightedRows(w).isEmpty());
 
     clickPane(w, NavigationPane::Recycled);
-    QCOMPARE(rowCaptions(*w.lblTitle), QStringList{u"Bravo"_s});
+    QCOMPARE(rowCaptions(lblTitle(w)), QStringList{u"Bravo"_s});
     select(w, u"Bravo"_s);
-    QCOMPARE(int(w.selectedIndex), 2);
+    QCOMPARE(int(w.selectedIndex()), 2);
     script.then(clickBoxButton(QMessageBox::Yes));
     menuItem(w, "menu_delete2").trigger(); // the pop-up menu's entry
     QVERIFY(isQuestion(script.seen().value(1), permanentQuestion));
@@ -355,9 +355,9 @@ void CommandsTest::recycleThenDeleteForGood()
     const std::string file = fileText();
     QVERIFY(file.find("Bravo") == std::string::npos);
     QVERIFY(!taskBlock(file, "Delta").empty());
-    QVERIFY(rowCaptions(*w.lblTitle).isEmpty());
+    QVERIFY(rowCaptions(lblTitle(w)).isEmpty());
     clickPane(w, NavigationPane::AllItems);
-    QCOMPARE(rowCaptions(*w.lblTitle), (QStringList{u"Alpha"_s, u"Charlie"_s, u"Delta"_s}));
+    QCOMPARE(rowCaptions(lblTitle(w)), (QStringList{u"Alpha"_s, u"Charlie"_s, u"Delta"_s}));
 }
 
 void CommandsTest::answerNoChangesNothing_data()
@@ -399,7 +399,7 @@ void CommandsTest::undeleteWritesN()
     frmMain w(store);
     showWindow(w);
     clickPane(w, NavigationPane::Recycled);
-    QVERIFY(w.menu_undelete->isVisible());
+    QVERIFY(menuItem(w, "menu_undelete").isVisible());
     select(w, u"Bravo"_s);
 
     ModalScript script;
@@ -408,11 +408,11 @@ void CommandsTest::undeleteWritesN()
     QVERIFY2(script.seen().isEmpty(), "un-delete asks nothing");
     QVERIFY(taskBlock(fileText(), "Bravo").find("del=N\r\n") != std::string::npos);
     QVERIFY(taskBlock(fileText(), "Charlie").find("del=Y\r\n") != std::string::npos);
-    QCOMPARE(rowCaptions(*w.lblTitle), QStringList{u"Charlie"_s});
-    QCOMPARE(int(w.selectedIndex), 0);
+    QCOMPARE(rowCaptions(lblTitle(w)), QStringList{u"Charlie"_s});
+    QCOMPARE(int(w.selectedIndex()), 0);
     QVERIFY(highlightedRows(w).isEmpty());
     clickPane(w, NavigationPane::AllItems);
-    QCOMPARE(rowCaptions(*w.lblTitle), (QStringList{u"Alpha"_s, u"Bravo"_s}));
+    QCOMPARE(rowCaptions(lblTitle(w)), (QStringList{u"Alpha"_s, u"Bravo"_s}));
 }
 
 void CommandsTest::deleteWithoutSelectionRewritesWithoutAsking()
@@ -483,9 +483,9 @@ void CommandsTest::failedSaveShowsReasonAndKeepsChange()
 
     // What the list shows is the change kept in memory, not the file's older content.
     clickPane(w, NavigationPane::AllItems);
-    QCOMPARE(rowCaptions(*w.lblTitle), liveAfter);
+    QCOMPARE(rowCaptions(lblTitle(w)), liveAfter);
     clickPane(w, NavigationPane::Recycled);
-    QCOMPARE(rowCaptions(*w.lblTitle), recycledAfter);
+    QCOMPARE(rowCaptions(lblTitle(w)), recycledAfter);
 }
 
 void CommandsTest::colorsAndAlertsOpensTheRuleEditor_data()
@@ -512,7 +512,7 @@ void CommandsTest::colorsAndAlertsOpensTheRuleEditor()
         QTest::mouseClick(&dialogButton(editor, u"&Cancel"_s), Qt::LeftButton);
     });
     if (byKeys)
-        pickByAccessKeys(w, Qt::Key_O, w.menu_options, Qt::Key_C);
+        pickByAccessKeys(w, Qt::Key_O, &control<QMenu>(w, "menu_options"), Qt::Key_C);
     else
         menuItem(w, "menu_manage").trigger();
 
@@ -543,7 +543,7 @@ void CommandsTest::aboutBox()
     ModalScript script;
     script.then(clickBoxButton(QMessageBox::Ok));
     if (byKeys)
-        pickByAccessKeys(w, Qt::Key_H, w.menu_help, Qt::Key_A);
+        pickByAccessKeys(w, Qt::Key_H, &control<QMenu>(w, "menu_help"), Qt::Key_A);
     else
         menuItem(w, "menu_about").trigger();
 

@@ -50,8 +50,8 @@ std::vector<TaskSpec> mixedTasks()
 void focusList(frmMain& w)
 {
     showActive(w);
-    w.lstContainer->setFocus();
-    QTRY_VERIFY(w.lstContainer->hasFocus());
+    control<LabelContainer>(w, "lstContainer").setFocus();
+    QTRY_VERIFY(control<LabelContainer>(w, "lstContainer").hasFocus());
 }
 
 // Keys go to the window, which hands them to whatever has the focus, as a real key press would.
@@ -63,15 +63,15 @@ void press(frmMain& w, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier
 // Where row `row` lies in the list pane, in pixels.
 QRect rowInPane(const frmMain& w, int row)
 {
-    const LabelElement& cell = (*w.lblFor)[row];
-    return QRect(0, px(cell.top), 10, px(cell.height)).translated(w.lstContainer->pos());
+    const LabelElement& cell = lblFor(w)[row];
+    return QRect(0, px(cell.top), 10, px(cell.height)).translated(control<LabelContainer>(w, "lstContainer").pos());
 }
 
 // Rows that show in full below the headers while the list is at its top.
 int rowsOnAPage(const frmMain& w)
 {
     int rows = 0;
-    while (w.pctContainer->rect().contains(rowInPane(w, rows + 1)))
+    while (control<QWidget>(w, "pctContainer").rect().contains(rowInPane(w, rows + 1)))
         ++rows;
     return rows;
 }
@@ -121,12 +121,12 @@ void KeyboardTest::movingKeys()
         press(w, key);
 
     QCOMPARE(highlightedRows(w), QList<int>{expected});
-    QCOMPARE(selectedTitle(w, store), rowCaptions(*w.lblTitle).value(expected - 1));
-    QVERIFY2(w.pctContainer->rect().contains(rowInPane(w, expected)),
-             qPrintable(u"row %1 at scroll value %2"_s.arg(expected).arg(w.vscroll->value())));
-    QCOMPARE(-w.lstContainer->y(), px(15 * w.vscroll->value()));
+    QCOMPARE(selectedTitle(w, store), rowCaptions(lblTitle(w)).value(expected - 1));
+    QVERIFY2(control<QWidget>(w, "pctContainer").rect().contains(rowInPane(w, expected)),
+             qPrintable(u"row %1 at scroll value %2"_s.arg(expected).arg(control<QScrollBar>(w, "vscroll").value())));
+    QCOMPARE(-control<LabelContainer>(w, "lstContainer").y(), px(15 * control<QScrollBar>(w, "vscroll").value()));
     if (expected == 1)
-        QCOMPARE(w.vscroll->value(), 0); // the headers come back into view with the first row
+        QCOMPARE(control<QScrollBar>(w, "vscroll").value(), 0); // the headers come back into view with the first row
 }
 
 void KeyboardTest::keysFollowTheRowsOfTheView()
@@ -136,11 +136,11 @@ void KeyboardTest::keysFollowTheRowsOfTheView()
     frmMain w(store);
     focusList(w);
     clickPane(w, NavigationPane::Recycled);
-    w.lstContainer->setFocus();
+    control<LabelContainer>(w, "lstContainer").setFocus();
 
     press(w, Qt::Key_Down);
     press(w, Qt::Key_Down);
-    QCOMPARE(rowCaptions(*w.lblTitle), (QStringList{u"Bin A"_s, u"Bin B"_s, u"Bin C"_s}));
+    QCOMPARE(rowCaptions(lblTitle(w)), (QStringList{u"Bin A"_s, u"Bin B"_s, u"Bin C"_s}));
     QCOMPARE(highlightedRows(w), QList<int>{2});
     QCOMPARE(selectedTitle(w, store), u"Bin B"_s);
     press(w, Qt::Key_End);
@@ -193,7 +193,7 @@ void KeyboardTest::deleteKeyAsks()
     focusList(w);
     if (recycledView) {
         clickPane(w, NavigationPane::Recycled);
-        w.lstContainer->setFocus();
+        control<LabelContainer>(w, "lstContainer").setFocus();
     }
     press(w, Qt::Key_Down);
     press(w, Qt::Key_Down);
@@ -234,19 +234,19 @@ void KeyboardTest::menuKeysOpenTheRowMenu()
     press(w, Qt::Key_Down);
 
     press(w, key, Qt::KeyboardModifiers(modifiers));
-    QTRY_VERIFY(w.menu_short->isVisible());
+    QTRY_VERIFY(control<QMenu>(w, "menu_short").isVisible());
     // Just below the selected row, where the pointer would have opened it.
     const QRect row = rowInPane(w, 2);
-    const QPoint rowBottom = w.pctContainer->mapToGlobal(QPoint(row.left(), row.bottom() + 1));
-    QCOMPARE(w.menu_short->geometry().top(), rowBottom.y());
+    const QPoint rowBottom = control<QWidget>(w, "pctContainer").mapToGlobal(QPoint(row.left(), row.bottom() + 1));
+    QCOMPARE(control<QMenu>(w, "menu_short").geometry().top(), rowBottom.y());
 
     // The menu takes the keys now: its access key edits the selected task.
     ModalScript script;
     script.then(pressButton(u"&Cancel"_s));
-    QTest::keyClick(w.menu_short, Qt::Key_E);
+    QTest::keyClick(&control<QMenu>(w, "menu_short"), Qt::Key_E);
     QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
     QCOMPARE(script.seen().value(0).text, u"Live B"_s);
-    QVERIFY(!w.menu_short->isVisible());
+    QVERIFY(!control<QMenu>(w, "menu_short").isVisible());
 }
 
 QTEST_MAIN(KeyboardTest)

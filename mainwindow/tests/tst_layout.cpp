@@ -77,37 +77,37 @@ void LayoutTest::figuresAtHalfSplit()
     if (!showAtStandardSize(w))
         return;
 
-    QCOMPARE(w.pctContainer.width(), 6255);
-    QCOMPARE(w.pctContainer.height(), 2700);
-    QCOMPARE(w.txtDescription.top(), 2730);
-    QCOMPARE(w.txtDescription.height(), 2670); // its bottom edge on the status bar, at 5400
-    QCOMPARE(w.txtDescription.width(), 6255);
-    QCOMPARE(w.sepa1.top(), 2700);
-    QCOMPARE(w.sepa1.left(), 1335);
-    QCOMPARE(w.sepa1.width(), 6255);
-    QCOMPARE(w.lstContainer.width(), 6000);
-    QCOMPARE(w.vscroll.left(), 5955);
-    QCOMPARE(w.vscroll.height(), 2700);
-    QCOMPARE(w.pctMenu.height(), 5400);
-    QCOMPARE(w.WebBrowser1->geometry(), QRect(px(1335), 0, px(6255), px(5400)));
+    QCOMPARE(twipsOf(w, "pctContainer").width(), 6255);
+    QCOMPARE(twipsOf(w, "pctContainer").height(), 2700);
+    QCOMPARE(twipsOf(w, "txtDescription").top(), 2730);
+    QCOMPARE(twipsOf(w, "txtDescription").height(), 2670); // its bottom edge on the status bar, at 5400
+    QCOMPARE(twipsOf(w, "txtDescription").width(), 6255);
+    QCOMPARE(twipsOf(w, "sepa1").top(), 2700);
+    QCOMPARE(twipsOf(w, "sepa1").left(), 1335);
+    QCOMPARE(twipsOf(w, "sepa1").width(), 6255);
+    QCOMPARE(twipsOf(w, "lstContainer").width(), 6000);
+    QCOMPARE(twipsOf(w, "vscroll").left(), 5955);
+    QCOMPARE(twipsOf(w, "vscroll").height(), 2700);
+    QCOMPARE(twipsOf(w, "pctMenu").height(), 5400);
+    QCOMPARE(control<SafeHtmlView>(w, "WebBrowser1").geometry(), QRect(px(1335), 0, px(6255), px(5400)));
 
-    const std::pair<const Placed<QPushButton>*, QRect> headers[] = {
-        {&w.cmdTitle, {0, 0, 2400, 255}}, {&w.cmdFor, {2400, 0, 1500, 255}}, {&w.cmdDue, {3900, 0, 2010, 255}}};
+    const std::pair<const char*, QRect> headers[] = {
+        {"cmdTitle", {0, 0, 2400, 255}}, {"cmdFor", {2400, 0, 1500, 255}}, {"cmdDue", {3900, 0, 2010, 255}}};
     for (const auto& [header, figures] : headers) {
-        QCOMPARE(QRect(header->left(), header->top(), header->width(), header->height()), figures);
-        QCOMPARE((*header)->geometry(), QRect(px(figures.x()), 0, px(figures.width()), px(255)));
+        QCOMPARE(twipsOf(w, header), figures);
+        QCOMPARE(control<QPushButton>(w, header).geometry(), QRect(px(figures.x()), 0, px(figures.width()), px(255)));
     }
     // Every row, the templates included, lines up under the headers.
-    QCOMPARE(w.lblFor->count(), 4);
-    for (int i = 0; i < w.lblFor->count(); ++i) {
-        QCOMPARE((*w.lblTitle)[i].left, 0);
-        QCOMPARE((*w.lblTitle)[i].width, 2400);
-        QCOMPARE((*w.lblFor)[i].left, 2400);
-        QCOMPARE((*w.lblFor)[i].width, 1500);
-        QCOMPARE((*w.lblDue)[i].left, 3900);
-        QCOMPARE((*w.lblDue)[i].width, 2010);
+    QCOMPARE(lblFor(w).count(), 4);
+    for (int i = 0; i < lblFor(w).count(); ++i) {
+        QCOMPARE(lblTitle(w)[i].left, 0);
+        QCOMPARE(lblTitle(w)[i].width, 2400);
+        QCOMPARE(lblFor(w)[i].left, 2400);
+        QCOMPARE(lblFor(w)[i].width, 1500);
+        QCOMPARE(lblDue(w)[i].left, 3900);
+        QCOMPARE(lblDue(w)[i].width, 2010);
     }
-    QCOMPARE(w.txtDescription->geometry(), QRect(px(1320), px(2730), px(6255), px(2670)));
+    QCOMPARE(control<QPlainTextEdit>(w, "txtDescription").geometry(), QRect(px(1320), px(2730), px(6255), px(2670)));
 }
 
 void LayoutTest::scrollRange_data()
@@ -131,13 +131,13 @@ void LayoutTest::scrollRange()
     if (!showAtStandardSize(w))
         return;
 
-    QCOMPARE(w.vscroll->maximum(), maximum);
-    QCOMPARE(w.lstContainer.top(), 0);
-    QCOMPARE(w.lstContainer.height(), rowsHeight + 2700);
+    QCOMPARE(control<QScrollBar>(w, "vscroll").maximum(), maximum);
+    QCOMPARE(twipsOf(w, "lstContainer").top(), 0);
+    QCOMPARE(twipsOf(w, "lstContainer").height(), rowsHeight + 2700);
     // drawList computes the same range as the layout pass.
     w.drawList();
-    QCOMPARE(w.vscroll->maximum(), maximum);
-    QCOMPARE(w.lstContainer.height(), rowsHeight + 2700);
+    QCOMPARE(control<QScrollBar>(w, "vscroll").maximum(), maximum);
+    QCOMPARE(twipsOf(w, "lstContainer").height(), rowsHeight + 2700);
 }
 
 void LayoutTest::valueLoweredToMaximum()
@@ -147,22 +147,22 @@ void LayoutTest::valueLoweredToMaximum()
     frmMain w(store);
     if (!showAtStandardSize(w))
         return;
-    w.vscroll->setMaximum(5000);
-    w.vscroll->setValue(2000);
-    QCOMPARE(w.lstContainer.top(), -30000);
+    control<QScrollBar>(w, "vscroll").setMaximum(5000);
+    control<QScrollBar>(w, "vscroll").setValue(2000);
+    QCOMPARE(twipsOf(w, "lstContainer").top(), -30000);
 
     w.layoutPass();
-    QCOMPARE(w.vscroll->maximum(), 1554);
-    QCOMPARE(w.vscroll->value(), 1554);
-    QCOMPARE(w.lstContainer.top(), -23310);
-    QCOMPARE(w.lstContainer->y(), -1554);
+    QCOMPARE(control<QScrollBar>(w, "vscroll").maximum(), 1554);
+    QCOMPARE(control<QScrollBar>(w, "vscroll").value(), 1554);
+    QCOMPARE(twipsOf(w, "lstContainer").top(), -23310);
+    QCOMPARE(control<LabelContainer>(w, "lstContainer").y(), -1554);
 
     // Fewer tasks: when the rows fit, drawList takes the list back to the top.
     store.taskCount = 3;
     w.drawList();
-    QCOMPARE(w.vscroll->maximum(), 0);
-    QCOMPARE(w.vscroll->value(), 0);
-    QCOMPARE(w.lstContainer.top(), 0);
+    QCOMPARE(control<QScrollBar>(w, "vscroll").maximum(), 0);
+    QCOMPARE(control<QScrollBar>(w, "vscroll").value(), 0);
+    QCOMPARE(twipsOf(w, "lstContainer").top(), 0);
 }
 
 void LayoutTest::recycledViewScrollsOverEveryTask()
@@ -172,10 +172,9 @@ void LayoutTest::recycledViewScrollsOverEveryTask()
     frmMain w(store);
     if (!showAtStandardSize(w))
         return;
-    w.showRecycled = true;
-    w.drawList();
-    QCOMPARE(w.lblFor->count(), 3);
-    QCOMPARE(w.vscroll->maximum(), 1554);
+    w.Image1_Click(NavigationPane::Recycled);
+    QCOMPARE(lblFor(w).count(), 3);
+    QCOMPARE(control<QScrollBar>(w, "vscroll").maximum(), 1554);
 }
 
 void LayoutTest::negativeHeightIsSkipped()
@@ -186,14 +185,14 @@ void LayoutTest::negativeHeightIsSkipped()
     if (!showAtStandardSize(w))
         return;
 
-    // At 100 % the description box would be -30 high: that step keeps 2670, the others go on.
-    w.splitPercent = 100;
-    w.layoutPass();
-    QCOMPARE(w.pctContainer.height(), 5400);
-    QCOMPARE(w.txtDescription.top(), 5430);
-    QCOMPARE(w.txtDescription.height(), 2670);
-    QCOMPARE(w.sepa1.top(), 5400);
-    QCOMPARE(w.vscroll.height(), 5400);
+    // 45 twips above the status bar, half of them less the gap leaves the description box -7 high:
+    // that step keeps 2670, the others go on.
+    sizeWindow(w, standardWidth, 45);
+    QCOMPARE(twipsOf(w, "pctContainer").height(), 23);
+    QCOMPARE(twipsOf(w, "txtDescription").top(), 53);
+    QCOMPARE(twipsOf(w, "txtDescription").height(), 2670);
+    QCOMPARE(twipsOf(w, "sepa1").top(), 23);
+    QCOMPARE(twipsOf(w, "vscroll").height(), 23);
 }
 
 void LayoutTest::splitterDragAndRelease()
@@ -204,30 +203,28 @@ void LayoutTest::splitterDragAndRelease()
     if (!showAtStandardSize(w))
         return;
     QWindow* window = w.windowHandle();
-    QCOMPARE(w.sepa1->cursor().shape(), Qt::SizeVerCursor);
+    QCOMPARE(control<QFrame>(w, "sepa1").cursor().shape(), Qt::SizeVerCursor);
 
-    const QPoint pressed = w.sepa1->mapTo(&w, QPoint(20, 1));
+    const QPoint pressed = control<QFrame>(w, "sepa1").mapTo(&w, QPoint(20, 1));
     QTest::mousePress(window, Qt::LeftButton, {}, pressed);
-    QVERIFY(w.splitterDragging);
     // 30 pixels down is far outside the 3-pixel splitter: only the grab brings the move to it.
     QTest::mouseMove(window, pressed + QPoint(0, 30));
-    QCOMPARE(w.sepa1.top(), 2700 + 31 * 15);
-    QCOMPARE(w.pctContainer.height(), 2700); // nothing else moves during the drag
-    QCOMPARE(w.txtDescription.top(), 2730);
+    QCOMPARE(twipsOf(w, "sepa1").top(), 2700 + 31 * 15);
+    QCOMPARE(twipsOf(w, "pctContainer").height(), 2700); // nothing else moves during the drag
+    QCOMPARE(twipsOf(w, "txtDescription").top(), 2730);
 
     QTest::mouseRelease(window, Qt::LeftButton, {}, pressed + QPoint(0, 30));
-    QVERIFY(!w.splitterDragging);
-    QCOMPARE(int(w.splitPercent), 58); // 3165 / 5400, rounded down
-    QCOMPARE(w.pctContainer.height(), 3132);
-    QCOMPARE(w.sepa1.top(), 3132);
-    QCOMPARE(w.txtDescription.top(), 3162);
-    QCOMPARE(w.txtDescription.height(), 2238);
+    QCOMPARE(int(w.splitPercent()), 58); // 3165 / 5400, rounded down
+    QCOMPARE(twipsOf(w, "pctContainer").height(), 3132);
+    QCOMPARE(twipsOf(w, "sepa1").top(), 3132);
+    QCOMPARE(twipsOf(w, "txtDescription").top(), 3162);
+    QCOMPARE(twipsOf(w, "txtDescription").height(), 2238);
 
     // A press and release without a move keeps the ratio that the splitter's place gives.
-    const QPoint again = w.sepa1->mapTo(&w, QPoint(20, 1));
+    const QPoint again = control<QFrame>(w, "sepa1").mapTo(&w, QPoint(20, 1));
     QTest::mousePress(window, Qt::RightButton, {}, again);
     QTest::mouseRelease(window, Qt::RightButton, {}, again);
-    QCOMPARE(int(w.splitPercent), 58);
+    QCOMPARE(int(w.splitPercent()), 58);
 }
 
 void LayoutTest::splitterDropIsClamped_data()
@@ -248,13 +245,13 @@ void LayoutTest::splitterDropIsClamped()
     frmMain w(store);
     if (!showAtStandardSize(w))
         return;
-    const QPoint pressed = w.sepa1->mapTo(&w, QPoint(20, 1));
+    const QPoint pressed = control<QFrame>(w, "sepa1").mapTo(&w, QPoint(20, 1));
     QTest::mousePress(w.windowHandle(), Qt::LeftButton, {}, pressed);
     QTest::mouseMove(w.windowHandle(), pressed + QPoint(0, moveBy));
     QTest::mouseRelease(w.windowHandle(), Qt::LeftButton, {}, pressed + QPoint(0, moveBy));
-    QCOMPARE(int(w.splitPercent), splitPercent);
-    QVERIFY(w.txtDescription.height() > 0);
-    QVERIFY(w.pctContainer.height() > 0);
+    QCOMPARE(int(w.splitPercent()), splitPercent);
+    QVERIFY(twipsOf(w, "txtDescription").height() > 0);
+    QVERIFY(twipsOf(w, "pctContainer").height() > 0);
 }
 
 void LayoutTest::statusBarPanels()
@@ -263,14 +260,15 @@ void LayoutTest::statusBarPanels()
     Module1 store;
     frmMain w(store);
     showWindow(w);
-    const QList<QLabel*> panels = w.StatusBar1->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
+    const QList<QLabel*> panels =
+        control<QStatusBar>(w, "StatusBar1").findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
     QCOMPARE(panels.size(), 3);
     QCOMPARE(panels[0]->width(), px(1440));
     QVERIFY(panels[0]->text().isEmpty());
     QVERIFY(panels[1]->text().isEmpty());
     QVERIFY(panels[1]->width() > panels[2]->width());
     QCOMPARE(panels[2]->text(), QLocale().toString(QDate(2024, 3, 15), QLocale::ShortFormat));
-    QCOMPARE(w.StatusBar1->height(), px(255));
+    QCOMPARE(control<QStatusBar>(w, "StatusBar1").height(), px(255));
 
     // The date is renewed by a timer set for the next midnight.
     const auto timers = w.findChildren<QTimer*>();
@@ -286,7 +284,7 @@ void LayoutTest::clientAreaBelowTheMenuBar()
     frmMain w(store);
     showWindow(w);
     QCOMPARE(w.centralWidget()->width(), px(10305));
-    QCOMPARE(w.centralWidget()->height() + w.StatusBar1->height(), px(5670));
+    QCOMPARE(w.centralWidget()->height() + control<QStatusBar>(w, "StatusBar1").height(), px(5670));
 }
 
 QTEST_MAIN(LayoutTest)

@@ -55,7 +55,7 @@ std::vector<TaskSpec> mixedTasks()
 
 bool rowHighlighted(const frmMain& w, int row)
 {
-    for (const LabelArray* cell : {w.lblFor, w.lblTitle, w.lblDue}) {
+    for (const LabelArray* cell : {&lblFor(w), &lblTitle(w), &lblDue(w)}) {
         const LabelElement& e = (*cell)[row];
         if (!e.opaque || e.backColor != QColor(0, 0, 100) || e.foreColor != QColor(Qt::white))
             return false;
@@ -66,8 +66,8 @@ bool rowHighlighted(const frmMain& w, int row)
 int highlightedRowCount(const frmMain& w)
 {
     int count = 0;
-    for (int row = 1; row < w.lblFor->count(); ++row)
-        count += (*w.lblFor)[row].opaque || (*w.lblTitle)[row].opaque || (*w.lblDue)[row].opaque;
+    for (int row = 1; row < lblFor(w).count(); ++row)
+        count += lblFor(w)[row].opaque || lblTitle(w)[row].opaque || lblDue(w)[row].opaque;
     return count;
 }
 
@@ -82,7 +82,7 @@ std::vector<TaskSpec> scrollingTasks()
 
 int rowOfTitle(const frmMain& w, const QString& title)
 {
-    return static_cast<int>(rowCaptions(*w.lblTitle).indexOf(title)) + 1;
+    return static_cast<int>(rowCaptions(lblTitle(w)).indexOf(title)) + 1;
 }
 
 } // namespace
@@ -107,21 +107,21 @@ void TaskListTest::rowsOfEachView()
     QVERIFY(writeTaskFile(mixedTasks()));
     Module1 store;
     frmMain w(store);
-    w.showRecycled = recycled;
-    w.drawList();
+    if (recycled)
+        w.Image1_Click(NavigationPane::Recycled);
 
-    QCOMPARE(rowCaptions(*w.lblTitle), titles);
-    QCOMPARE(rowCaptions(*w.lblID2), slotCaptions);
-    QCOMPARE(rowCaptions(*w.lblFor), QStringList(titles.size(), u"Sam"_s));
+    QCOMPARE(rowCaptions(lblTitle(w)), titles);
+    QCOMPARE(rowCaptions(lblID2(w)), slotCaptions);
+    QCOMPARE(rowCaptions(lblFor(w)), QStringList(titles.size(), u"Sam"_s));
     for (int row = 1; row <= titles.size(); ++row) {
-        for (const LabelArray* cell : {w.lblTitle, w.lblFor, w.lblDue}) {
+        for (const LabelArray* cell : {&lblTitle(w), &lblFor(w), &lblDue(w)}) {
             QCOMPARE((*cell)[row].top, row * 255);
             QVERIFY((*cell)[row].visible);
         }
-        QVERIFY(!(*w.lblID2)[row].visible);
+        QVERIFY(!lblID2(w)[row].visible);
     }
     // Every stored task counts towards the height, listed or not.
-    QCOMPARE(w.lstContainer.height(), 7 * 255 + w.pctContainer.height());
+    QCOMPARE(twipsOf(w, "lstContainer").height(), 7 * 255 + twipsOf(w, "pctContainer").height());
 }
 
 void TaskListTest::dueColumnShowsDateAndTime()
@@ -129,7 +129,7 @@ void TaskListTest::dueColumnShowsDateAndTime()
     QVERIFY(writeTaskFile({{"Alpha", 0}}));
     Module1 store;
     frmMain w(store);
-    QCOMPARE((*w.lblDue)[1].caption, u"March 15/24 at 09:30:00"_s);
+    QCOMPARE(lblDue(w)[1].caption, u"March 15/24 at 09:30:00"_s);
 }
 
 void TaskListTest::headerTransitions_data()
@@ -168,12 +168,12 @@ void TaskListTest::headerTransitions()
         {0, {u"Alpha"_s, u"Bravo"_s, u"Charlie"_s}}, {10, {u"Charlie"_s, u"Bravo"_s, u"Alpha"_s}},
         {1, {u"Bravo"_s, u"Charlie"_s, u"Alpha"_s}}, {11, {u"Alpha"_s, u"Charlie"_s, u"Bravo"_s}},
         {2, {u"Charlie"_s, u"Bravo"_s, u"Alpha"_s}}, {12, {u"Alpha"_s, u"Bravo"_s, u"Charlie"_s}}};
-    QCOMPARE(rowCaptions(*w.lblTitle), orders.at(after));
+    QCOMPARE(rowCaptions(lblTitle(w)), orders.at(after));
 
     // Only the sorted column's header shows the order, and which way it runs.
-    const QPushButton* headers[] = {w.cmdTitle.get(), w.cmdFor.get(), w.cmdDue.get()};
+    const char* headers[] = {"cmdTitle", "cmdFor", "cmdDue"};
     for (int column = 0; column < 3; ++column) {
-        const auto* shown = qobject_cast<const SortHeaderButton*>(headers[column]);
+        const auto* shown = qobject_cast<const SortHeaderButton*>(&control<QPushButton>(w, headers[column]));
         QVERIFY(shown);
         const std::optional<Qt::SortOrder> expected =
             after % 10 != column ? std::nullopt : std::optional(after < 10 ? Qt::AscendingOrder : Qt::DescendingOrder);
@@ -193,14 +193,14 @@ void TaskListTest::selectionFollowsSlotAfterResort()
     frmMain w(store);
     showWindow(w);
     w.highlight(static_cast<std::int16_t>(rowOfTitle(w, u"Alpha"_s)));
-    QCOMPARE(int(w.selectedIndex), 5);
+    QCOMPARE(int(w.selectedIndex()), 5);
 
-    QTest::mouseClick(w.cmdTitle.get(), Qt::LeftButton);
-    QCOMPARE(rowCaptions(*w.lblTitle), (QStringList{u"Alpha"_s, u"Bravo"_s, u"Charlie"_s, u"Delta"_s, u"Echo"_s}));
-    QCOMPARE(int(w.selectedIndex), 5);
+    QTest::mouseClick(&control<QPushButton>(w, "cmdTitle"), Qt::LeftButton);
+    QCOMPARE(rowCaptions(lblTitle(w)), (QStringList{u"Alpha"_s, u"Bravo"_s, u"Charlie"_s, u"Delta"_s, u"Echo"_s}));
+    QCOMPARE(int(w.selectedIndex()), 5);
     QVERIFY(rowHighlighted(w, rowOfTitle(w, u"Echo"_s)));
     QCOMPARE(highlightedRowCount(w), 1);
-    QCOMPARE(w.txtDescription->toPlainText(), u"about echo"_s);
+    QCOMPARE(control<QPlainTextEdit>(w, "txtDescription").toPlainText(), u"about echo"_s);
 }
 
 void TaskListTest::selectionWithoutMatchingRow()
@@ -214,19 +214,19 @@ void TaskListTest::selectionWithoutMatchingRow()
     frmMain w(store);
     showWindow(w);
     w.highlight(static_cast<std::int16_t>(rowOfTitle(w, u"Delta"_s)));
-    QCOMPARE(int(w.selectedIndex), 5);
+    QCOMPARE(int(w.selectedIndex()), 5);
 
     // By title the recycled Zulu moves into slot 4, which the live view does not list.
-    QTest::mouseClick(w.cmdTitle.get(), Qt::LeftButton);
+    QTest::mouseClick(&control<QPushButton>(w, "cmdTitle"), Qt::LeftButton);
     QCOMPARE(store.taskList[4].title, "Zulu");
-    QCOMPARE(int(w.selectedIndex), 5);
+    QCOMPARE(int(w.selectedIndex()), 5);
     QCOMPARE(highlightedRowCount(w), 0);
-    QCOMPARE(w.txtDescription->toPlainText(), u"about delta"_s);
+    QCOMPARE(control<QPlainTextEdit>(w, "txtDescription").toPlainText(), u"about delta"_s);
 
     // A remembered selection beyond the table is dropped.
-    w.selectedIndex = 6;
+    store.taskCount = 4;
     w.drawList();
-    QCOMPARE(int(w.selectedIndex), 0);
+    QCOMPARE(int(w.selectedIndex()), 0);
 }
 
 void TaskListTest::highlightColours()
@@ -238,18 +238,18 @@ void TaskListTest::highlightColours()
 
     w.highlight(1);
     QVERIFY(rowHighlighted(w, 1));
-    QVERIFY((*w.lblTitle)[1].bold); // the selection keeps the rule's weight
-    QCOMPARE((*w.lblFor)[2].foreColor, QColor(Qt::blue));
-    QVERIFY(!(*w.lblFor)[2].opaque);
+    QVERIFY(lblTitle(w)[1].bold); // the selection keeps the rule's weight
+    QCOMPARE(lblFor(w)[2].foreColor, QColor(Qt::blue));
+    QVERIFY(!lblFor(w)[2].opaque);
 
     w.highlight(2);
     QVERIFY(rowHighlighted(w, 2));
-    QVERIFY(!(*w.lblTitle)[2].bold);
-    for (const LabelArray* cell : {w.lblFor, w.lblTitle, w.lblDue}) {
+    QVERIFY(!lblTitle(w)[2].bold);
+    for (const LabelArray* cell : {&lblFor(w), &lblTitle(w), &lblDue(w)}) {
         QVERIFY(!(*cell)[1].opaque);
         QCOMPARE((*cell)[1].foreColor, QColor(Qt::blue));
     }
-    QCOMPARE((*w.lblDue)[3].foreColor, QColor(Qt::black));
+    QCOMPARE(lblDue(w)[3].foreColor, QColor(Qt::black));
     QCOMPARE(highlightedRowCount(w), 1);
 }
 
@@ -260,7 +260,7 @@ void TaskListTest::descriptionBoxTakesNoTyping()
     frmMain w(store);
     showWindow(w);
     w.highlight(1);
-    QPlainTextEdit* box = w.txtDescription.get();
+    QPlainTextEdit* box = &control<QPlainTextEdit>(w, "txtDescription");
     const QString shown = u"First line\nSecond"_s;
     QCOMPARE(box->toPlainText(), shown);
 
@@ -318,7 +318,7 @@ void TaskListTest::ruleColours()
     frmMain w(store);
 
     const QColor expected = colourOfRule < 0 ? QColor(Qt::black) : QColor(0x10 * (colourOfRule + 1), 0, 0);
-    for (const LabelArray* cell : {w.lblFor, w.lblTitle, w.lblDue}) {
+    for (const LabelArray* cell : {&lblFor(w), &lblTitle(w), &lblDue(w)}) {
         QCOMPARE((*cell)[1].foreColor, expected);
         QCOMPARE((*cell)[1].bold, bold);
     }
@@ -351,16 +351,16 @@ void TaskListTest::pressOnRow()
     Module1 store;
     frmMain w(store);
     showWindow(w);
-    w.vscroll->setValue(scrollValue);
-    QCOMPARE(w.lstContainer.top(), -15 * scrollValue);
+    control<QScrollBar>(w, "vscroll").setValue(scrollValue);
+    QCOMPARE(twipsOf(w, "lstContainer").top(), -15 * scrollValue);
 
     // Through the window, so that Qt finds the widget under the pointer as for a real click.
-    const QPoint inWindow = w.pctContainer->mapTo(&w, QPoint(20, viewportY));
+    const QPoint inWindow = control<QWidget>(w, "pctContainer").mapTo(&w, QPoint(20, viewportY));
     QTest::mousePress(w.windowHandle(), button, {}, inWindow);
-    QCOMPARE(int(w.selectedIndex), selectedIndex);
+    QCOMPARE(int(w.selectedIndex()), selectedIndex);
     QCOMPARE(highlightedRowCount(w), 1);
-    QCOMPARE(w.menu_short->isVisible(), menu);
-    w.menu_short->hide();
+    QCOMPARE(control<QMenu>(w, "menu_short").isVisible(), menu);
+    control<QMenu>(w, "menu_short").hide();
     QTest::mouseRelease(w.windowHandle(), button, {}, inWindow);
 }
 
@@ -391,7 +391,7 @@ void TaskListTest::wheelScrollsRows()
     Module1 store;
     frmMain w(store);
     showWindow(w);
-    w.vscroll->setValue(startValue);
+    control<QScrollBar>(w, "vscroll").setValue(startValue);
 
     auto* target = w.findChild<QWidget*>(over);
     QVERIFY(target);
@@ -401,7 +401,7 @@ void TaskListTest::wheelScrollsRows()
                           pixels ? QPoint() : turn, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(target, &wheel);
     }
-    QCOMPARE(w.vscroll->value(), endValue);
+    QCOMPARE(control<QScrollBar>(w, "vscroll").value(), endValue);
 }
 
 QTEST_MAIN(TaskListTest)

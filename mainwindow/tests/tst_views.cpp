@@ -61,7 +61,7 @@ QPoint centreOf(frmMain& w, QWidget& widget)
 // A point of the pane's own background, in window pixels, from twips inside the pane.
 QPoint paneBackground(frmMain& w, int leftTwips, int topTwips)
 {
-    return w.pctMenu->mapTo(&w, QPoint(px(leftTwips), px(topTwips)));
+    return control<NavigationPane>(w, "pctMenu").mapTo(&w, QPoint(px(leftTwips), px(topTwips)));
 }
 
 } // namespace
@@ -120,18 +120,21 @@ void ViewsTest::viewStates()
     }
 
     QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
-    QCOMPARE(w.WebBrowser1->isVisible(), pageShown);
-    QCOMPARE(w.showRecycled, showRecycled);
-    QCOMPARE(w.menu_undelete->isVisible(), undeleteShown);
+    QCOMPARE(control<SafeHtmlView>(w, "WebBrowser1").isVisible(), pageShown);
+    QCOMPARE(w.showRecycled(), showRecycled);
+    QCOMPARE(menuItem(w, "menu_undelete").isVisible(), undeleteShown);
     QCOMPARE(::boldCaption(w), boldCaption);
-    QCOMPARE(rowCaptions(*w.lblTitle), rows);
+    QCOMPARE(rowCaptions(lblTitle(w)), rows);
     if (clicks.contains(NavigationPane::NewTask))
         QCOMPARE(framedButtons(w), 0);
     // What lies under the middle of the list, the description box and the splitter: the page, or the list.
     for (QWidget* covered :
-         std::initializer_list<QWidget*>{w.pctContainer.get(), w.txtDescription.get(), w.sepa1.get()}) {
+         std::initializer_list<QWidget*>{&control<QWidget>(w, "pctContainer"),
+                                         &control<QPlainTextEdit>(w, "txtDescription"), &control<QFrame>(w, "sepa1")}) {
         const QWidget* top = w.childAt(centreOf(w, *covered));
-        QCOMPARE(top && (top == w.WebBrowser1.get() || w.WebBrowser1->isAncestorOf(top)), pageShown);
+        QCOMPARE(top && (top == &control<SafeHtmlView>(w, "WebBrowser1") ||
+                         control<SafeHtmlView>(w, "WebBrowser1").isAncestorOf(top)),
+                 pageShown);
     }
 }
 
@@ -143,16 +146,16 @@ void ViewsTest::allItemsAgainClearsAndRedraws()
     showWindow(w);
     clickPane(w, NavigationPane::AllItems);
     w.highlight(static_cast<std::int16_t>(rowOf(w, u"Alpha"_s)));
-    QCOMPARE(w.txtDescription->toPlainText(), u"about alpha"_s);
+    QCOMPARE(control<QPlainTextEdit>(w, "txtDescription").toPlainText(), u"about alpha"_s);
     // A change the rows do not show yet: the click must redraw them.
-    store.taskList[static_cast<std::size_t>(w.selectedIndex - 1)].title = "Alpha renamed";
+    store.taskList[static_cast<std::size_t>(w.selectedIndex() - 1)].title = "Alpha renamed";
 
     clickPane(w, NavigationPane::AllItems);
 
-    QCOMPARE(w.txtDescription->toPlainText(), QString());
-    QCOMPARE(int(w.selectedIndex), 0);
+    QCOMPARE(control<QPlainTextEdit>(w, "txtDescription").toPlainText(), QString());
+    QCOMPARE(int(w.selectedIndex()), 0);
     QVERIFY(highlightedRows(w).isEmpty());
-    QVERIFY(rowCaptions(*w.lblTitle).contains(u"Alpha renamed"_s));
+    QVERIFY(rowCaptions(lblTitle(w)).contains(u"Alpha renamed"_s));
 }
 
 void ViewsTest::attentionAgainWritesThePageAgain()
@@ -164,7 +167,7 @@ void ViewsTest::attentionAgainWritesThePageAgain()
     w.highlight(static_cast<std::int16_t>(rowOf(w, u"Alpha"_s)));
 
     clickPane(w, NavigationPane::Attention);
-    const QString shown = w.WebBrowser1->toPlainText();
+    const QString shown = control<SafeHtmlView>(w, "WebBrowser1").toPlainText();
     QVERIFY2(shown.contains(u"Attention!"_s) && shown.contains(u"Alpha"_s) && shown.contains(u"Bravo"_s),
              qPrintable(shown));
     QVERIFY(!shown.contains(u"Far"_s));
@@ -174,16 +177,17 @@ void ViewsTest::attentionAgainWritesThePageAgain()
 
     // Between the clicks the page file goes and a task changes: the second click writes and loads anew.
     std::filesystem::remove(pageFile());
-    store.taskList[static_cast<std::size_t>(w.selectedIndex - 1)].title = "Alpha again";
-    w.txtDescription->setPlainText(u"left over"_s);
+    store.taskList[static_cast<std::size_t>(w.selectedIndex() - 1)].title = "Alpha again";
+    control<QPlainTextEdit>(w, "txtDescription").setPlainText(u"left over"_s);
     clickPane(w, NavigationPane::Attention);
 
     QVERIFY(std::filesystem::exists(pageFile()));
-    QVERIFY2(w.WebBrowser1->toPlainText().contains(u"Alpha again"_s), qPrintable(w.WebBrowser1->toPlainText()));
-    QVERIFY(w.WebBrowser1->isVisible());
+    QVERIFY2(control<SafeHtmlView>(w, "WebBrowser1").toPlainText().contains(u"Alpha again"_s),
+             qPrintable(control<SafeHtmlView>(w, "WebBrowser1").toPlainText()));
+    QVERIFY(control<SafeHtmlView>(w, "WebBrowser1").isVisible());
     QCOMPARE(selectedTitle(w, store), u"Alpha again"_s);
-    QVERIFY(!w.showRecycled);
-    QCOMPARE(w.txtDescription->toPlainText(), QString());
+    QVERIFY(!w.showRecycled());
+    QCOMPARE(control<QPlainTextEdit>(w, "txtDescription").toPlainText(), QString());
 }
 
 void ViewsTest::attentionKeepsTheHighlightedTask_data()
@@ -201,8 +205,8 @@ void ViewsTest::attentionKeepsTheHighlightedTask()
     Module1 store;
     frmMain w(store);
     showWindow(w);
-    QTest::mouseClick(w.cmdTitle.get(), Qt::LeftButton);
-    QCOMPARE(rowCaptions(*w.lblTitle), (QStringList{u"Alpha"_s, u"Bravo"_s, u"Far"_s}));
+    QTest::mouseClick(&control<QPushButton>(w, "cmdTitle"), Qt::LeftButton);
+    QCOMPARE(rowCaptions(lblTitle(w)), (QStringList{u"Alpha"_s, u"Bravo"_s, u"Far"_s}));
     w.highlight(static_cast<std::int16_t>(rowOf(w, u"Alpha"_s)));
 
     clickPane(w, NavigationPane::Attention);
@@ -259,15 +263,15 @@ void ViewsTest::unwritablePageShowsAMessage()
     clickPane(w, NavigationPane::Attention);
 
     QVERIFY2(script.seen().isEmpty(), "the view says it, no box");
-    QVERIFY(w.WebBrowser1->isVisible());
-    const QString shown = w.WebBrowser1->toPlainText();
+    QVERIFY(control<SafeHtmlView>(w, "WebBrowser1").isVisible());
+    const QString shown = control<SafeHtmlView>(w, "WebBrowser1").toPlainText();
     QVERIFY2(shown.startsWith(u"Cannot write"_s) && shown.size() < 300, qPrintable(shown));
     QVERIFY(!shown.contains(u"stale"_s));
 
     // The program runs on.
     clickPane(w, NavigationPane::AllItems);
-    QVERIFY(!w.WebBrowser1->isVisible());
-    QCOMPARE(rowCaptions(*w.lblTitle), (QStringList{u"Bravo"_s, u"Alpha"_s, u"Far"_s}));
+    QVERIFY(!control<SafeHtmlView>(w, "WebBrowser1").isVisible());
+    QCOMPARE(rowCaptions(lblTitle(w)), (QStringList{u"Bravo"_s, u"Alpha"_s, u"Far"_s}));
 }
 
 // The gap of pane background between two buttons clears the frame; a button keeps its frame while
@@ -300,7 +304,7 @@ void ViewsTest::hoverFrame()
     QTest::mouseMove(window, paneBackground(w, 600, 3245));
     QVERIFY(framed(3));
     QCOMPARE(framedButtons(w), 1);
-    QTest::mouseMove(window, centreOf(w, *w.pctContainer.get()));
+    QTest::mouseMove(window, centreOf(w, control<QWidget>(w, "pctContainer")));
     QVERIFY(framed(3));
 
     // A click changes the bold caption, not the frame.

@@ -38,7 +38,7 @@ template <typename Box> void answerWhenOpen(std::function<void(Box&)> answer)
     poll->start(10);
 }
 
-template <typename Control> Control& control(QWidget& window, const char* name)
+template <typename Control> Control& control(const QObject& window, const char* name)
 {
     auto* found = window.findChild<Control*>(QString::fromLatin1(name));
     if (!found)
