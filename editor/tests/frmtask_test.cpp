@@ -6,11 +6,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <filesystem>
-#include <memory>
 
 namespace {
 
@@ -46,15 +42,6 @@ void seedTaskFile(Module1& store)
     QVERIFY(store.loadTasks().ok);
 }
 
-// What the file holds now, read by a store of its own.
-Module1 fileContent(const Module1& store)
-{
-    Module1 reread(store.taskFile());
-    if (!reread.loadTasks().ok)
-        qFatal("cannot read %s back", store.taskFile().c_str());
-    return reread;
-}
-
 std::int16_t TaskRecord::*numberField(const QString& box)
 {
     if (box == u"txtDay")
@@ -70,13 +57,17 @@ std::int16_t TaskRecord::*numberField(const QString& box)
 
 } // namespace
 
-class FrmTaskTest : public QObject
+class FrmTaskTest : public QObject, DialogOnStore<frmTask>
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        setUp();
+        seedTaskFile(*store);
+    }
+    void cleanup() { tearDown(); }
 
     void prepareShowsTheMonthWithoutChangingTheRecord_data();
     void prepareShowsTheMonthWithoutChangingTheRecord();
@@ -101,31 +92,7 @@ private:
         dialog->prepare(number);
         dialog->show();
     }
-
-    std::unique_ptr<QTemporaryDir> folder;
-    std::unique_ptr<Module1> store;
-    AcceptCounter accepted;
-    std::unique_ptr<frmTask> dialog;
 };
-
-void FrmTaskTest::init()
-{
-    folder = std::make_unique<QTemporaryDir>();
-    QVERIFY(folder->isValid());
-    store = std::make_unique<Module1>(folder->filePath(QStringLiteral("tasks.txt")).toStdString());
-    seedTaskFile(*store);
-    accepted.count = 0;
-    dialog = std::make_unique<frmTask>(*store, nullptr);
-    accepted.watch(*dialog);
-}
-
-void FrmTaskTest::cleanup()
-{
-    dialog.reset();
-    store.reset();
-    folder.reset();
-    QVERIFY(QApplication::topLevelWidgets().isEmpty());
-}
 
 void FrmTaskTest::prepareShowsTheMonthWithoutChangingTheRecord_data()
 {
@@ -241,7 +208,7 @@ void FrmTaskTest::cancelRestoresTheFileWithoutRedrawing()
     QCOMPARE(dialog->selected(), -1);
     QCOMPARE(store->taskList[0].title, std::string("Report"));
     QCOMPARE(store->taskList[0].day, 5);
-    QVERIFY(store->taskList[0] == fileContent(*store).taskList[0]);
+    QVERIFY(store->taskList[0] == fileContent().taskList[0]);
     QCOMPARE(accepted.count, 0);
 }
 
@@ -256,7 +223,7 @@ void FrmTaskTest::okSavesAnEmptyTitleAndTheDialogIsReused()
 
     QCOMPARE(dialog->selected(), 1);
     QCOMPARE(accepted.count, 1);
-    const Module1 saved = fileContent(*store);
+    const Module1 saved = fileContent();
     QCOMPARE(saved.taskCount, 2);
     QCOMPARE(saved.taskList[0].title, std::string());
     QCOMPARE(saved.taskList[0].forWhom, std::string("Ann"));
@@ -278,7 +245,7 @@ void FrmTaskTest::cancelledNewTaskIsNotKept()
     QTest::mouseClick(&button("Command2"), Qt::LeftButton);
 
     QCOMPARE(store->taskCount, 2);
-    QCOMPARE(fileContent(*store).taskCount, 2);
+    QCOMPARE(fileContent().taskCount, 2);
     QCOMPARE(accepted.count, 0);
 }
 
@@ -295,38 +262,17 @@ void FrmTaskTest::enterDoesNotPressOk()
     QVERIFY(dialog->isVisible());
     QCOMPARE(accepted.count, 0);
     QCOMPARE(store->taskList[0].title, std::string("Report typed"));
-    QCOMPARE(fileContent(*store).taskList[0].title, std::string("Report"));
+    QCOMPARE(fileContent().taskList[0].title, std::string("Report"));
 }
 
 void FrmTaskTest::failedSaveShowsTheReasonAndKeepsTheChanges()
 {
-    const QString gone = folder->filePath(QStringLiteral("gone"));
-    QVERIFY(QDir().mkpath(gone));
-    Module1 vanishing((gone + QStringLiteral("/tasks.txt")).toStdString());
-    seedTaskFile(vanishing);
-    frmTask editor(vanishing, nullptr);
-    accepted.watch(editor);
-    editor.prepare(1);
-    editor.show();
-    QLineEdit& title = control<QLineEdit>(editor, "txtTitle");
-    QTest::keyClick(&title, Qt::Key_End);
-    QTest::keyClicks(&title, QStringLiteral(" unsaved"));
-    std::filesystem::remove_all(gone.toStdString());
-
-    QString shownText;
-    answerWhenOpen<QMessageBox>([&](QMessageBox& box) {
-        shownText = box.text();
-        box.accept();
-    });
-    QTest::mouseClick(&control<QPushButton>(editor, "Command1"), Qt::LeftButton);
-
-    QVERIFY2(shownText.startsWith(QStringLiteral("Cannot write file")), qPrintable(shownText));
-    QVERIFY(shownText.contains(gone));
-    QVERIFY(editor.isVisible());
-    QCOMPARE(vanishing.taskList[0].title, std::string("Report unsaved"));
-    QCOMPARE(vanishing.taskCount, 2);
-    QCOMPARE(accepted.count, 0);
-    editor.hide();
+    openTask(1);
+    QTest::keyClick(&box("txtTitle"), Qt::Key_End);
+    QTest::keyClicks(&box("txtTitle"), QStringLiteral(" unsaved"));
+    okFailsWithTheFolderGone("Command1");
+    QCOMPARE(store->taskList[0].title, std::string("Report unsaved"));
+    QCOMPARE(store->taskCount, 2);
 }
 
 QTEST_MAIN(FrmTaskTest)

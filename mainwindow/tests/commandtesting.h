@@ -7,158 +7,17 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
-#include <deque>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <string>
-
-// What a modal window showed when it opened.
-struct SeenModal
-{
-    QString kind; // "box", "editor", or the class name of anything else
-    QString title;
-    QString text; // the message, or the title box of the task editor
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QMessageBox::StandardButtons buttons;
-};
-
-// Answers the modal windows that open while a test drives the main window, in the order given,
-// and records what each one showed. A modal window nobody expected, or one that an answer left
-// open, is closed after a while so that the test fails instead of hanging.
-class ModalScript : public QObject
-{
-public:
-    using Answer = std::function<void(QWidget&)>;
-
-    ModalScript()
-    {
-        connect(&poll_, &QTimer::timeout, this, &ModalScript::poll);
-        poll_.start(10);
-    }
-
-    ModalScript& then(Answer answer)
-    {
-        answers_.push_back(std::move(answer));
-        return *this;
-    }
-
-    const QList<SeenModal>& seen() const { return seen_; }
-    // Empty when every answer was used and no modal window was left over.
-    QString problems() const
-    {
-        QString text;
-        if (!answers_.empty())
-            text += QStringLiteral("%1 answer(s) unused; ").arg(answers_.size());
-        if (unexpected_ > 0)
-            text += QStringLiteral("%1 unexpected modal window(s); ").arg(unexpected_);
-        if (stuck_ > 0)
-            text += QStringLiteral("%1 modal window(s) left open by an answer").arg(stuck_);
-        return text;
-    }
-
-private:
-    static void closeModal(QWidget* modal)
-    {
-        if (auto* dialog = qobject_cast<QDialog*>(modal))
-            dialog->reject();
-        else
-            modal->close();
-    }
-
-    static SeenModal describe(QWidget& modal)
-    {
-        SeenModal seen{QString::fromLatin1(modal.metaObject()->className()), modal.windowTitle(), {}, {}, {}};
-        if (auto* box = qobject_cast<QMessageBox*>(&modal)) {
-            seen.kind = QStringLiteral("box");
-            seen.text = box->text();
-            seen.icon = box->icon();
-            seen.buttons = box->standardButtons();
-        } else if (auto* editor = qobject_cast<frmTask*>(&modal)) {
-            seen.kind = QStringLiteral("editor");
-            seen.text = control<QLineEdit>(*editor, "txtTitle").text();
-        }
-        return seen;
-    }
-
-    void poll()
-    {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) {
-            current_ = nullptr;
-            return;
-        }
-        if (modal == current_) {
-            if (sinceAnswered_.elapsed() > 3000) {
-                ++stuck_;
-                current_ = nullptr;
-                closeModal(modal);
-            }
-            return;
-        }
-        current_ = modal;
-        sinceAnswered_.start();
-        seen_.append(describe(*modal));
-        if (answers_.empty()) {
-            ++unexpected_;
-            QTimer::singleShot(0, modal, [modal] { closeModal(modal); });
-            return;
-        }
-        // Answered from a call of its own: an answer that opens another modal window waits inside
-        // it, and this poll must keep running meanwhile.
-        Answer answer = std::move(answers_.front());
-        answers_.pop_front();
-        QTimer::singleShot(0, modal, [this, modal, answer] {
-            answer(*modal);
-            // The task editor is one window for the whole run: hidden, it may open again.
-            if (current_ == modal && !modal->isVisible())
-                current_ = nullptr;
-        });
-    }
-
-    QTimer poll_;
-    std::deque<Answer> answers_;
-    QList<SeenModal> seen_;
-    QPointer<QWidget> current_;
-    QElapsedTimer sinceAnswered_;
-    int unexpected_ = 0;
-    int stuck_ = 0;
-};
-
-// Clicks one of a message box's own buttons.
-inline ModalScript::Answer clickBoxButton(QMessageBox::StandardButton which)
-{
-    return [which](QWidget& modal) {
-        auto* box = qobject_cast<QMessageBox*>(&modal);
-        if (box && box->button(which))
-            QTest::mouseClick(box->button(which), Qt::LeftButton);
-    };
-}
-
-inline QPushButton& dialogButton(QWidget& dialog, const QString& caption)
-{
-    for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
-        if (button->text() == caption)
-            return *button;
-    }
-    qFatal("the dialog has no button %s", qPrintable(caption));
-}
-
-// Presses an editor's button by its caption, such as "&Ok" or "&Cancel".
-inline ModalScript::Answer pressButton(const QString& caption)
-{
-    return [caption](QWidget& dialog) { QTest::mouseClick(&dialogButton(dialog, caption), Qt::LeftButton); };
-}
 
 struct NewTaskInput
 {

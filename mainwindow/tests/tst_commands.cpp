@@ -123,7 +123,7 @@ void CommandsTest::newTaskFromStartToEnd()
 
     QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
     QCOMPARE(script.seen().size(), 1);
-    QCOMPARE(script.seen()[0].kind, u"editor"_s);
+    QCOMPARE(script.seen()[0].kind, u"frmTask"_s);
     QCOMPARE(script.seen()[0].text, QString()); // a new task starts empty
     QCOMPARE(taskBlock(fileText(), "Pay rent"), "ttl=Pay rent\r\nfor=Ann\r\nday=20\r\nmon=4\r\nyea=2024\r\n"
                                                 "hou=0\r\nmin=0\r\nsec=0\r\ndel=\r\ndes=\r\nact=addtask\r\n");
@@ -255,7 +255,7 @@ void CommandsTest::editOpensOnlyTheSelectedTask()
     QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
     QCOMPARE(script.seen().size(), 2);
     for (const SeenModal& seen : script.seen()) {
-        QCOMPARE(seen.kind, u"editor"_s);
+        QCOMPARE(seen.kind, u"frmTask"_s);
         QCOMPARE(seen.text, u"Charlie"_s);
     }
 }

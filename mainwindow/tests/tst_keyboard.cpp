@@ -171,7 +171,7 @@ void KeyboardTest::enterEdits()
     script.then(pressButton(u"&Cancel"_s));
     press(w, key);
     QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
-    QCOMPARE(script.seen().value(0).kind, u"editor"_s);
+    QCOMPARE(script.seen().value(0).kind, u"frmTask"_s);
     QCOMPARE(script.seen().value(0).text, u"Live B"_s);
 }
 

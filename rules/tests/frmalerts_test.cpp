@@ -3,16 +3,11 @@
 
 #include <QCheckBox>
 #include <QColorDialog>
-#include <QDir>
 #include <QFrame>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <filesystem>
-#include <memory>
 
 namespace {
 
@@ -31,23 +26,15 @@ void seedRuleFile(Module1& store, int rules)
     QVERIFY(store.loadTasks().ok);
 }
 
-Module1 fileContent(const Module1& store)
-{
-    Module1 reread(store.taskFile());
-    if (!reread.loadTasks().ok)
-        qFatal("cannot read %s back", store.taskFile().c_str());
-    return reread;
-}
-
 } // namespace
 
-class FrmAlertsTest : public QObject
+class FrmAlertsTest : public QObject, DialogOnStore<frmAlerts>
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void init() { setUp(); }
+    void cleanup() { tearDown(); }
 
     void noRulesCountsSlotZeroAsRuleOne();
     void navigationStopsAtBothEnds();
@@ -77,30 +64,7 @@ private:
     QCheckBox& chkAlert() { return control<QCheckBox>(*dialog, "chkAlert"); }
     QColor swatch() { return control<QFrame>(*dialog, "pctColor").palette().color(QPalette::Window); }
     void click(const char* name) { QTest::mouseClick(&control<QPushButton>(*dialog, name), Qt::LeftButton); }
-
-    std::unique_ptr<QTemporaryDir> folder;
-    std::unique_ptr<Module1> store;
-    AcceptCounter accepted;
-    std::unique_ptr<frmAlerts> dialog;
 };
-
-void FrmAlertsTest::init()
-{
-    folder = std::make_unique<QTemporaryDir>();
-    QVERIFY(folder->isValid());
-    store = std::make_unique<Module1>(folder->filePath(QStringLiteral("tasks.txt")).toStdString());
-    accepted.count = 0;
-    dialog = std::make_unique<frmAlerts>(*store, nullptr);
-    accepted.watch(*dialog);
-}
-
-void FrmAlertsTest::cleanup()
-{
-    dialog.reset();
-    store.reset();
-    folder.reset();
-    QVERIFY(QApplication::topLevelWidgets().isEmpty());
-}
 
 void FrmAlertsTest::noRulesCountsSlotZeroAsRuleOne()
 {
@@ -268,7 +232,7 @@ void FrmAlertsTest::popupBoxIsSavedByEnter()
     QCOMPARE(dialog->exec(), int(QDialog::Accepted));
 
     QCOMPARE(accepted.count, 1);
-    const Module1 saved = fileContent(*store);
+    const Module1 saved = fileContent();
     QCOMPARE(saved.ruleList[0].popup, popupOn);
     QCOMPARE(saved.ruleList[1].popup, 0);
 }
@@ -287,7 +251,9 @@ void FrmAlertsTest::colourPicker()
     QFETCH(int, stored);
     openWith(2);
     click("cmdNext");
-    answerWhenOpen<QColorDialog>([confirmed](QColorDialog& picker) {
+    ModalScript script;
+    script.then([confirmed](QWidget& modal) {
+        auto& picker = *qobject_cast<QColorDialog*>(&modal);
         picker.setCurrentColor(QColor(0x12, 0x34, 0x56));
         if (confirmed)
             picker.accept();
@@ -295,6 +261,7 @@ void FrmAlertsTest::colourPicker()
             picker.reject();
     });
     click("cmdSelect");
+    QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
 
     QCOMPARE(store->ruleList[1].color, stored);
     QCOMPARE(swatch(), QColor(stored & 0xFF, (stored >> 8) & 0xFF, (stored >> 16) & 0xFF));
@@ -302,31 +269,11 @@ void FrmAlertsTest::colourPicker()
 
 void FrmAlertsTest::failedSaveShowsTheReasonAndKeepsTheChanges()
 {
-    const QString gone = folder->filePath(QStringLiteral("gone"));
-    QVERIFY(QDir().mkpath(gone));
-    Module1 vanishing((gone + QStringLiteral("/tasks.txt")).toStdString());
-    seedRuleFile(vanishing, 2);
-    frmAlerts editor(vanishing, nullptr);
-    accepted.watch(editor);
-    editor.drawAlert(0);
-    editor.show();
-    retype(control<QLineEdit>(editor, "txtInterval"), QStringLiteral("8"));
-    std::filesystem::remove_all(gone.toStdString());
-
-    QString shownText;
-    answerWhenOpen<QMessageBox>([&](QMessageBox& box) {
-        shownText = box.text();
-        box.accept();
-    });
-    QTest::mouseClick(&control<QPushButton>(editor, "cmdOk"), Qt::LeftButton);
-
-    QVERIFY2(shownText.startsWith(QStringLiteral("Cannot write file")), qPrintable(shownText));
-    QVERIFY(shownText.contains(gone));
-    QVERIFY(editor.isVisible());
-    QCOMPARE(vanishing.ruleList[0].value, 8);
-    QCOMPARE(vanishing.ruleCount, 2);
-    QCOMPARE(accepted.count, 0);
-    editor.hide();
+    openWith(2);
+    retype(txtInterval(), QStringLiteral("8"));
+    okFailsWithTheFolderGone("cmdOk");
+    QCOMPARE(store->ruleList[0].value, 8);
+    QCOMPARE(store->ruleCount, 2);
 }
 
 QTEST_MAIN(FrmAlertsTest)

@@ -1,12 +1,21 @@
 #pragma once
 
+#include "store/module1.h"
+
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
 
+#include <deque>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -19,24 +28,6 @@ struct AcceptCounter
     }
     int count = 0;
 };
-
-// Answers the next modal window of type Box from inside its own event loop, once it is open.
-// Gives up after a few seconds so that a box that never opens fails the test instead of hanging it.
-template <typename Box> void answerWhenOpen(std::function<void(Box&)> answer)
-{
-    auto* poll = new QTimer(qApp);
-    auto triesLeft = std::make_shared<int>(500);
-    QObject::connect(poll, &QTimer::timeout, qApp, [poll, triesLeft, answer] {
-        Box* box = qobject_cast<Box*>(QApplication::activeModalWidget());
-        if (!box && --*triesLeft > 0)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        if (box)
-            answer(*box);
-    });
-    poll->start(10);
-}
 
 template <typename Control> Control& control(const QObject& window, const char* name)
 {
@@ -83,3 +74,193 @@ inline void leaveDialog(const QString& how, QDialog& dialog, QPushButton& cancel
     else
         dialog.close();
 }
+
+// What a modal window showed when it opened.
+struct SeenModal
+{
+    QString kind; // "box", or the class name of anything else
+    QString title;
+    QString text; // the message, or what the first text box of any other window held
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+};
+
+// Answers the modal windows that open while a test runs, in the order given, and records what each
+// one showed. A modal window nobody expected, or one that an answer left open, is closed after a
+// while so that the test fails instead of hanging.
+class ModalScript : public QObject
+{
+public:
+    using Answer = std::function<void(QWidget&)>;
+
+    ModalScript()
+    {
+        connect(&poll_, &QTimer::timeout, this, &ModalScript::poll);
+        poll_.start(10);
+    }
+
+    ModalScript& then(Answer answer)
+    {
+        answers_.push_back(std::move(answer));
+        return *this;
+    }
+
+    const QList<SeenModal>& seen() const { return seen_; }
+    // Empty when every answer was used and no modal window was left over.
+    QString problems() const
+    {
+        QString text;
+        if (!answers_.empty())
+            text += QStringLiteral("%1 answer(s) unused; ").arg(answers_.size());
+        if (unexpected_ > 0)
+            text += QStringLiteral("%1 unexpected modal window(s); ").arg(unexpected_);
+        if (stuck_ > 0)
+            text += QStringLiteral("%1 modal window(s) left open by an answer").arg(stuck_);
+        return text;
+    }
+
+private:
+    static void closeModal(QWidget* modal)
+    {
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+    }
+
+    static SeenModal describe(QWidget& modal)
+    {
+        SeenModal seen{QString::fromLatin1(modal.metaObject()->className()), modal.windowTitle(), {}, {}, {}};
+        if (auto* box = qobject_cast<QMessageBox*>(&modal)) {
+            seen.kind = QStringLiteral("box");
+            seen.text = box->text();
+            seen.icon = box->icon();
+            seen.buttons = box->standardButtons();
+        } else if (const auto* first = modal.findChild<QLineEdit*>()) {
+            seen.text = first->text();
+        }
+        return seen;
+    }
+
+    void poll()
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) {
+            current_ = nullptr;
+            return;
+        }
+        if (modal == current_) {
+            if (sinceAnswered_.elapsed() > 3000) {
+                ++stuck_;
+                current_ = nullptr;
+                closeModal(modal);
+            }
+            return;
+        }
+        current_ = modal;
+        sinceAnswered_.start();
+        seen_.append(describe(*modal));
+        if (answers_.empty()) {
+            ++unexpected_;
+            QTimer::singleShot(0, modal, [modal] { closeModal(modal); });
+            return;
+        }
+        // Answered from a call of its own: an answer that opens another modal window waits inside
+        // it, and this poll must keep running meanwhile.
+        Answer answer = std::move(answers_.front());
+        answers_.pop_front();
+        QTimer::singleShot(0, modal, [this, modal, answer] {
+            answer(*modal);
+            // A dialog that lives for the whole run may open again once hidden.
+            if (current_ == modal && !modal->isVisible())
+                current_ = nullptr;
+        });
+    }
+
+    QTimer poll_;
+    std::deque<Answer> answers_;
+    QList<SeenModal> seen_;
+    QPointer<QWidget> current_;
+    QElapsedTimer sinceAnswered_;
+    int unexpected_ = 0;
+    int stuck_ = 0;
+};
+
+// Clicks one of a message box's own buttons.
+inline ModalScript::Answer clickBoxButton(QMessageBox::StandardButton which)
+{
+    return [which](QWidget& modal) {
+        auto* box = qobject_cast<QMessageBox*>(&modal);
+        if (box && box->button(which))
+            QTest::mouseClick(box->button(which), Qt::LeftButton);
+    };
+}
+
+inline QPushButton& dialogButton(QWidget& dialog, const QString& caption)
+{
+    for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
+        if (button->text() == caption)
+            return *button;
+    }
+    qFatal("the dialog has no button %s", qPrintable(caption));
+}
+
+// Presses a dialog's button by its caption, such as "&Ok" or "&Cancel".
+inline ModalScript::Answer pressButton(const QString& caption)
+{
+    return [caption](QWidget& dialog) { QTest::mouseClick(&dialogButton(dialog, caption), Qt::LeftButton); };
+}
+
+// A dialog of the store's tables over a task file in a scratch folder; all of it made anew for
+// every test function.
+template <typename Dialog> struct DialogOnStore
+{
+    void setUp()
+    {
+        folder = std::make_unique<QTemporaryDir>();
+        QVERIFY(folder->isValid());
+        store = std::make_unique<Module1>(folder->filePath(QStringLiteral("tasks.txt")).toStdString());
+        accepted.count = 0;
+        dialog = std::make_unique<Dialog>(*store, nullptr);
+        accepted.watch(*dialog);
+    }
+
+    void tearDown()
+    {
+        dialog.reset();
+        store.reset();
+        folder.reset();
+        QVERIFY(QApplication::topLevelWidgets().isEmpty());
+    }
+
+    // What the file holds now, read by a store of its own.
+    Module1 fileContent() const
+    {
+        Module1 reread(store->taskFile());
+        if (!reread.loadTasks().ok)
+            qFatal("cannot read %s back", store->taskFile().c_str());
+        return reread;
+    }
+
+    // Presses Ok after the task file's folder has gone: a box names the file and the reason, and
+    // the dialog stays open without accepting, its changes still in the tables.
+    void okFailsWithTheFolderGone(const char* okButton)
+    {
+        const QString gone = folder->path();
+        std::filesystem::remove_all(gone.toStdString());
+        ModalScript script;
+        script.then([](QWidget& box) { qobject_cast<QDialog*>(&box)->accept(); });
+        QTest::mouseClick(&control<QPushButton>(*dialog, okButton), Qt::LeftButton);
+
+        QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
+        const QString shown = script.seen().value(0).text;
+        QVERIFY2(shown.startsWith(QStringLiteral("Cannot write file")) && shown.contains(gone), qPrintable(shown));
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(accepted.count, 0);
+    }
+
+    std::unique_ptr<QTemporaryDir> folder;
+    std::unique_ptr<Module1> store;
+    AcceptCounter accepted;
+    std::unique_ptr<Dialog> dialog;
+};
