@@ -102,13 +102,6 @@ inline std::string taskBlock(const std::string& file, const std::string& title)
     return stop == std::string::npos ? std::string() : file.substr(start, stop + end.size() - start);
 }
 
-inline void showActive(frmMain& w)
-{
-    w.show();
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-}
-
 // The row that shows the task of `title`, 0 when none does.
 inline int rowOf(const frmMain& w, const QString& title)
 {

@@ -31,6 +31,7 @@ struct RuleSpec
     std::int16_t value = 0;
     std::int32_t color = 0;
     std::string unit = "d";
+    std::int16_t popup = 0;
 };
 
 inline TaskRecord taskFrom(const TaskSpec& given)
@@ -56,7 +57,8 @@ inline bool writeTaskFile(const std::vector<TaskSpec>& tasks, const std::vector<
     for (const TaskSpec& given : tasks)
         store.taskList[static_cast<std::size_t>(store.taskCount++)] = taskFrom(given);
     for (const RuleSpec& given : rules)
-        store.ruleList[static_cast<std::size_t>(store.ruleCount++)] = {given.value, given.unit, given.color, 0};
+        store.ruleList[static_cast<std::size_t>(store.ruleCount++)] = {given.value, given.unit, given.color,
+                                                                       given.popup};
     return store.saveTasks().ok;
 }
 
@@ -105,3 +107,39 @@ inline void showWindow(frmMain& window)
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 }
+
+inline void showActive(frmMain& w)
+{
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+}
+
+enum class Shown { no, exposed, active };
+
+// Writes the task file before the window reads it; a file that cannot be written fails the test.
+struct TaskFileWritten
+{
+    TaskFileWritten(const std::vector<TaskSpec>& tasks, const std::vector<RuleSpec>& rules)
+    {
+        QVERIFY(writeTaskFile(tasks, rules));
+    }
+};
+
+// The main window started on a task file of these tasks and rules, bound in one line:
+// `auto&& [store, w] = WindowWith(tasks);`
+struct WindowWith : TaskFileWritten
+{
+    explicit WindowWith(const std::vector<TaskSpec>& tasks, Shown shown = Shown::no) : WindowWith(tasks, {}, shown) {}
+    WindowWith(const std::vector<TaskSpec>& tasks, const std::vector<RuleSpec>& rules, Shown shown = Shown::no)
+        : TaskFileWritten(tasks, rules)
+    {
+        if (shown == Shown::exposed)
+            showWindow(w);
+        else if (shown == Shown::active)
+            showActive(w);
+    }
+
+    Module1 store;
+    frmMain w{store};
+};

@@ -107,10 +107,7 @@ void CommandsTest::newTaskFromStartToEnd_data()
 void CommandsTest::newTaskFromStartToEnd()
 {
     QFETCH(QString, route);
-    QVERIFY(writeTaskFile({{"Alpha", 1}, {"Omega", 40}}));
-    Module1 store;
-    frmMain w(store);
-    showActive(w);
+    auto&& [store, w] = WindowWith({{"Alpha", 1}, {"Omega", 40}}, Shown::active);
 
     ModalScript script;
     script.then(typeTaskAndOk({u"Pay rent"_s, u"Ann"_s, u"20"_s, 4, u"2024"_s}));
@@ -171,10 +168,7 @@ void CommandsTest::newTaskCancelledLeavesFileAndCount()
 // A permanent delete leaves the last task's copy behind in the slot the next new task takes.
 void CommandsTest::newTaskStartsEmptyAfterPermanentDelete()
 {
-    QVERIFY(writeTaskFile({{"Alpha", 1}, {"Zulu", 9, "Y", "old notes", "Zed"}}));
-    Module1 store;
-    frmMain w(store);
-    showWindow(w);
+    auto&& [store, w] = WindowWith({{"Alpha", 1}, {"Zulu", 9, "Y", "old notes", "Zed"}}, Shown::exposed);
     clickPane(w, NavigationPane::Recycled);
     select(w, u"Zulu"_s);
     ModalScript script;
@@ -238,10 +232,7 @@ void CommandsTest::fullTableRefusesNewTask()
 
 void CommandsTest::editOpensOnlyTheSelectedTask()
 {
-    QVERIFY(writeTaskFile(fourTasks()));
-    Module1 store;
-    frmMain w(store);
-    showWindow(w);
+    auto&& [store, w] = WindowWith(fourTasks(), Shown::exposed);
 
     ModalScript script;
     menuItem(w, "menu_modify").trigger();
@@ -272,10 +263,7 @@ void CommandsTest::cancelledEditorThenDeleteActsOnTheSameTask_data()
 void CommandsTest::cancelledEditorThenDeleteActsOnTheSameTask()
 {
     QFETCH(QString, editorItem);
-    QVERIFY(writeTaskFile({{"Delta", 1}, {"Charlie", 2}, {"Bravo", 3}, {"Alpha", 4}}));
-    Module1 store;
-    frmMain w(store);
-    showWindow(w);
+    auto&& [store, w] = WindowWith({{"Delta", 1}, {"Charlie", 2}, {"Bravo", 3}, {"Alpha", 4}}, Shown::exposed);
     QTest::mouseClick(&control<QPushButton>(w, "cmdTitle"), Qt::LeftButton);
     select(w, u"Bravo"_s);
 
@@ -303,10 +291,7 @@ void CommandsTest::cancelledEditorLeavesEveryRowOnItsTask_data()
 void CommandsTest::cancelledEditorLeavesEveryRowOnItsTask()
 {
     QFETCH(QString, command);
-    QVERIFY(writeTaskFile({{"Cee", 1}, {"Bee", 2}, {"Ay", 3}}));
-    Module1 store;
-    frmMain w(store);
-    showWindow(w);
+    auto&& [store, w] = WindowWith({{"Cee", 1}, {"Bee", 2}, {"Ay", 3}}, Shown::exposed);
     QTest::mouseClick(&control<QPushButton>(w, "cmdTitle"), Qt::LeftButton);
 
     ModalScript script;
@@ -323,10 +308,7 @@ void CommandsTest::cancelledEditorLeavesEveryRowOnItsTask()
 
 void CommandsTest::recycleThenDeleteForGood()
 {
-    QVERIFY(writeTaskFile(fourTasks()));
-    Module1 store;
-    frmMain w(store);
-    showWindow(w);
+    auto&& [store, w] = WindowWith(fourTasks(), Shown::exposed);
 
     select(w, u"Bravo"_s);
     ModalScript script;
@@ -394,10 +376,7 @@ void CommandsTest::answerNoChangesNothing()
 
 void CommandsTest::undeleteWritesN()
 {
-    QVERIFY(writeTaskFile({{"Alpha", 1}, {"Bravo", 2, "Y"}, {"Charlie", 3, "Y"}}));
-    Module1 store;
-    frmMain w(store);
-    showWindow(w);
+    auto&& [store, w] = WindowWith({{"Alpha", 1}, {"Bravo", 2, "Y"}, {"Charlie", 3, "Y"}}, Shown::exposed);
     clickPane(w, NavigationPane::Recycled);
     QVERIFY(menuItem(w, "menu_undelete").isVisible());
     select(w, u"Bravo"_s);
@@ -451,10 +430,8 @@ void CommandsTest::failedSaveShowsReasonAndKeepsChange()
     QFETCH(QString, command);
     QFETCH(QStringList, liveAfter);
     QFETCH(QStringList, recycledAfter);
-    QVERIFY(writeTaskFile({{"Alpha", 1, "N", "Alpha's notes"}, {"Bravo", 2, "Y", "Bravo's notes"}}));
-    Module1 store;
-    frmMain w(store);
-    showWindow(w);
+    auto&& [store, w] =
+        WindowWith({{"Alpha", 1, "N", "Alpha's notes"}, {"Bravo", 2, "Y", "Bravo's notes"}}, Shown::exposed);
     // Nothing can be renamed over a folder: every save fails from here on.
     std::filesystem::remove("tasks.txt");
     std::filesystem::create_directory("tasks.txt");

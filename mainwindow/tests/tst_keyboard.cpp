@@ -109,9 +109,7 @@ void KeyboardTest::movingKeys()
     QFETCH(bool, fromLast);
     QFETCH(int, rows);
     QFETCH(int, pages);
-    QVERIFY(writeTaskFile(manyTasks()));
-    Module1 store;
-    frmMain w(store);
+    auto&& [store, w] = WindowWith(manyTasks());
     focusList(w);
     const int page = rowsOnAPage(w);
     QVERIFY2(page >= 3 && page < taskCount / 3, "enough tasks to scroll several pages");
@@ -131,9 +129,7 @@ void KeyboardTest::movingKeys()
 
 void KeyboardTest::keysFollowTheRowsOfTheView()
 {
-    QVERIFY(writeTaskFile(mixedTasks()));
-    Module1 store;
-    frmMain w(store);
+    auto&& [store, w] = WindowWith(mixedTasks());
     focusList(w);
     clickPane(w, NavigationPane::Recycled);
     control<LabelContainer>(w, "lstContainer").setFocus();
@@ -157,9 +153,7 @@ void KeyboardTest::enterEdits_data()
 void KeyboardTest::enterEdits()
 {
     QFETCH(int, key);
-    QVERIFY(writeTaskFile(mixedTasks()));
-    Module1 store;
-    frmMain w(store);
+    auto&& [store, w] = WindowWith(mixedTasks());
     focusList(w);
 
     ModalScript script;
@@ -187,9 +181,7 @@ void KeyboardTest::deleteKeyAsks()
 {
     QFETCH(bool, recycledView);
     QFETCH(QString, question);
-    QVERIFY(writeTaskFile(mixedTasks()));
-    Module1 store;
-    frmMain w(store);
+    auto&& [store, w] = WindowWith(mixedTasks());
     focusList(w);
     if (recycledView) {
         clickPane(w, NavigationPane::Recycled);
@@ -226,9 +218,7 @@ void KeyboardTest::menuKeysOpenTheRowMenu()
 {
     QFETCH(int, key);
     QFETCH(int, modifiers);
-    QVERIFY(writeTaskFile(mixedTasks()));
-    Module1 store;
-    frmMain w(store);
+    auto&& [store, w] = WindowWith(mixedTasks());
     focusList(w);
     press(w, Qt::Key_Down);
     press(w, Qt::Key_Down);

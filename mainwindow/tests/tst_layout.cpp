@@ -71,9 +71,7 @@ bool showAtStandardSize(frmMain& w)
 
 void LayoutTest::figuresAtHalfSplit()
 {
-    QVERIFY(writeTaskFile(manyTasks(3)));
-    Module1 store;
-    frmMain w(store);
+    auto&& [store, w] = WindowWith(manyTasks(3));
     if (!showAtStandardSize(w))
         return;
 
@@ -125,9 +123,7 @@ void LayoutTest::scrollRange()
     QFETCH(int, taskCount);
     QFETCH(int, maximum);
     QFETCH(int, rowsHeight);
-    QVERIFY(writeTaskFile(manyTasks(taskCount)));
-    Module1 store;
-    frmMain w(store);
+    auto&& [store, w] = WindowWith(manyTasks(taskCount));
     if (!showAtStandardSize(w))
         return;
 
@@ -142,9 +138,7 @@ void LayoutTest::scrollRange()
 
 void LayoutTest::valueLoweredToMaximum()
 {
-    QVERIFY(writeTaskFile(manyTasks(100)));
-    Module1 store;
-    frmMain w(store);
+    auto&& [store, w] = WindowWith(manyTasks(100));
     if (!showAtStandardSize(w))
         return;
     control<QScrollBar>(w, "vscroll").setMaximum(5000);
@@ -167,9 +161,7 @@ void LayoutTest::valueLoweredToMaximum()
 
 void LayoutTest::recycledViewScrollsOverEveryTask()
 {
-    QVERIFY(writeTaskFile(manyTasks(100, 2)));
-    Module1 store;
-    frmMain w(store);
+    auto&& [store, w] = WindowWith(manyTasks(100, 2));
     if (!showAtStandardSize(w))
         return;
     w.Image1_Click(NavigationPane::Recycled);
@@ -179,9 +171,7 @@ void LayoutTest::recycledViewScrollsOverEveryTask()
 
 void LayoutTest::negativeHeightIsSkipped()
 {
-    QVERIFY(writeTaskFile({}));
-    Module1 store;
-    frmMain w(store);
+    auto&& [store, w] = WindowWith({});
     if (!showAtStandardSize(w))
         return;
 
@@ -197,9 +187,7 @@ void LayoutTest::negativeHeightIsSkipped()
 
 void LayoutTest::splitterDragAndRelease()
 {
-    QVERIFY(writeTaskFile(manyTasks(3)));
-    Module1 store;
-    frmMain w(store);
+    auto&& [store, w] = WindowWith(manyTasks(3));
     if (!showAtStandardSize(w))
         return;
     QWindow* window = w.windowHandle();
@@ -240,9 +228,7 @@ void LayoutTest::splitterDropIsClamped()
 {
     QFETCH(int, moveBy);
     QFETCH(int, splitPercent);
-    QVERIFY(writeTaskFile({}));
-    Module1 store;
-    frmMain w(store);
+    auto&& [store, w] = WindowWith({});
     if (!showAtStandardSize(w))
         return;
     const QPoint pressed = control<QFrame>(w, "sepa1").mapTo(&w, QPoint(20, 1));
@@ -256,10 +242,7 @@ void LayoutTest::splitterDropIsClamped()
 
 void LayoutTest::statusBarPanels()
 {
-    QVERIFY(writeTaskFile({}));
-    Module1 store;
-    frmMain w(store);
-    showWindow(w);
+    auto&& [store, w] = WindowWith({}, Shown::exposed);
     const QList<QLabel*> panels =
         control<QStatusBar>(w, "StatusBar1").findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
     QCOMPARE(panels.size(), 3);
@@ -279,10 +262,7 @@ void LayoutTest::statusBarPanels()
 
 void LayoutTest::clientAreaBelowTheMenuBar()
 {
-    QVERIFY(writeTaskFile({}));
-    Module1 store;
-    frmMain w(store);
-    showWindow(w);
+    auto&& [store, w] = WindowWith({}, Shown::exposed);
     QCOMPARE(w.centralWidget()->width(), px(10305));
     QCOMPARE(w.centralWidget()->height() + control<QStatusBar>(w, "StatusBar1").height(), px(5670));
 }

@@ -104,9 +104,7 @@ void TaskListTest::rowsOfEachView()
     QFETCH(bool, recycled);
     QFETCH(QStringList, titles);
     QFETCH(QStringList, slotCaptions);
-    QVERIFY(writeTaskFile(mixedTasks()));
-    Module1 store;
-    frmMain w(store);
+    auto&& [store, w] = WindowWith(mixedTasks());
     if (recycled)
         w.Image1_Click(NavigationPane::Recycled);
 
@@ -126,9 +124,7 @@ void TaskListTest::rowsOfEachView()
 
 void TaskListTest::dueColumnShowsDateAndTime()
 {
-    QVERIFY(writeTaskFile({{"Alpha", 0}}));
-    Module1 store;
-    frmMain w(store);
+    auto&& [store, w] = WindowWith({{"Alpha", 0}});
     QCOMPARE(lblDue(w)[1].caption, u"March 15/24 at 09:30:00"_s);
 }
 
@@ -154,10 +150,8 @@ void TaskListTest::headerTransitions()
     QFETCH(int, before);
     QFETCH(QString, header);
     QFETCH(int, after);
-    QVERIFY(writeTaskFile({{"Bravo", 2, "N", "", "Ann"}, {"Alpha", 3, "N", "", "Cy"}, {"Charlie", 1, "N", "", "Bo"}}));
-    Module1 store;
-    frmMain w(store);
-    showWindow(w);
+    auto&& [store, w] = WindowWith(
+        {{"Bravo", 2, "N", "", "Ann"}, {"Alpha", 3, "N", "", "Cy"}, {"Charlie", 1, "N", "", "Bo"}}, Shown::exposed);
     store.sortKey = static_cast<std::int16_t>(before);
 
     auto* button = w.findChild<QPushButton*>(header);
@@ -184,14 +178,12 @@ void TaskListTest::headerTransitions()
 // The selection follows the slot number: after a re-sort it names whatever task now sits there.
 void TaskListTest::selectionFollowsSlotAfterResort()
 {
-    QVERIFY(writeTaskFile({{"Echo", 1, "N", "about echo"},
-                           {"Delta", 2, "N", "about delta"},
-                           {"Charlie", 3, "N", "about charlie"},
-                           {"Bravo", 4, "N", "about bravo"},
-                           {"Alpha", 5, "N", "about alpha"}}));
-    Module1 store;
-    frmMain w(store);
-    showWindow(w);
+    auto&& [store, w] = WindowWith({{"Echo", 1, "N", "about echo"},
+                                    {"Delta", 2, "N", "about delta"},
+                                    {"Charlie", 3, "N", "about charlie"},
+                                    {"Bravo", 4, "N", "about bravo"},
+                                    {"Alpha", 5, "N", "about alpha"}},
+                                   Shown::exposed);
     w.highlight(static_cast<std::int16_t>(rowOfTitle(w, u"Alpha"_s)));
     QCOMPARE(int(w.selectedIndex()), 5);
 
@@ -205,14 +197,12 @@ void TaskListTest::selectionFollowsSlotAfterResort()
 
 void TaskListTest::selectionWithoutMatchingRow()
 {
-    QVERIFY(writeTaskFile({{"Alpha", 1, "N", "about alpha"},
-                           {"Bravo", 2, "N", "about bravo"},
-                           {"Zulu", 3, "Y", "about zulu"},
-                           {"Charlie", 4, "N", "about charlie"},
-                           {"Delta", 5, "N", "about delta"}}));
-    Module1 store;
-    frmMain w(store);
-    showWindow(w);
+    auto&& [store, w] = WindowWith({{"Alpha", 1, "N", "about alpha"},
+                                    {"Bravo", 2, "N", "about bravo"},
+                                    {"Zulu", 3, "Y", "about zulu"},
+                                    {"Charlie", 4, "N", "about charlie"},
+                                    {"Delta", 5, "N", "about delta"}},
+                                   Shown::exposed);
     w.highlight(static_cast<std::int16_t>(rowOfTitle(w, u"Delta"_s)));
     QCOMPARE(int(w.selectedIndex()), 5);
 
@@ -232,9 +222,7 @@ void TaskListTest::selectionWithoutMatchingRow()
 void TaskListTest::highlightColours()
 {
     const std::int32_t blue = 0xFF0000;
-    QVERIFY(writeTaskFile({{"Late", -2}, {"Soon", 2}, {"Later", 20}}, {{7, blue}}));
-    Module1 store;
-    frmMain w(store);
+    auto&& [store, w] = WindowWith({{"Late", -2}, {"Soon", 2}, {"Later", 20}}, {{7, blue}});
 
     w.highlight(1);
     QVERIFY(rowHighlighted(w, 1));
@@ -255,10 +243,7 @@ void TaskListTest::highlightColours()
 
 void TaskListTest::descriptionBoxTakesNoTyping()
 {
-    QVERIFY(writeTaskFile({{"Alpha", 1, "N", "First line\r\nSecond"}}));
-    Module1 store;
-    frmMain w(store);
-    showWindow(w);
+    auto&& [store, w] = WindowWith({{"Alpha", 1, "N", "First line\r\nSecond"}}, Shown::exposed);
     w.highlight(1);
     QPlainTextEdit* box = &control<QPlainTextEdit>(w, "txtDescription");
     const QString shown = u"First line\nSecond"_s;
@@ -313,9 +298,7 @@ void TaskListTest::ruleColours()
     std::vector<RuleSpec> rules;
     for (qsizetype i = 0; i < values.size(); ++i)
         rules.push_back({static_cast<std::int16_t>(values[i]), static_cast<std::int32_t>(0x10 * (i + 1))});
-    QVERIFY(writeTaskFile({{"Task", dueInDays}}, rules));
-    Module1 store;
-    frmMain w(store);
+    auto&& [store, w] = WindowWith({{"Task", dueInDays}}, rules);
 
     const QColor expected = colourOfRule < 0 ? QColor(Qt::black) : QColor(0x10 * (colourOfRule + 1), 0, 0);
     for (const LabelArray* cell : {&lblFor(w), &lblTitle(w), &lblDue(w)}) {
@@ -347,10 +330,7 @@ void TaskListTest::pressOnRow()
     QFETCH(int, viewportY);
     QFETCH(int, selectedIndex);
     QFETCH(bool, menu);
-    QVERIFY(writeTaskFile(scrollingTasks()));
-    Module1 store;
-    frmMain w(store);
-    showWindow(w);
+    auto&& [store, w] = WindowWith(scrollingTasks(), Shown::exposed);
     control<QScrollBar>(w, "vscroll").setValue(scrollValue);
     QCOMPARE(twipsOf(w, "lstContainer").top(), -15 * scrollValue);
 
@@ -387,10 +367,7 @@ void TaskListTest::wheelScrollsRows()
     QFETCH(bool, pixels);
     QFETCH(QList<int>, deltas);
     QFETCH(int, endValue);
-    QVERIFY(writeTaskFile(scrollingTasks()));
-    Module1 store;
-    frmMain w(store);
-    showWindow(w);
+    auto&& [store, w] = WindowWith(scrollingTasks(), Shown::exposed);
     control<QScrollBar>(w, "vscroll").setValue(startValue);
 
     auto* target = w.findChild<QWidget*>(over);

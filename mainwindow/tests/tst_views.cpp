@@ -37,16 +37,8 @@ constexpr std::int32_t red = 0x0000FF;
 
 // Alpha and Bravo are live, Zulu is recycled; a rule of 7 days with popup puts Alpha and Bravo on
 // the page, and Far stays off it.
-bool writeViewTasks()
-{
-    Module1 store;
-    for (const TaskSpec& given :
-         std::vector<TaskSpec>{{"Alpha", 3, "N", "about alpha"}, {"Bravo", -4}, {"Zulu", 1, "Y"}, {"Far", 30}})
-        store.taskList[static_cast<std::size_t>(store.taskCount++)] = taskFrom(given);
-    store.ruleList[0] = {7, "d", red, popupOn};
-    store.ruleCount = 1;
-    return store.saveTasks().ok;
-}
+const std::vector<TaskSpec> viewTasks{{"Alpha", 3, "N", "about alpha"}, {"Bravo", -4}, {"Zulu", 1, "Y"}, {"Far", 30}};
+const std::vector<RuleSpec> viewRules{{7, red, "d", popupOn}};
 
 std::filesystem::path pageFile()
 {
@@ -101,10 +93,7 @@ void ViewsTest::viewStates()
     QFETCH(bool, undeleteShown);
     QFETCH(int, boldCaption);
     QFETCH(QStringList, rows);
-    QVERIFY(writeViewTasks());
-    Module1 store;
-    frmMain w(store);
-    showWindow(w);
+    auto&& [store, w] = WindowWith(viewTasks, viewRules, Shown::exposed);
 
     ModalScript script;
     for (const int button : clicks) {
@@ -140,10 +129,7 @@ void ViewsTest::viewStates()
 
 void ViewsTest::allItemsAgainClearsAndRedraws()
 {
-    QVERIFY(writeViewTasks());
-    Module1 store;
-    frmMain w(store);
-    showWindow(w);
+    auto&& [store, w] = WindowWith(viewTasks, viewRules, Shown::exposed);
     clickPane(w, NavigationPane::AllItems);
     w.highlight(static_cast<std::int16_t>(rowOf(w, u"Alpha"_s)));
     QCOMPARE(control<QPlainTextEdit>(w, "txtDescription").toPlainText(), u"about alpha"_s);
@@ -160,10 +146,7 @@ void ViewsTest::allItemsAgainClearsAndRedraws()
 
 void ViewsTest::attentionAgainWritesThePageAgain()
 {
-    QVERIFY(writeViewTasks());
-    Module1 store;
-    frmMain w(store);
-    showWindow(w);
+    auto&& [store, w] = WindowWith(viewTasks, viewRules, Shown::exposed);
     w.highlight(static_cast<std::int16_t>(rowOf(w, u"Alpha"_s)));
 
     clickPane(w, NavigationPane::Attention);
@@ -201,10 +184,7 @@ void ViewsTest::attentionKeepsTheHighlightedTask_data()
 void ViewsTest::attentionKeepsTheHighlightedTask()
 {
     QFETCH(QString, command);
-    QVERIFY(writeViewTasks());
-    Module1 store;
-    frmMain w(store);
-    showWindow(w);
+    auto&& [store, w] = WindowWith(viewTasks, viewRules, Shown::exposed);
     QTest::mouseClick(&control<QPushButton>(w, "cmdTitle"), Qt::LeftButton);
     QCOMPARE(rowCaptions(lblTitle(w)), (QStringList{u"Alpha"_s, u"Bravo"_s, u"Far"_s}));
     w.highlight(static_cast<std::int16_t>(rowOf(w, u"Alpha"_s)));
@@ -218,7 +198,7 @@ void ViewsTest::attentionKeepsTheHighlightedTask()
     menuItem(w, qPrintable(command)).trigger();
     QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
     if (command == u"menu_modify") {
-        QCOMPARE(script.seen().value(0).kind, u"editor"_s);
+        QCOMPARE(script.seen().value(0).kind, u"frmTask"_s);
         QCOMPARE(script.seen().value(0).text, u"Alpha"_s);
     } else {
         const std::string file = fileText();
@@ -238,7 +218,7 @@ void ViewsTest::unwritablePageShowsAMessage()
 {
     QFETCH(bool, linkedFolder);
     namespace fs = std::filesystem;
-    QVERIFY(writeViewTasks());
+    QVERIFY(writeTaskFile(viewTasks, viewRules));
     const fs::path scratch = fs::current_path() / "unwritable";
     fs::remove_all(scratch);
     fs::create_directories(scratch);
@@ -278,10 +258,7 @@ void ViewsTest::unwritablePageShowsAMessage()
 // the pointer moves within it or leaves the pane straight from it.
 void ViewsTest::hoverFrame()
 {
-    QVERIFY(writeViewTasks());
-    Module1 store;
-    frmMain w(store);
-    showWindow(w);
+    auto&& [store, w] = WindowWith(viewTasks, viewRules, Shown::exposed);
     QWindow* window = w.windowHandle();
     QTest::mouseMove(window, paneBackground(w, 30, 30)); // away from where an earlier test left it
     const auto framed = [&w](int index) { return hotArea(w, index).frameShape() != QFrame::NoFrame; };
