@@ -10,6 +10,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -124,4 +125,43 @@ inline QString selectedTitle(const frmMain& w, const Module1& store)
     if (w.selectedIndex() < 1)
         return {};
     return QString::fromStdString(store.taskList[static_cast<std::size_t>(w.selectedIndex() - 1)].title);
+}
+
+// Opens a menu of the bar with Alt and its access key, then picks an item by its access key.
+inline void pickByAccessKeys(frmMain& w, Qt::Key menuKey, QMenu* menu, Qt::Key itemKey)
+{
+    QTest::keyClick(w.windowHandle(), menuKey, Qt::AltModifier);
+    QTRY_VERIFY(menu->isVisible());
+    QTest::keyClick(menu, itemKey);
+}
+
+// A command of the menu bar, and the pane button that gives it too, if any.
+struct Command
+{
+    const char* item;
+    const char* menu;
+    Qt::Key menuKey;
+    Qt::Key itemKey;
+    int paneButton = -1;
+};
+inline const Command newTaskCommand{"menu_new", "Menu_Tasks", Qt::Key_T, Qt::Key_N, NavigationPane::NewTask};
+inline const Command rulesCommand{"menu_manage", "menu_options", Qt::Key_O, Qt::Key_C};
+inline const Command aboutCommand{"menu_about", "menu_help", Qt::Key_H, Qt::Key_A};
+
+// The ways to give a command, as rows of a test: "menu item", "menu by access keys", "pane button".
+inline void addRoutes(std::initializer_list<const char*> routes)
+{
+    QTest::addColumn<QString>("route");
+    for (const char* route : routes)
+        QTest::newRow(route) << QString::fromLatin1(route);
+}
+
+inline void give(frmMain& w, const Command& command, const QString& route)
+{
+    if (route == u"pane button")
+        clickPane(w, command.paneButton);
+    else if (route == u"menu by access keys")
+        pickByAccessKeys(w, command.menuKey, &control<QMenu>(w, command.menu), command.itemKey);
+    else
+        menuItem(w, command.item).trigger();
 }

@@ -25,12 +25,12 @@ private slots:
     void init();
     void cleanup() { QCOMPARE(QApplication::topLevelWidgets().size(), 0); }
 
-    void newTaskFromStartToEnd_data();
+    void newTaskFromStartToEnd_data() { addRoutes({"pane button", "menu item", "menu by access keys"}); }
     void newTaskFromStartToEnd();
-    void newTaskCancelledLeavesFileAndCount_data();
+    void newTaskCancelledLeavesFileAndCount_data() { addRoutes({"menu item", "pane button"}); }
     void newTaskCancelledLeavesFileAndCount();
     void newTaskStartsEmptyAfterPermanentDelete();
-    void fullTableRefusesNewTask_data();
+    void fullTableRefusesNewTask_data() { addRoutes({"menu item", "pane button"}); }
     void fullTableRefusesNewTask();
     void editOpensOnlyTheSelectedTask();
     void cancelledEditorThenDeleteActsOnTheSameTask_data();
@@ -44,9 +44,9 @@ private slots:
     void deleteWithoutSelectionRewritesWithoutAsking();
     void failedSaveShowsReasonAndKeepsChange_data();
     void failedSaveShowsReasonAndKeepsChange();
-    void colorsAndAlertsOpensTheRuleEditor_data();
+    void colorsAndAlertsOpensTheRuleEditor_data() { addRoutes({"menu item", "menu by access keys"}); }
     void colorsAndAlertsOpensTheRuleEditor();
-    void aboutBox_data();
+    void aboutBox_data() { addRoutes({"menu item", "menu by access keys"}); }
     void aboutBox();
 };
 
@@ -74,14 +74,6 @@ void select(frmMain& w, const QString& title)
     w.highlight(static_cast<std::int16_t>(row));
 }
 
-// Opens a menu of the bar with Alt and its access key, then picks an item by its access key.
-void pickByAccessKeys(frmMain& w, Qt::Key menuKey, QMenu* menu, Qt::Key itemKey)
-{
-    QTest::keyClick(w.windowHandle(), menuKey, Qt::AltModifier);
-    QTRY_VERIFY(menu->isVisible());
-    QTest::keyClick(menu, itemKey);
-}
-
 std::vector<TaskRecord> tasksOf(const Module1& store)
 {
     const auto tasks = store.tasks();
@@ -96,14 +88,6 @@ void CommandsTest::init()
     std::filesystem::remove_all("tasks.txt");
 }
 
-void CommandsTest::newTaskFromStartToEnd_data()
-{
-    QTest::addColumn<QString>("route");
-    QTest::newRow("pane button") << u"pane"_s;
-    QTest::newRow("menu item") << u"menu"_s;
-    QTest::newRow("menu by access keys") << u"keys"_s;
-}
-
 void CommandsTest::newTaskFromStartToEnd()
 {
     QFETCH(QString, route);
@@ -111,12 +95,7 @@ void CommandsTest::newTaskFromStartToEnd()
 
     ModalScript script;
     script.then(typeTaskAndOk({u"Pay rent"_s, u"Ann"_s, u"20"_s, 4, u"2024"_s}));
-    if (route == u"pane")
-        clickPane(w, NavigationPane::NewTask);
-    else if (route == u"menu")
-        menuItem(w, "menu_new").trigger();
-    else
-        pickByAccessKeys(w, Qt::Key_T, &control<QMenu>(w, "Menu_Tasks"), Qt::Key_N);
+    give(w, newTaskCommand, route);
 
     QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
     QCOMPARE(script.seen().size(), 1);
@@ -131,16 +110,9 @@ void CommandsTest::newTaskFromStartToEnd()
     QVERIFY(!w.showRecycled());
 }
 
-void CommandsTest::newTaskCancelledLeavesFileAndCount_data()
-{
-    QTest::addColumn<bool>("fromPane");
-    QTest::newRow("menu item") << false;
-    QTest::newRow("pane button") << true;
-}
-
 void CommandsTest::newTaskCancelledLeavesFileAndCount()
 {
-    QFETCH(bool, fromPane);
+    QFETCH(QString, route);
     QVERIFY(writeTaskFile(fourTasks()));
     const std::string before = fileText();
     Module1 store;
@@ -152,10 +124,7 @@ void CommandsTest::newTaskCancelledLeavesFileAndCount()
         QTest::keyClicks(&control<QLineEdit>(editor, "txtTitle"), u"Not wanted"_s);
         QTest::mouseClick(&dialogButton(editor, u"&Cancel"_s), Qt::LeftButton);
     });
-    if (fromPane)
-        clickPane(w, NavigationPane::NewTask);
-    else
-        menuItem(w, "menu_new").trigger();
+    give(w, newTaskCommand, route);
 
     QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
     QCOMPARE(script.seen().size(), 1);
@@ -195,16 +164,9 @@ void CommandsTest::newTaskStartsEmptyAfterPermanentDelete()
     QCOMPARE(rowCaptions(lblTitle(w)), (QStringList{u"Fresh"_s, u"Alpha"_s})); // no date sorts first
 }
 
-void CommandsTest::fullTableRefusesNewTask_data()
-{
-    QTest::addColumn<bool>("fromPane");
-    QTest::newRow("menu item") << false;
-    QTest::newRow("pane button") << true;
-}
-
 void CommandsTest::fullTableRefusesNewTask()
 {
-    QFETCH(bool, fromPane);
+    QFETCH(QString, route);
     std::vector<TaskSpec> tasks;
     for (int i = 0; i < Module1::taskSlots; ++i)
         tasks.push_back({"Task " + std::to_string(i), i % 50});
@@ -216,10 +178,7 @@ void CommandsTest::fullTableRefusesNewTask()
 
     ModalScript script;
     script.then(clickBoxButton(QMessageBox::Ok));
-    if (fromPane)
-        clickPane(w, NavigationPane::NewTask);
-    else
-        menuItem(w, "menu_new").trigger();
+    give(w, newTaskCommand, route);
 
     QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
     QCOMPARE(script.seen().size(), 1); // the message, and no editor after it
@@ -465,16 +424,9 @@ void CommandsTest::failedSaveShowsReasonAndKeepsChange()
     QCOMPARE(rowCaptions(lblTitle(w)), recycledAfter);
 }
 
-void CommandsTest::colorsAndAlertsOpensTheRuleEditor_data()
-{
-    QTest::addColumn<bool>("byKeys");
-    QTest::newRow("menu item") << false;
-    QTest::newRow("menu by access keys") << true;
-}
-
 void CommandsTest::colorsAndAlertsOpensTheRuleEditor()
 {
-    QFETCH(bool, byKeys);
+    QFETCH(QString, route);
     QVERIFY(writeTaskFile(fourTasks(), {{7, 0x0000FF}, {3, 0x00FF00}}));
     const std::string before = fileText();
     Module1 store;
@@ -488,10 +440,7 @@ void CommandsTest::colorsAndAlertsOpensTheRuleEditor()
         retype(control<QLineEdit>(editor, "txtInterval"), u"12"_s);
         QTest::mouseClick(&dialogButton(editor, u"&Cancel"_s), Qt::LeftButton);
     });
-    if (byKeys)
-        pickByAccessKeys(w, Qt::Key_O, &control<QMenu>(w, "menu_options"), Qt::Key_C);
-    else
-        menuItem(w, "menu_manage").trigger();
+    give(w, rulesCommand, route);
 
     QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
     QCOMPARE(script.seen().value(0).kind, u"frmAlerts"_s);
@@ -501,16 +450,9 @@ void CommandsTest::colorsAndAlertsOpensTheRuleEditor()
     QCOMPARE(fileText(), before);
 }
 
-void CommandsTest::aboutBox_data()
-{
-    QTest::addColumn<bool>("byKeys");
-    QTest::newRow("menu item") << false;
-    QTest::newRow("menu by access keys") << true;
-}
-
 void CommandsTest::aboutBox()
 {
-    QFETCH(bool, byKeys);
+    QFETCH(QString, route);
     QVERIFY(writeTaskFile({}));
     const std::string before = fileText();
     Module1 store;
@@ -519,10 +461,7 @@ void CommandsTest::aboutBox()
 
     ModalScript script;
     script.then(clickBoxButton(QMessageBox::Ok));
-    if (byKeys)
-        pickByAccessKeys(w, Qt::Key_H, &control<QMenu>(w, "menu_help"), Qt::Key_A);
-    else
-        menuItem(w, "menu_about").trigger();
+    give(w, aboutCommand, route);
 
     QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
     QCOMPARE(script.seen().size(), 1);
