@@ -86,14 +86,14 @@ struct SeenModal
 };
 
 // Answers the modal windows that open while a test runs, in the order given, and records what each
-// one showed. A modal window nobody expected, or one that an answer left open, is closed after a
-// while so that the test fails instead of hanging.
+// one showed. A modal dialog under test, open before the script, is left alone. A modal window nobody expected, or one
+// that an answer left open, is closed after a while so that the test fails instead of hanging.
 class ModalScript : public QObject
 {
 public:
     using Answer = std::function<void(QWidget&)>;
 
-    ModalScript()
+    ModalScript() : underTest_(QApplication::activeModalWidget())
     {
         connect(&poll_, &QTimer::timeout, this, &ModalScript::poll);
         poll_.start(10);
@@ -145,7 +145,7 @@ private:
     void poll()
     {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) {
+        if (!modal || modal == underTest_) {
             current_ = nullptr;
             return;
         }
@@ -177,6 +177,7 @@ private:
         });
     }
 
+    QPointer<QWidget> underTest_;
     QTimer poll_;
     std::deque<Answer> answers_;
     QList<SeenModal> seen_;
