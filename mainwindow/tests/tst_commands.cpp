@@ -414,8 +414,8 @@ void CommandsTest::failedSaveShowsReasonAndKeepsChange()
     QVERIFY2(failure.text.startsWith(u"Cannot write file \"tasks.txt\""_s) && failure.text.contains(u"directory"_s),
              qPrintable(failure.text));
     QVERIFY(std::filesystem::is_directory("tasks.txt"));
-    QCOMPARE(w.selectedIndex, 0);
-    QCOMPARE(w.txtDescription->toPlainText(), QString());
+    QCOMPARE(int(w.selectedIndex()), 0);
+    QCOMPARE(control<QPlainTextEdit>(w, "txtDescription").toPlainText(), QString());
 
     // What the list shows is the change kept in memory, not the file's older content.
     clickPane(w, NavigationPane::AllItems);
