@@ -81,12 +81,12 @@ void ClockTest::midnightRecolours()
     startTheDayBefore();
     Module1 store;
     frmMain w(store);
-    QCOMPARE((*w.lblTitle)[1].foreColor, colourBefore);
-    QCOMPARE((*w.lblTitle)[1].bold, boldBefore);
+    QCOMPARE(lblTitle(w)[1].foreColor, colourBefore);
+    QCOMPARE(lblTitle(w)[1].bold, boldBefore);
 
     crossMidnight(w);
 
-    for (const LabelArray* cell : {w.lblFor, w.lblTitle, w.lblDue}) {
+    for (const LabelArray* cell : {&lblFor(w), &lblTitle(w), &lblDue(w)}) {
         QCOMPARE((*cell)[1].foreColor, colourAfter);
         QCOMPARE((*cell)[1].bold, boldAfter);
     }
@@ -119,21 +119,21 @@ void ClockTest::midnightKeepsTheView()
     w.highlight(15);
     auto* scroll = w.findChild<QScrollBar*>(u"vscroll"_s);
     scroll->setValue(scroll->maximum() / 2);
-    const std::int16_t selected = w.selectedIndex;
-    const QString description = w.txtDescription->toPlainText();
-    const QStringList rows = rowCaptions(*w.lblTitle);
+    const std::int16_t selected = w.selectedIndex();
+    const QString description = control<QPlainTextEdit>(w, "txtDescription").toPlainText();
+    const QStringList rows = rowCaptions(lblTitle(w));
 
     crossMidnight(w);
 
-    QCOMPARE(w.selectedIndex, selected);
+    QCOMPARE(w.selectedIndex(), selected);
     QCOMPARE(highlightedRows(w), QList<int>{15});
-    QCOMPARE((*w.lblTitle)[15].foreColor, QColor(Qt::white));
-    QCOMPARE(w.txtDescription->toPlainText(), description);
-    QCOMPARE(rowCaptions(*w.lblTitle), rows);
+    QCOMPARE(lblTitle(w)[15].foreColor, QColor(Qt::white));
+    QCOMPARE(control<QPlainTextEdit>(w, "txtDescription").toPlainText(), description);
+    QCOMPARE(rowCaptions(lblTitle(w)), rows);
     QCOMPARE(scroll->value(), scroll->maximum() / 2);
-    QCOMPARE(w.WebBrowser1->isVisible(), view == NavigationPane::Attention);
+    QCOMPARE(control<SafeHtmlView>(w, "WebBrowser1").isVisible(), view == NavigationPane::Attention);
     // Task 30 (live) and Task 31 (recycled) became due today.
-    QVERIFY((*w.lblTitle)[std::max(rowOf(w, u"Task 30"_s), rowOf(w, u"Task 31"_s))].bold);
+    QVERIFY(lblTitle(w)[std::max(rowOf(w, u"Task 30"_s), rowOf(w, u"Task 31"_s))].bold);
 }
 
 QTEST_MAIN(ClockTest)

@@ -182,7 +182,7 @@ void NotificationsTest::clickBringsUpTheAttentionView()
         service_->click(1);
         QVERIFY(roundTrip());
         QCoreApplication::processEvents();
-        pageUnderDialog = w.WebBrowser1->isVisible();
+        pageUnderDialog = control<SafeHtmlView>(w, "WebBrowser1").isVisible();
         QTest::mouseClick(&dialogButton(dialog, u"&Cancel"_s), Qt::LeftButton);
     });
     w.findChild<QAction*>(u"menu_new"_s)->trigger();
@@ -190,9 +190,9 @@ void NotificationsTest::clickBringsUpTheAttentionView()
     QVERIFY(!pageUnderDialog);
 
     service_->click(1);
-    QTRY_VERIFY(w.WebBrowser1->isVisible());
+    QTRY_VERIFY(control<SafeHtmlView>(w, "WebBrowser1").isVisible());
     QVERIFY(w.isVisible());
-    QVERIFY(w.WebBrowser1->toPlainText().contains(u"Attention!"_s));
+    QVERIFY(control<SafeHtmlView>(w, "WebBrowser1").toPlainText().contains(u"Attention!"_s));
 }
 
 void NotificationsTest::noServiceNoError()
@@ -243,7 +243,7 @@ void NotificationsTest::trayCountsAndLeadsToAttention()
     QVERIFY(tray);
     QVERIFY2(tray->toolTip().contains(u"2 tasks need attention"_s), qPrintable(tray->toolTip()));
     w.findChild<QAction*>(u"trayAttention"_s)->trigger();
-    QVERIFY(w.WebBrowser1->isVisible());
+    QVERIFY(control<SafeHtmlView>(w, "WebBrowser1").isVisible());
 }
 
 QTEST_MAIN(NotificationsTest)
