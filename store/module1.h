@@ -85,12 +85,12 @@ public:
 
     // Counts one more task and clears its slot, so nothing of an earlier task comes back in it.
     // Returns the new slot, or nothing when the table is full.
-    std::optional<std::int16_t> appendEmptyTask();
+    [[nodiscard]] std::optional<std::int16_t> appendEmptyTask();
     // Moves every later task down one slot and counts one task less; the old last slot keeps
     // its copy of the last task.
     void removeTask(std::int16_t slot);
     // Counts one more rule: value 0, unit "d", black, no popup. Nothing when the table is full.
-    std::optional<std::int16_t> appendNewRule();
+    [[nodiscard]] std::optional<std::int16_t> appendNewRule();
     // Moves every later rule down one slot and counts one rule less, as removeTask does.
     void removeRule(std::int16_t slot);
     // Marks a task as in the recycle bin, or as live again. Nothing for a slot not in use.

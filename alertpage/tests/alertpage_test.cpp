@@ -3,6 +3,7 @@
 #include "os/tests/filetesting.h"
 #include "store/duetext.h"
 #include "store/module1.h"
+#include "store/tests/filledstore.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using testsupport::modeOf;
 
 namespace {
 
@@ -54,10 +56,10 @@ TaskRecord makeTask(const TaskSpec& given)
 
 void fill(Module1& store, const std::vector<AlertRule>& rules, const std::vector<TaskSpec>& tasks)
 {
-    store.ruleCount = static_cast<std::int16_t>(rules.size());
-    std::copy(rules.begin(), rules.end(), store.ruleList.begin());
-    store.taskCount = static_cast<std::int16_t>(tasks.size());
-    std::transform(tasks.begin(), tasks.end(), store.taskList.begin(), makeTask);
+    std::vector<TaskRecord> made(tasks.size());
+    std::transform(tasks.begin(), tasks.end(), made.begin(), makeTask);
+    testsupport::setTasks(store, made);
+    testsupport::setRules(store, rules);
 }
 
 std::string golden(const std::string& name)
@@ -154,9 +156,7 @@ TEST(AttentionPageStore, LeavesTheTableSortedByDueDate)
     fill(store, {}, {{"b", "", {3, 20, 0, 0}}, {"a", "", {3, 1, 0, 0}}, {"c", "", {3, 5, 0, 0}}});
     attentionPageText(store, march10);
     EXPECT_EQ(store.sortKey, 2);
-    EXPECT_EQ(store.taskList[0].title, "a");
-    EXPECT_EQ(store.taskList[1].title, "c");
-    EXPECT_EQ(store.taskList[2].title, "b");
+    EXPECT_EQ(testsupport::slotTitles(store, 3), (std::vector<std::string>{"a", "c", "b"}));
 }
 
 // Month 0 is December of the year before when counting days, and is written back as 1 by the date text.
@@ -182,41 +182,20 @@ TEST(AttentionPageStore, RuleCountOutsideTheTableIsClamped)
     EXPECT_NE(attentionPageText(store, march10), golden("head_only.html"));
 }
 
-// Each test gets a fresh cache folder and a pinned day.
+// Each test gets a fresh cache folder, under /tmp so that an ordinary user can reach it, and a pinned day.
 class PageFile : public testing::Test
 {
 protected:
-    PageFile()
-        : root_(fs::temp_directory_path() / ("alertpage-" + std::to_string(::getpid()) + "-" +
-                                             testing::UnitTest::GetInstance()->current_test_info()->name())),
-          cache_(root_ / "fresh" / "cache"), cacheEnvironment_("XDG_CACHE_HOME", cache_.string())
-    {
-    }
     void SetUp() override
     {
-        fs::remove_all(root_);
-        fs::create_directories(root_);
         pinToday(march10);
         fill(store_, {popupRed7}, {{"Report", "Ann", {3, 13, 14, 30}, "Draft first"}});
     }
-    void TearDown() override
-    {
-        pinToday(std::nullopt);
-        fs::remove_all(root_);
-    }
+    void TearDown() override { pinToday(std::nullopt); }
 
-    static mode_t modeOf(const fs::path& path)
-    {
-        struct stat status
-        {
-        };
-        EXPECT_EQ(::lstat(path.c_str(), &status), 0) << path;
-        return status.st_mode & 07777;
-    }
-
-    const fs::path root_;
-    const fs::path cache_;
-    testsupport::EnvironmentOverride cacheEnvironment_;
+    const testsupport::ScratchFolder root_{fs::temp_directory_path()};
+    const fs::path cache_ = root_ / "fresh" / "cache";
+    testsupport::EnvironmentOverride cacheEnvironment_{"XDG_CACHE_HOME", cache_.string()};
     Module1 store_;
     frmStartup page_;
 };
@@ -309,7 +288,7 @@ TEST_F(PageFile, FolderOfAnotherUserIsRefused)
 TEST_F(PageFile, UnwritableCacheIsReportedAsTheFolders)
 {
     fs::create_directories(cache_);
-    fs::permissions(root_, fs::perms(0755)); // an ordinary user can reach the cache but not write in it
+    fs::permissions(root_.path(), fs::perms(0755)); // an ordinary user can reach the cache but not write in it
     fs::permissions(cache_, fs::perms(0555));
     const std::string outcome = testsupport::runUnprivileged([this]() -> std::string {
         const std::optional<std::string> failure = page_.makepage(store_);

@@ -18,6 +18,7 @@
 #include <poll.h>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -36,6 +37,20 @@ inline void writeBytes(const fs::path& path, std::string_view bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline bool contains(std::string_view text, std::string_view part)
+{
+    return text.find(part) != std::string_view::npos;
+}
+
+// The permission bits of `path` itself, not of what a link points to.
+inline mode_t modeOf(const fs::path& path)
+{
+    struct stat status
+    {
+    };
+    return ::lstat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : mode_t{0};
 }
 
 // A file last written a minute ago, as one left behind by an interrupted save.

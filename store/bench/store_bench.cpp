@@ -1,6 +1,7 @@
 // Load, save, sort and the reminders' walk with both tables full (1001 tasks, 101 rules): the cost
 // every change pays, since each change rewrites and rereads the whole file and each redraw sorts
 // the whole table.
+#include "os/tests/filetesting.h"
 #include "store/module1.h"
 #include "store/popups.h"
 #include "store/taskfile.h"
@@ -13,7 +14,6 @@
 #include <filesystem>
 #include <memory>
 #include <random>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -103,23 +103,10 @@ private:
 };
 
 // A folder of its own for the task file, removed when the benchmark ends.
-class TempFolder
+struct TempFolder : testsupport::ScratchFolder
 {
-public:
-    TempFolder()
-    {
-        std::string name = (std::filesystem::temp_directory_path() / "store_bench.XXXXXX").string();
-        if (!mkdtemp(name.data()))
-            throw std::runtime_error("cannot create a temporary folder");
-        path_ = name;
-    }
-    ~TempFolder() { std::filesystem::remove_all(path_); }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    std::filesystem::path file() const { return path_ / "tasks.txt"; }
-
-private:
-    std::filesystem::path path_;
+    TempFolder() : ScratchFolder(std::filesystem::temp_directory_path()) {}
+    std::filesystem::path file() const { return *this / "tasks.txt"; }
 };
 
 bool saved(benchmark::State& state, Module1& store)

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 using testsupport::folderEntries;
+using testsupport::modeOf;
 using testsupport::readBytes;
 using testsupport::ScratchFolder;
 using testsupport::writeBytes;
@@ -112,15 +113,6 @@ TEST(AtomicSave, PipeInTheFilesPlaceIsNeverReplaced)
         EXPECT_TRUE(fs::is_fifo(folder / "pipe"));
     }
     EXPECT_EQ(folderEntries(folder.path()), (std::vector<std::string>{"pipe", "tasks.txt"}));
-}
-
-mode_t modeOf(const fs::path& path)
-{
-    struct stat info
-    {
-    };
-    ::stat(path.c_str(), &info);
-    return info.st_mode & 07777;
 }
 
 TEST(AtomicSave, ExistingFileKeepsItsPermissionsUnlessTheyAreReplaced)

@@ -2,6 +2,7 @@
 #include "store/duetext.h"
 #include "store/module1.h"
 #include "store/taskfile.h"
+#include "store/tests/filledstore.h"
 #include "store/tests/testsupport.h"
 
 #include <gtest/gtest.h>
@@ -21,11 +22,15 @@ TaskRecord dueTask(std::string title, std::string forWhom, std::int16_t year, st
     return t;
 }
 
+// Tasks that differ only in their texts.
+TaskRecord undated(std::string title, std::string forWhom = {})
+{
+    return dueTask(std::move(title), std::move(forWhom), 2003, 1, 1, 0, 0);
+}
+
 std::unique_ptr<Module1> storeOf(const std::vector<TaskRecord>& tasks, std::int16_t sortKey)
 {
-    auto store = std::make_unique<Module1>();
-    std::copy(tasks.begin(), tasks.end(), store->taskList.begin());
-    store->taskCount = static_cast<std::int16_t>(tasks.size());
+    auto store = testsupport::storeWith(tasks);
     store->sortKey = sortKey;
     return store;
 }
@@ -83,9 +88,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SortTasks, IgnoresLetterCaseByUnicodeRules)
 {
-    const std::vector<TaskRecord> tasks = {
-        dueTask("\u00C9mile", "\u00C9mile", 2003, 1, 1, 0, 0), dueTask("zoo", "zoo", 2003, 1, 1, 0, 0),
-        dueTask("\u00E9lan", "\u00E9lan", 2003, 1, 1, 0, 0), dueTask("Eve", "Eve", 2003, 1, 1, 0, 0)};
+    const std::vector<TaskRecord> tasks = {undated("\u00C9mile", "\u00C9mile"), undated("zoo", "zoo"),
+                                           undated("\u00E9lan", "\u00E9lan"), undated("Eve", "Eve")};
     const std::vector<std::string> expected = {"Eve", "zoo", "\u00E9lan", "\u00C9mile"};
     EXPECT_EQ(sortedTitles(tasks, 0), expected);
     EXPECT_EQ(sortedTitles(tasks, 1), expected);
@@ -95,9 +99,7 @@ TEST(SortTasks, IgnoresLetterCaseByUnicodeRules)
 
 TEST(SortTasks, CapitalAccentSortsWithItsSmallLetter)
 {
-    const std::vector<TaskRecord> tasks = {dueTask("\u00E9cole b", "", 2003, 1, 1, 0, 0),
-                                           dueTask("\u00C9cole c", "", 2003, 1, 1, 0, 0),
-                                           dueTask("\u00E9cole a", "", 2003, 1, 1, 0, 0)};
+    const std::vector<TaskRecord> tasks = {undated("\u00E9cole b"), undated("\u00C9cole c"), undated("\u00E9cole a")};
     EXPECT_EQ(sortedTitles(tasks, 0), (std::vector<std::string>{"\u00E9cole a", "\u00E9cole b", "\u00C9cole c"}));
 }
 
@@ -125,8 +127,7 @@ INSTANTIATE_TEST_SUITE_P(Orders, EqualKeys,
                              // j=0 exchanges slot 2 (a) with slot 0 (b1), moving b1 behind b2.
                              EqualKeysCase{"SwapPastEqual",
                                            0,
-                                           {dueTask("b", "1", 2003, 1, 1, 0, 0), dueTask("B", "2", 2003, 1, 1, 0, 0),
-                                            dueTask("a", "3", 2003, 1, 1, 0, 0)},
+                                           {undated("b", "1"), undated("B", "2"), undated("a", "3")},
                                            {"a(3)", "B(2)", "b(1)"}},
                              // j=0 takes a1; j=1 exchanges a2 with b1, which lands behind b2.
                              EqualKeysCase{"Interleaved",
@@ -137,15 +138,13 @@ INSTANTIATE_TEST_SUITE_P(Orders, EqualKeys,
                              // Descending: d's exchange with slot 0 moves c1 behind c2.
                              EqualKeysCase{"Descending",
                                            10,
-                                           {dueTask("c", "1", 2003, 1, 1, 0, 0), dueTask("c", "2", 2003, 1, 1, 0, 0),
-                                            dueTask("d", "3", 2003, 1, 1, 0, 0), dueTask("a", "4", 2003, 1, 1, 0, 0)},
+                                           {undated("c", "1"), undated("c", "2"), undated("d", "3"), undated("a", "4")},
                                            {"d(3)", "c(2)", "c(1)", "a(4)"}}),
                          testsupport::caseName<EqualKeysCase>);
 
 TEST(SortTasks, SortedTableIsLeftExactlyAsItWas)
 {
-    std::vector<TaskRecord> tasks = {dueTask("a", "1", 2003, 1, 1, 0, 0), dueTask("A", "2", 2003, 1, 1, 0, 0),
-                                     dueTask("b", "3", 2003, 1, 1, 0, 0), dueTask("B", "4", 2003, 1, 1, 0, 0)};
+    std::vector<TaskRecord> tasks = {undated("a", "1"), undated("A", "2"), undated("b", "3"), undated("B", "4")};
     for (std::size_t i = 0; i < tasks.size(); ++i)
         tasks[i].description = "slot " + std::to_string(i);
     for (const std::int16_t key : {0, 1, 2}) {
@@ -157,9 +156,7 @@ TEST(SortTasks, SortedTableIsLeftExactlyAsItWas)
 
 TEST(SortTasks, OnlyUsedSlotsTakePart)
 {
-    auto store = storeOf(
-        {dueTask("b", "", 2003, 1, 1, 0, 0), dueTask("c", "", 2003, 1, 1, 0, 0), dueTask("a", "", 2003, 1, 1, 0, 0)},
-        0);
+    auto store = storeOf({undated("b"), undated("c"), undated("a")}, 0);
     store->taskCount = 2;
     store->sortTasks();
     EXPECT_EQ(store->taskList[0].title, "b");

@@ -1,34 +1,27 @@
 #include "store/module1.h"
 #include "store/taskfile.h"
+#include "store/tests/filledstore.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
+using testsupport::slotTitles;
+using testsupport::storeWith;
+using testsupport::titled;
 
 namespace {
 
-std::unique_ptr<Module1> storeWithTasks(std::initializer_list<const char*> titles)
-{
-    auto store = std::make_unique<Module1>();
-    for (const char* title : titles)
-        store->taskList[static_cast<std::size_t>(store->taskCount++)].title = title;
-    return store;
-}
-
 TEST(TaskTable, RemovingMovesLaterTasksUpAndLeavesTheOldLastSlot)
 {
-    auto store = storeWithTasks({"a", "b", "c", "d"});
+    auto store = storeWith(titled({"a", "b", "c", "d"}));
     store->removeTask(1);
     ASSERT_EQ(store->taskCount, 3);
-    EXPECT_EQ(store->taskList[0].title, "a");
-    EXPECT_EQ(store->taskList[1].title, "c");
-    EXPECT_EQ(store->taskList[2].title, "d");
-    EXPECT_EQ(store->taskList[3].title, "d") << "the old last slot keeps its copy";
+    EXPECT_EQ(slotTitles(*store, 4), (std::vector<std::string>{"a", "c", "d", "d"}))
+        << "the old last slot keeps its copy";
 }
 
 TEST(TaskTable, SlotsOutsideTheUsedPartAreNotRemoved)
 {
-    auto store = storeWithTasks({"a", "b"});
+    auto store = storeWith(titled({"a", "b"}));
     store->removeTask(2);
     store->removeTask(-1);
     EXPECT_EQ(store->taskCount, 2);
@@ -36,7 +29,7 @@ TEST(TaskTable, SlotsOutsideTheUsedPartAreNotRemoved)
 
 TEST(TaskTable, NewTaskStartsEmptyAndAFullTableRefuses)
 {
-    auto store = storeWithTasks({"a"});
+    auto store = storeWith(titled({"a"}));
     store->taskList[1].deleted = recycledMark; // left behind by a task deleted for good
     store->taskList[1].title = "old";
     ASSERT_EQ(store->appendEmptyTask(), 1);

@@ -3,6 +3,7 @@
 #include "store/duetext.h"
 #include "store/module1.h"
 #include "store/taskfile.h"
+#include "store/tests/filledstore.h"
 #include "store/tests/testsupport.h"
 
 #include <gtest/gtest.h>
@@ -13,25 +14,19 @@ using testsupport::crlfLines;
 using testsupport::fixture;
 using testsupport::readBytes;
 using testsupport::ScratchFolder;
+using testsupport::storeWith;
 
 namespace {
 
 std::unique_ptr<Module1> storeWithTasksAndRules(const std::filesystem::path& file)
 {
-    auto store = std::make_unique<Module1>(file);
-    TaskRecord& first = store->taskList[0];
-    first = testsupport::task("Write report", "Ann", 2003, 9, 5, 14, 30);
+    TaskRecord first = testsupport::task("Write report", "Ann", 2003, 9, 5, 14, 30);
     first.deleted = "N";
     first.description = "Line one\r\nLine two";
-    TaskRecord& second = store->taskList[1];
-    second = testsupport::task("Caf\u00E9 \u2013 \u00FCn\u00EFcode", "", 0, 0, -1, 0, 0);
+    TaskRecord second = testsupport::task("Caf\u00E9 \u2013 \u00FCn\u00EFcode", "", 0, 0, -1, 0, 0);
     second.second = 59;
     second.deleted = "Y";
-    store->ruleList[0] = AlertRule{3, "d", 16711680, popupOn};
-    store->ruleList[1] = AlertRule{-2, "ww", 255, 0};
-    store->taskCount = 2;
-    store->ruleCount = 2;
-    return store;
+    return storeWith({first, second}, {{3, "d", 16711680, popupOn}, {-2, "ww", 255, 0}}, file);
 }
 
 TEST(TaskFileWriter, EmptyStoreIsExactlyTenLines)
@@ -94,12 +89,7 @@ class BreakingValue : public testing::TestWithParam<BreakingValueCase>
 TEST_P(BreakingValue, StaysOnItsLine)
 {
     const auto& c = GetParam();
-    auto store = std::make_unique<Module1>();
-    store->taskList[0] = c.task;
-    store->ruleList[0] = c.rule;
-    store->taskCount = 1;
-    store->ruleCount = 1;
-    const std::string text = taskFileText(*store);
+    const std::string text = taskFileText(*storeWith({c.task}, {c.rule}));
     EXPECT_NE(text.find("\r\n" + c.line + "\r\n"), std::string::npos) << text;
 }
 
@@ -175,15 +165,12 @@ TEST(TaskFileRoundTrip, EveryFieldComesBack)
         t[3] = testsupport::task("", "", 0, 0, 0, 0, 0); // every value at its start value after others
         return t;
     }();
-    for (std::size_t i = 0; i < tasks.size(); ++i) {
-        store->taskList[i] = tasks[i];
-        store->taskList[i].dueKey = "stale";
-    }
-    store->taskCount = static_cast<std::int16_t>(tasks.size());
+    testsupport::setTasks(*store, tasks);
+    for (TaskRecord& t : store->tasks())
+        t.dueKey = "stale";
     const std::vector<AlertRule> rules = {
         {-32768, "ww", -2147483647 - 1, popupOn}, {32767, "", 2147483647, 0}, {0, " spaced", 16711680, popupOn}};
-    std::copy(rules.begin(), rules.end(), store->ruleList.begin());
-    store->ruleCount = static_cast<std::int16_t>(rules.size());
+    testsupport::setRules(*store, rules);
 
     const auto reread = saveAndLoad(*store);
     ASSERT_EQ(reread->taskCount, store->taskCount);
@@ -201,12 +188,11 @@ TEST(TaskFileRoundTrip, EveryFieldComesBack)
 TEST(TaskFileRoundTrip, ListedExceptionsChangeAsDocumented)
 {
     ScratchFolder folder;
-    auto store = std::make_unique<Module1>(folder / "tasks.txt");
-    store->taskList[0].title = "trailing   ";
-    store->taskList[0].description = "literal |~ marker";
-    store->ruleList[0] = AlertRule{1, "d", 0, 1}; // any non-zero popup reads back as the true value
-    store->taskCount = 1;
-    store->ruleCount = 1;
+    TaskRecord t;
+    t.title = "trailing   ";
+    t.description = "literal |~ marker";
+    // Any non-zero popup reads back as the true value.
+    auto store = storeWith({t}, {{1, "d", 0, 1}}, folder / "tasks.txt");
     const auto reread = saveAndLoad(*store);
     EXPECT_EQ(reread->taskList[0].title, "trailing");
     EXPECT_EQ(reread->taskList[0].description, "literal \r\n marker");

@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 
+using testsupport::contains;
 using testsupport::fixture;
 using testsupport::folderEntries;
 using testsupport::readBytes;
@@ -26,11 +27,6 @@ using testsupport::writeBytes;
 namespace fs = std::filesystem;
 
 namespace {
-
-bool contains(std::string_view text, std::string_view part)
-{
-    return text.find(part) != std::string_view::npos;
-}
 
 TEST(TaskStoreFile, MissingFileIsAnEmptyStoreAndTheFirstSaveCreatesIt)
 {
