@@ -84,6 +84,15 @@ bool isEmptyAnswer(int type, const QVariant& answer)
     return answer.userType() == QMetaType::QByteArray && answer.toByteArray().isEmpty();
 }
 
+// Tables enough to push what follows past the part of a page that is shown at once.
+QString tables(int count, const QString& text = QStringLiteral("block"))
+{
+    QString html;
+    for (int i = 0; i < count; ++i)
+        html += QStringLiteral("<table><tr><td>%1 %2</td></tr></table>").arg(text).arg(i);
+    return html;
+}
+
 } // namespace
 
 class SafeHtmlViewTest : public QObject
@@ -100,6 +109,8 @@ private slots:
     void missingOrOversizedPageShowsNothing();
     void pageIsDecodedAsUtf8();
     void messageIsShownAsPlainText();
+    void longPageArrivesWholeAndInOrder();
+    void longTextIsBoundedOnScreenOnly();
 
 private:
     QString writeFile(const QString& name, const QByteArray& bytes);
@@ -146,6 +157,13 @@ void SafeHtmlViewTest::namedResourcesAreNeverRead_data()
 {
     QTest::addColumn<QString>("body");
     const QString image = QStringLiteral("secret.png");
+    // The same protections hold for what arrives after the first part of a long page.
+    const QString late = tables(300, QStringLiteral("filler"));
+    QTest::newRow("late image by path") << late + QStringLiteral("<img src=\"%1\">").arg(image);
+    QTest::newRow("late style sheet background")
+        << late + QStringLiteral("<style>p { background-image: url(file://%1) }</style><p>text</p>").arg(image);
+    QTest::newRow("late table background")
+        << late + QStringLiteral("<table background=\"%1\"><tr><td>x</td></tr></table>").arg(image);
     QTest::newRow("image of /dev/zero") << QStringLiteral("<img src=\"/dev/zero\">");
     QTest::newRow("file image") << QStringLiteral("<img src=\"file://%1\">").arg(image);
     QTest::newRow("image by path") << QStringLiteral("<img src=\"%1\">").arg(image);
@@ -177,6 +195,8 @@ void SafeHtmlViewTest::namedResourcesAreNeverRead()
     RecordingView view;
     QVERIFY(view.loadPage(page));
     render(view);
+    QTRY_VERIFY(!view.isFeeding());
+    view.grab();
 
     QVERIFY2(!watch.anyOpened(), "a file named in the page was opened");
     QVERIFY(!view.requests.empty());
@@ -261,6 +281,46 @@ void SafeHtmlViewTest::messageIsShownAsPlainText()
     QCOMPARE(view.toPlainText(), QStringLiteral("Cannot write file <img src=\"/dev/zero\"> & co:\nPermission denied"));
     render(view);
     QVERIFY(view.requests.empty());
+}
+
+void SafeHtmlViewTest::longPageArrivesWholeAndInOrder()
+{
+    RecordingView view;
+    QVERIFY(view.loadPage(
+        writeFile(QStringLiteral("long.html"), (QStringLiteral("<h2>Head</h2>") + tables(1000)).toUtf8())));
+    QVERIFY(view.isFeeding());
+    QVERIFY(view.toPlainText().startsWith(QStringLiteral("Head\nblock 0\n")));
+    QTRY_VERIFY(!view.isFeeding());
+    const QString shown = view.toPlainText();
+    qsizetype at = 0;
+    for (int i = 0; i < 1000; ++i) {
+        at = shown.indexOf(QStringLiteral("block %1\n").arg(i), at);
+        QVERIFY2(at >= 0, qPrintable(QStringLiteral("block %1 missing or out of order").arg(i)));
+    }
+
+    // Slices of a page still arriving never land in the next page.
+    QVERIFY(view.loadPage(writeFile(QStringLiteral("long.html"), tables(1000).toUtf8())));
+    QVERIFY(view.loadPage(writeFile(QStringLiteral("short.html"), "<p>short</p>")));
+    QTest::qWait(50);
+    QCOMPARE(view.toPlainText(), QStringLiteral("short"));
+    QVERIFY(view.loadPage(writeFile(QStringLiteral("long.html"), tables(1000).toUtf8())));
+    view.showMessage(QStringLiteral("message"));
+    QTest::qWait(50);
+    QCOMPARE(view.toPlainText(), QStringLiteral("message"));
+}
+
+void SafeHtmlViewTest::longTextIsBoundedOnScreenOnly()
+{
+    const qsizetype bound = SafeHtmlView::maxShownRun;
+    // An entity at the bound is one character and is never cut in two.
+    const QByteArray page = "<b>" + QByteArray(bound - 1, 'x') + "&amp;" + QByteArray(1000000, 'y') + "</b><i>next</i>";
+    const QString path = writeFile(QStringLiteral("page.html"), page);
+    RecordingView view;
+    QVERIFY(view.loadPage(path));
+    QCOMPARE(view.toPlainText(), QString(bound - 1, u'x') + QStringLiteral(u"&\u2026next"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), page);
 }
 
 QTEST_MAIN(SafeHtmlViewTest)
