@@ -135,6 +135,16 @@ void longTitle(benchmark::State& state)
     runAttention(state, {dueToday(title, 1)}, 1, true);
 }
 
+// The list with the same task: a redraw and a paint of the window.
+void longTitleInList(benchmark::State& state)
+{
+    Scene scene({dueToday(std::string(static_cast<std::size_t>(state.range(0)), 'x'), 1)}, 1);
+    for (auto _ : state) {
+        scene.click(NavigationPane::AllItems);
+        benchmark::DoNotOptimize(scene.window->grab());
+    }
+}
+
 } // namespace
 
 BENCHMARK(fullTableFirstScreen)
@@ -146,6 +156,14 @@ BENCHMARK(fullTableWholePage)->Unit(benchmark::kMillisecond)->Iterations(3)->Rep
 BENCHMARK(longTitle)
     ->ArgName("characters")
     ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+BENCHMARK(longTitleInList)
+    ->ArgName("characters")
     ->Arg(1000000)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,17 +34,6 @@ inline std::unique_ptr<Module1> storeWith(const std::vector<TaskRecord>& tasks,
     setTasks(*store, tasks);
     setRules(*store, rules);
     return store;
-}
-
-inline std::vector<TaskRecord> titled(std::initializer_list<const char*> titles)
-{
-    std::vector<TaskRecord> tasks(titles.size());
-    std::transform(titles.begin(), titles.end(), tasks.begin(), [](const char* title) {
-        TaskRecord t;
-        t.title = title;
-        return t;
-    });
-    return tasks;
 }
 
 // The titles of the first `count` slots, used or not.

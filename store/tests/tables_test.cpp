@@ -1,18 +1,19 @@
 #include "store/module1.h"
 #include "store/taskfile.h"
 #include "store/tests/filledstore.h"
+#include "store/tests/testsupport.h"
 
 #include <gtest/gtest.h>
 
 using testsupport::slotTitles;
 using testsupport::storeWith;
-using testsupport::titled;
+using testsupport::task;
 
 namespace {
 
 TEST(TaskTable, RemovingMovesLaterTasksUpAndLeavesTheOldLastSlot)
 {
-    auto store = storeWith(titled({"a", "b", "c", "d"}));
+    auto store = storeWith({task("a"), task("b"), task("c"), task("d")});
     store->removeTask(1);
     ASSERT_EQ(store->taskCount, 3);
     EXPECT_EQ(slotTitles(*store, 4), (std::vector<std::string>{"a", "c", "d", "d"}))
@@ -21,7 +22,7 @@ TEST(TaskTable, RemovingMovesLaterTasksUpAndLeavesTheOldLastSlot)
 
 TEST(TaskTable, SlotsOutsideTheUsedPartAreNotRemoved)
 {
-    auto store = storeWith(titled({"a", "b"}));
+    auto store = storeWith({task("a"), task("b")});
     store->removeTask(2);
     store->removeTask(-1);
     EXPECT_EQ(store->taskCount, 2);
@@ -29,7 +30,7 @@ TEST(TaskTable, SlotsOutsideTheUsedPartAreNotRemoved)
 
 TEST(TaskTable, NewTaskStartsEmptyAndAFullTableRefuses)
 {
-    auto store = storeWith(titled({"a"}));
+    auto store = storeWith({task("a")});
     store->taskList[1].deleted = recycledMark; // left behind by a task deleted for good
     store->taskList[1].title = "old";
     ASSERT_EQ(store->appendEmptyTask(), 1);
@@ -51,12 +52,10 @@ TEST(RuleTable, NewRuleCountsInDaysAndAFullTableRefuses)
 
 TEST(RuleTable, RemovingTheOnlyRuleEmptiesTheCountButKeepsTheSlot)
 {
-    Module1 store;
-    store.ruleList[0] = {7, "d", 255, popupOn};
-    store.ruleCount = 1;
-    store.removeRule(0);
-    EXPECT_EQ(store.ruleCount, 0);
-    EXPECT_EQ(store.ruleList[0].value, 7);
+    auto store = storeWith({}, {{7, "d", 255, popupOn}});
+    store->removeRule(0);
+    EXPECT_EQ(store->ruleCount, 0);
+    EXPECT_EQ(store->ruleList[0].value, 7);
 }
 
 TEST(Tables, CountsOutsideTheirTableAreNeverTrustedPastIt)
