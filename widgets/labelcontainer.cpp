@@ -43,6 +43,9 @@ void LabelContainer::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     const QRect dirty = event->rect();
     constexpr int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
+    // One line clipped to its cell never shows more than this; laying out a far longer caption on
+    // every paint would make the whole list slow.
+    constexpr qsizetype maxPaintedChars = 4096;
     for (const auto& array : arrays_) {
         for (int index = 0; index < array->count(); ++index) {
             const LabelElement& element = (*array)[index];
@@ -55,7 +58,7 @@ void LabelContainer::paintEvent(QPaintEvent* event)
             font.setBold(element.bold);
             painter.setFont(font);
             painter.setPen(element.foreColor);
-            painter.drawText(rect, flags, element.caption);
+            painter.drawText(rect, flags, element.caption.left(maxPaintedChars));
         }
     }
 }
