@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,9 @@ inline TaskRecord taskFrom(const TaskSpec& given)
 // Writes tasks.txt in the test's scratch folder; frmMain reads it at start-up.
 inline bool writeTaskFile(const std::vector<TaskSpec>& tasks, const std::vector<RuleSpec>& rules = {})
 {
+    // A new file: a store that has not read the old one may not write over it.
+    std::error_code ec;
+    std::filesystem::remove("tasks.txt", ec);
     Module1 store;
     for (const TaskSpec& given : tasks)
         store.taskList[static_cast<std::size_t>(store.taskCount++)] = taskFrom(given);
