@@ -163,6 +163,7 @@ void BM_changedOnDisk(benchmark::State& state)
         const bool changed = store->changedOnDisk();
         benchmark::DoNotOptimize(changed);
     }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(std::filesystem::file_size(folder.file())));
 }
 
 void BM_taskFileText(benchmark::State& state)

@@ -77,7 +77,8 @@ TEST(SharedFile, OwnSavesAndUnchangedRewritesAreNoConflict)
     TwoWindows windows;
     windows.first->recycleTask(0);
     ASSERT_TRUE(windows.first->saveTasks().ok);
-    windows.first->recycleTask(1);
+    // Larger than one piece of the reader, and not a whole number of words.
+    windows.first->taskList[1].description = std::string(100003, 'x');
     EXPECT_TRUE(windows.first->saveTasks().ok) << "our own save taken for an outside change";
     EXPECT_FALSE(windows.first->changedOnDisk());
 
