@@ -8,8 +8,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
 #include <functional>
 #include <numeric>
 #include <utility>
@@ -190,82 +188,15 @@ SaveReport Module1::saveTasks()
     return report;
 }
 
-namespace {
-
-// A 64-bit hash of a byte stream, a word at a time, the same however the stream is cut into
-// pieces. Each step is a bijection of the state, so a change confined to one word always shows.
-class ContentHash
-{
-public:
-    void add(std::string_view bytes)
-    {
-        size_ += bytes.size();
-        while (!bytes.empty()) {
-            if (filled_ == 0 && bytes.size() >= sizeof(std::uint64_t)) {
-                std::uint64_t word;
-                std::memcpy(&word, bytes.data(), sizeof word);
-                mix(word);
-                bytes.remove_prefix(sizeof word);
-                continue;
-            }
-            tail_[filled_++] = bytes.front();
-            bytes.remove_prefix(1);
-            if (filled_ == tail_.size()) {
-                filled_ = 0;
-                std::uint64_t word;
-                std::memcpy(&word, tail_.data(), sizeof word);
-                mix(word);
-            }
-        }
-    }
-    std::pair<std::size_t, std::uint64_t> result() const
-    {
-        ContentHash last = *this;
-        std::uint64_t word = 0;
-        std::memcpy(&word, tail_.data(), filled_);
-        last.mix(word);
-        last.mix(size_);
-        return {size_, last.state_};
-    }
-
-private:
-    void mix(std::uint64_t word)
-    {
-        state_ = (state_ ^ word) * 0x9E3779B97F4A7C15u;
-        state_ ^= state_ >> 32;
-    }
-
-    std::uint64_t state_ = 0x243F6A8885A308D3u;
-    std::size_t size_ = 0;
-    std::array<char, sizeof(std::uint64_t)> tail_{};
-    std::size_t filled_ = 0;
-};
-
-} // namespace
-
 Module1::FileIdentity Module1::identityOf(std::string_view bytes)
 {
-    ContentHash hash;
-    hash.add(bytes);
-    const auto [size, value] = hash.result();
-    return {size, value};
+    return {bytes.size(), std::hash<std::string_view>{}(bytes)};
 }
 
-// Read in pieces into one buffer: this runs before every save, and building the whole text first
-// costs several times the hashing.
 bool Module1::changedOnDisk() const
 {
-    std::ifstream in(taskFile_, std::ios::binary);
-    if (!in)
-        return false;
-    ContentHash hash;
-    std::array<char, 65536> buffer;
-    while (in.read(buffer.data(), buffer.size()) || in.gcount() > 0)
-        hash.add({buffer.data(), static_cast<std::size_t>(in.gcount())});
-    if (in.bad())
-        return false;
-    const auto [size, value] = hash.result();
-    return FileIdentity{size, value} != known_;
+    const FileContent now = readWholeFile(taskFile_, largestTaskFile);
+    return now.bytes && identityOf(*now.bytes) != known_;
 }
 
 std::filesystem::path Module1::conflictFile(int number) const

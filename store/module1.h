@@ -133,7 +133,7 @@ private:
     struct FileIdentity
     {
         std::size_t size = 0;
-        std::uint64_t hash = 0;
+        std::size_t hash = 0;
         bool operator==(const FileIdentity&) const = default;
     };
     static FileIdentity identityOf(std::string_view bytes);
