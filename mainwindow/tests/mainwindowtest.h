@@ -51,19 +51,24 @@ inline TaskRecord taskFrom(const TaskSpec& given)
     return task;
 }
 
+// Saves `store` as a new tasks.txt: a store that has not read the old file may not write over it.
+inline bool saveAsNewTaskFile(Module1& store)
+{
+    std::error_code ec;
+    std::filesystem::remove("tasks.txt", ec);
+    return store.saveTasks().ok;
+}
+
 // Writes tasks.txt in the test's scratch folder; frmMain reads it at start-up.
 inline bool writeTaskFile(const std::vector<TaskSpec>& tasks, const std::vector<RuleSpec>& rules = {})
 {
-    // A new file: a store that has not read the old one may not write over it.
-    std::error_code ec;
-    std::filesystem::remove("tasks.txt", ec);
     Module1 store;
     for (const TaskSpec& given : tasks)
         store.taskList[static_cast<std::size_t>(store.taskCount++)] = taskFrom(given);
     for (const RuleSpec& given : rules)
         store.ruleList[static_cast<std::size_t>(store.ruleCount++)] = {given.value, given.unit, given.color,
                                                                        given.popup};
-    return store.saveTasks().ok;
+    return saveAsNewTaskFile(store);
 }
 
 // The captions of one label array over the rows 1 to the last.
