@@ -1,5 +1,5 @@
-#include "app/startup.h"
 #include "app/singleinstance.h"
+#include "app/startup.h"
 #include "mainwindow/frmmain.h"
 #include "store/module1.h"
 #include "widgets/storereports.h"
