@@ -54,14 +54,11 @@ void select(frmMain& w, const QString& title)
 void OutsideChangesTest::init()
 {
     std::filesystem::remove(conflictFile);
-    QVERIFY(writeTaskFile({{"Alpha", 1}, {"Bravo", 2}, {"Charlie", 3}}));
 }
 
 void OutsideChangesTest::idleWindowFollowsOutsideChangesButNotItsOwn()
 {
-    Module1 store;
-    frmMain w(store);
-    showWindow(w);
+    auto&& [store, w] = WindowWith({{"Alpha", 1}, {"Bravo", 2}, {"Charlie", 3}}, Shown::exposed);
     QSignalSpy reloads(w.findChild<TaskFileFollower*>(), &TaskFileFollower::changedElsewhere);
     select(w, u"Charlie"_s);
     ModalScript script;
@@ -73,7 +70,7 @@ void OutsideChangesTest::idleWindowFollowsOutsideChangesButNotItsOwn()
 
     QVERIFY(!addDeltaElsewhere().empty());
     QTRY_VERIFY_WITH_TIMEOUT(rowOf(w, u"Delta"_s) > 0, 1000);
-    QCOMPARE(rowCaptions(*w.lblTitle), (QStringList{u"Alpha"_s, u"Bravo"_s, u"Delta"_s}));
+    QCOMPARE(rowCaptions(lblTitle(w)), (QStringList{u"Alpha"_s, u"Bravo"_s, u"Delta"_s}));
     QCOMPARE(selectedTitle(w, store), u"Bravo"_s);
     QCOMPARE(highlightedRows(w), QList<int>{rowOf(w, u"Bravo"_s)});
     QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
@@ -92,9 +89,7 @@ void OutsideChangesTest::editorOkAfterAnOutsideChangeKeepsBothVersions()
 {
     QFETCH(QString, answer);
     QFETCH(bool, mine);
-    Module1 store;
-    frmMain w(store);
-    showWindow(w);
+    auto&& [store, w] = WindowWith({{"Alpha", 1}, {"Bravo", 2}, {"Charlie", 3}}, Shown::exposed);
     select(w, u"Alpha"_s);
     std::string other;
     ModalScript script;
