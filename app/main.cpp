@@ -1,3 +1,4 @@
+#include "app/singleinstance.h"
 #include "app/startup.h"
 #include "mainwindow/frmmain.h"
 #include "store/module1.h"
@@ -22,7 +23,16 @@ int main(int argc, char* argv[])
 
     // 1001 tasks are too many for the stack.
     const auto store = std::make_unique<Module1>(taskFile);
+    // One window per task file: a second start brings the running one to the front and ends.
+    SingleInstance instance(store->taskFile());
+    if (const SingleInstance::Claim claim = instance.claim(); claim != SingleInstance::Claim::Claimed)
+        return SingleInstance::refuse(claim, store->taskFile());
     frmMain window(*store);
+    QObject::connect(&instance, &SingleInstance::raiseRequested, &window, [&window] {
+        window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+        window.raise();
+        window.activateWindow();
+    });
     window.show();
     // Told once the window is up, so the user sees what the message is about.
     QTimer::singleShot(0, &window, [&window] { reportLoad(&window, window.loadReport()); });

@@ -1,4 +1,5 @@
 #include "mainwindow/frmmain.h"
+#include "mainwindow/taskfilefollower.h"
 
 #include "alertpage/frmstartup.h"
 #include "notify/reminders.h"
@@ -172,6 +173,8 @@ frmMain::frmMain(Module1& store, QWidget* parent) : QMainWindow(parent), store_(
     // The layout follows the client area, whatever changed its size.
     client->installEventFilter(this);
     Form_Load();
+    connect(new TaskFileFollower(store_, this), &TaskFileFollower::changedElsewhere, this,
+            &frmMain::followOutsideChange);
 }
 
 frmMain::~frmMain() = default;

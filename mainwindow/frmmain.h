@@ -103,6 +103,7 @@ private:
     frmTask& taskEditor();
     frmAlerts& ruleEditor();
 
+    void followOutsideChange();
     void showListView(bool recycled);
     void showAttentionView();
 

@@ -227,6 +227,22 @@ void frmMain::Image1_Click(int Index)
     }
 }
 
+// Another program changed the file while no command was running: show its version in the current
+// view, with the selection still on the same task where it is still there.
+void frmMain::followOutsideChange()
+{
+    if (!WebBrowser1->isHidden()) {
+        readBack(this, store_);
+        showAttentionView();
+        return;
+    }
+    const std::optional<TaskRecord> chosen = selectedTask();
+    readBack(this, store_);
+    store_.sortTasks();
+    reselectAfterSort(chosen);
+    drawList();
+}
+
 void frmMain::showListView(bool recycled)
 {
     showRecycled_ = recycled;

@@ -47,14 +47,28 @@ class TemporaryFile
 public:
     explicit TemporaryFile(const fs::path& target)
     {
-        std::string pattern = (target.parent_path() / target.filename()).string();
-        pattern += temporaryMarker;
-        pattern += "XXXXXX";
-        fd_ = ::mkstemp(pattern.data());
-        if (fd_ >= 0) {
-            path_ = pattern;
+        for (int attempt = 0; attempt < 8; ++attempt) {
+            std::string pattern = (target.parent_path() / target.filename()).string();
+            pattern += temporaryMarker;
+            pattern += "XXXXXX";
+            const int fd = ::mkstemp(pattern.data());
+            if (fd < 0)
+                return;
             // Held until the file is renamed into place: a lock tells other writers it is in use.
-            ::flock(fd_, LOCK_EX);
+            ::flock(fd, LOCK_EX);
+            // Another writer's clean-up may have taken the file before it was locked, when a file
+            // server's clock makes a new file look old: then it is gone, and a new one is made.
+            struct stat status
+            {
+            };
+            if (::fstat(fd, &status) == 0 && status.st_nlink == 0) {
+                ::close(fd);
+                errno = EAGAIN;
+                continue;
+            }
+            fd_ = fd;
+            path_ = pattern;
+            return;
         }
     }
     ~TemporaryFile()
@@ -188,6 +202,23 @@ bool isReadOnlyForUser(const fs::path& path)
     // AT_EACCESS asks with the effective user, as the open for writing would.
     return ::faccessat(AT_FDCWD, path.c_str(), F_OK, AT_EACCESS) == 0 &&
            ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
+}
+
+std::optional<std::string> writeNewFile(const fs::path& path, std::string_view bytes, mode_t mode)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd < 0)
+        return reason(errno);
+    std::optional<std::string> failure = writeAll(fd, bytes, {});
+    if (!failure && ::fsync(fd) != 0)
+        failure = reason(errno);
+    if (::close(fd) != 0 && !failure)
+        failure = reason(errno);
+    if (failure)
+        ::unlink(path.c_str());
+    else
+        syncFolder(path.parent_path());
+    return failure;
 }
 
 namespace {

@@ -33,6 +33,11 @@ enum class ExistingMode {
 // over such a file would succeed, since only the folder's permissions count for that.
 [[nodiscard]] bool isReadOnlyForUser(const std::filesystem::path& path);
 
+// Creates `path` with `bytes`, never replacing a file that exists; a failed write leaves nothing.
+// Returns the reason on failure ("File exists" when the name is taken).
+[[nodiscard]] std::optional<std::string> writeNewFile(const std::filesystem::path& path, std::string_view bytes,
+                                                      mode_t mode);
+
 // Removes temporary files that an interrupted writeFileAtomically left beside `target`. A writer
 // holds a lock on its temporary file until it is renamed; locked ones are left alone.
 void removeStaleTemporaries(const std::filesystem::path& target);

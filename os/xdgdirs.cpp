@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -46,4 +47,25 @@ fs::path stateHome()
 fs::path dataHome()
 {
     return underHome("XDG_DATA_HOME", ".local/share");
+}
+
+fs::path runtimeFolder()
+{
+    if (fs::path folder = absoluteFromEnvironment("XDG_RUNTIME_DIR"); !folder.empty())
+        return folder;
+    const fs::path cache = cacheHome();
+    if (cache.empty())
+        return {};
+    std::error_code ec;
+    fs::create_directories(cache, ec);
+    const fs::path folder = cache / "taskwyn-runtime";
+    // Others must not reach this user's lock or socket: the folder is the user's alone, or unused.
+    ::mkdir(folder.c_str(), 0700);
+    struct stat status
+    {
+    };
+    if (::lstat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != ::getuid() ||
+        (status.st_mode & 077) != 0)
+        return {};
+    return folder;
 }

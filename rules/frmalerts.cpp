@@ -192,7 +192,7 @@ void frmAlerts::selectClicked()
 void frmAlerts::okClicked()
 {
     // After a failed save the dialog stays open with its changes, so the user can retry or cancel.
-    if (reportSave(this, store_.saveTasks()))
+    if (saveTasksAsking(this, store_))
         accept();
 }
 

@@ -2,10 +2,12 @@
 
 #include "os/atomicfile.h"
 #include "os/fileerror.h"
+#include "store/calendar.h"
 #include "store/taskfile.h"
 #include "store/textcodec.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <numeric>
 #include <utility>
@@ -132,6 +134,7 @@ LoadReport Module1::loadTasks()
     ruleCount = 0;
     removeStaleTemporaries(taskFile_);
     const FileContent content = readWholeFile(taskFile_, largestTaskFile);
+    known_ = content.bytes ? std::optional(identityOf(*content.bytes)) : std::nullopt;
     loadFailed_ = !content.error.empty();
     if (loadFailed_)
         return LoadReport::failed(cannotReadFile(taskFile_, content.error));
@@ -159,6 +162,13 @@ SaveReport Module1::saveTasks()
     // user's way of saying it is not to be changed.
     if (isReadOnlyForUser(taskFile_))
         return SaveReport::failed(cannotWriteFile(taskFile_, "The file is read-only."));
+    if (changedOnDisk()) {
+        SaveReport conflict = SaveReport::failed("The task file " + quoted(taskFile_) +
+                                                 " was changed by another program since it was read; it was not "
+                                                 "written over.");
+        conflict.conflict = true;
+        return conflict;
+    }
     SaveReport report;
     if (backupBeforeSave_) {
         const FileContent old = readWholeFile(taskFile_, largestTaskFile);
@@ -170,10 +180,78 @@ SaveReport Module1::saveTasks()
             report.notice = "A copy of the previous task file was kept as " + quoted(backupFile()) + ".";
         }
     }
-    if (auto failure = writeFileAtomically(taskFile_, taskFileText(*this)))
+    const std::string text = taskFileText(*this);
+    if (auto failure = writeFileAtomically(taskFile_, text))
         return SaveReport::failed(cannotWrite(taskFile_, *failure));
+    known_ = identityOf(text);
     backupBeforeSave_ = false;
     return report;
+}
+
+Module1::FileIdentity Module1::identityOf(std::string_view bytes)
+{
+    return {bytes.size(), std::hash<std::string_view>{}(bytes)};
+}
+
+bool Module1::changedOnDisk() const
+{
+    const FileContent now = readWholeFile(taskFile_, largestTaskFile);
+    return now.bytes && identityOf(*now.bytes) != known_;
+}
+
+std::filesystem::path Module1::conflictFile(int number) const
+{
+    const LocalTime moment = now();
+    const CivilDate date = civilDate(moment.day);
+    const auto minutes = static_cast<int>(moment.millisecond / 60000);
+    char stamp[64];
+    std::snprintf(stamp, sizeof stamp, "%04lld-%02d-%02d %02d-%02d", static_cast<long long>(date.year), date.month,
+                  date.day, minutes / 60, minutes % 60);
+    std::string name = taskFile_.stem().string() + " (conflict " + stamp;
+    if (number > 1)
+        name += " " + std::to_string(number);
+    name += ")" + taskFile_.extension().string();
+    return taskFile_.parent_path() / name;
+}
+
+SaveReport Module1::keepInConflictFile(std::string_view bytes, std::string_view whose) const
+{
+    const auto taken = [](const std::filesystem::path& file) {
+        std::error_code ec;
+        return std::filesystem::exists(std::filesystem::symlink_status(file, ec));
+    };
+    std::filesystem::path file;
+    for (int number = 1; number <= 100; ++number) {
+        file = conflictFile(number);
+        if (taken(file))
+            continue;
+        const std::optional<std::string> failure = writeNewFile(file, bytes, permissionsOf(taskFile_));
+        if (!failure)
+            return {true, {}, std::string(whose) + " was kept as " + quoted(file) + ".", false};
+        if (!taken(file)) // else made by someone else meanwhile: the next name is tried
+            return SaveReport::failed(cannotWriteFile(file, *failure));
+    }
+    return SaveReport::failed(cannotWriteFile(file, "File exists"));
+}
+
+SaveReport Module1::resolveConflict(ConflictChoice choice)
+{
+    if (choice == ConflictChoice::TakeOtherVersion)
+        return keepInConflictFile(taskFileText(*this), "Your version");
+    const FileContent other = readWholeFile(taskFile_, largestTaskFile);
+    if (!other.error.empty())
+        return SaveReport::failed(cannotReadFile(taskFile_, other.error));
+    SaveReport kept;
+    if (other.bytes) {
+        kept = keepInConflictFile(*other.bytes, "The other version");
+        if (!kept.ok)
+            return kept;
+        known_ = identityOf(*other.bytes);
+    }
+    SaveReport saved = saveTasks();
+    if (saved.ok)
+        saved.notice = kept.notice + (kept.notice.empty() || saved.notice.empty() ? "" : "\n") + saved.notice;
+    return saved;
 }
 
 std::span<TaskRecord> Module1::tasks()

@@ -10,6 +10,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 
 struct LoadReport
@@ -29,9 +30,15 @@ struct SaveReport
     bool ok = true;
     std::string error;  // "Cannot write file …" with the reason
     std::string notice; // set when a copy of the old file was kept first
+    // Someone else changed the file since it was read here: nothing was written, and the user
+    // chooses which version goes on (Module1::resolveConflict).
+    bool conflict = false;
 
-    static SaveReport failed(std::string why) { return {false, std::move(why), {}}; }
+    static SaveReport failed(std::string why) { return {false, std::move(why), {}, false}; }
 };
+
+// The two ways out of a conflict. Either way, the version not chosen is kept in a conflict file.
+enum class ConflictChoice { TakeOtherVersion, KeepMyVersion };
 
 // The list's order as kept in the 16-bit sortKey: the column (0 Title, 1 For, 2 Due), plus 10 when
 // descending. Stored values outside these sort nothing.
@@ -70,8 +77,19 @@ public:
     // A missing file is an empty store. After a failed read, saving is refused until a load works.
     // Temporary files that interrupted saves left beside the file are removed first.
     [[nodiscard]] LoadReport loadTasks();
-    // Writes both tables. Never destroys the old file; refuses after a failed load.
+    // Writes both tables. Never destroys the old file; refuses after a failed load, and reports a
+    // conflict instead of writing when the file on disk is not what was last read or written here.
     [[nodiscard]] SaveReport saveTasks();
+    // Whether the file holds something other than what was last read or written here. A missing or
+    // unreadable file does not count: it holds nothing a save would lose.
+    bool changedOnDisk() const;
+    // After a conflict, keeps the version not chosen in a new conflict file, named in the notice.
+    // KeepMyVersion then writes the tables over the other version; after TakeOtherVersion the
+    // caller loads the file.
+    [[nodiscard]] SaveReport resolveConflict(ConflictChoice choice);
+    // "tasks (conflict 2026-12-08 10-31).txt" beside the task file, from the local time now;
+    // numbers from 2 up tell apart conflicts within one minute.
+    std::filesystem::path conflictFile(int number = 1) const;
     // The exchange sort by sortKey over slots 0 to taskCount - 1.
     void sortTasks();
     // sortKey becomes due date, earliest first, and the table is sorted by it.
@@ -109,7 +127,20 @@ public:
     std::filesystem::path backupFile() const;
 
 private:
+    // What the file held, by size and content hash. Times and inodes are not used: every
+    // rename-replace (ours too) gives a new inode, network folders keep coarse times and sync tools
+    // restore them, and only a change of content can be lost.
+    struct FileIdentity
+    {
+        std::size_t size = 0;
+        std::size_t hash = 0;
+        bool operator==(const FileIdentity&) const = default;
+    };
+    static FileIdentity identityOf(std::string_view bytes);
+    SaveReport keepInConflictFile(std::string_view bytes, std::string_view whose) const;
+
     std::filesystem::path taskFile_;
+    std::optional<FileIdentity> known_; // the file as last read or written here; nothing when missing
     bool loadFailed_ = false;
     bool backupBeforeSave_ = false; // the file on disk holds what the next save would lose
 };

@@ -2,9 +2,46 @@
 
 #include "widgets/messages.h"
 
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+ConflictChoice askConflict(QWidget* parent, const std::filesystem::path& file)
+{
+    QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(),
+                    u"The task file \"%1\" was changed elsewhere since it was read here."_s.arg(
+                        QString::fromStdString(file.string())),
+                    QMessageBox::NoButton, parent);
+    box.setInformativeText(u"Reload it to see the other version: your changes are kept in a conflict file beside "
+                           "it.\nOr overwrite it with your changes: the other version is kept in a conflict file."_s);
+    QPushButton* reload = box.addButton(u"&Reload Other Version"_s, QMessageBox::AcceptRole);
+    QPushButton* overwrite = box.addButton(u"&Overwrite With Mine"_s, QMessageBox::DestructiveRole);
+    reload->setObjectName(u"reloadOther"_s);
+    overwrite->setObjectName(u"overwriteWithMine"_s);
+    box.setDefaultButton(reload);
+    box.setEscapeButton(reload);
+    box.exec();
+    return box.clickedButton() == overwrite ? ConflictChoice::KeepMyVersion : ConflictChoice::TakeOtherVersion;
+}
+
+bool saveTasksAsking(QWidget* parent, Module1& store)
+{
+    const SaveReport report = store.saveTasks();
+    if (!report.conflict)
+        return reportSave(parent, report);
+    const ConflictChoice choice = askConflict(parent, store.taskFile());
+    if (!reportSave(parent, store.resolveConflict(choice)))
+        return false;
+    if (choice == ConflictChoice::TakeOtherVersion)
+        readBack(parent, store);
+    return true;
+}
+
 bool saveAndReadBack(QWidget* parent, Module1& store)
 {
-    if (!reportSave(parent, store.saveTasks()))
+    if (!saveTasksAsking(parent, store))
         return false;
     readBack(parent, store);
     return true;

@@ -2,10 +2,20 @@
 
 #include "store/module1.h"
 
+#include <filesystem>
+
 class QWidget;
 
-// Writes the tables and reads the file back. After a failed save nothing is read back, so the
-// change stays in memory; false then, after the user was told why.
+// Asks what to do about a task file that was changed elsewhere since it was read: take the other
+// version or overwrite it. Enter and Esc take the other version, which leaves the file alone.
+ConflictChoice askConflict(QWidget* parent, const std::filesystem::path& file);
+// Writes the tables. When the file was changed elsewhere, the user chooses which version goes on;
+// the other is kept in a conflict file, and after taking the other version the tables hold it.
+// False, after the user was told why, when nothing was written.
+[[nodiscard]] bool saveTasksAsking(QWidget* parent, Module1& store);
+
+// Writes the tables (asking as saveTasksAsking does) and reads the file back. After a failed save
+// nothing is read back, so the change stays in memory; false then, after the user was told why.
 [[nodiscard]] bool saveAndReadBack(QWidget* parent, Module1& store);
 // Reads the file back, dropping every change not saved; only a failure is told.
 void readBack(QWidget* parent, Module1& store);

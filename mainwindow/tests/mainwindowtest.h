@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,14 @@ inline TaskRecord taskFrom(const TaskSpec& given)
     return task;
 }
 
+// Saves `store` as a new tasks.txt: a store that has not read the old file may not write over it.
+inline bool saveAsNewTaskFile(Module1& store)
+{
+    std::error_code ec;
+    std::filesystem::remove("tasks.txt", ec);
+    return store.saveTasks().ok;
+}
+
 // Writes tasks.txt in the test's scratch folder; frmMain reads it at start-up.
 inline bool writeTaskFile(const std::vector<TaskSpec>& tasks, const std::vector<RuleSpec>& rules = {})
 {
@@ -59,7 +68,7 @@ inline bool writeTaskFile(const std::vector<TaskSpec>& tasks, const std::vector<
     for (const RuleSpec& given : rules)
         store.ruleList[static_cast<std::size_t>(store.ruleCount++)] = {given.value, given.unit, given.color,
                                                                        given.popup};
-    return store.saveTasks().ok;
+    return saveAsNewTaskFile(store);
 }
 
 // The captions of one label array over the rows 1 to the last.

@@ -54,7 +54,7 @@ bool writeReminderTasks()
     store.ruleList[0] = {7, "d", 0x0000FF, popupOn};
     store.ruleList[1] = {25, "d", 0xFF0000, 0};
     store.ruleCount = 2;
-    return store.saveTasks().ok;
+    return saveAsNewTaskFile(store);
 }
 
 std::filesystem::path sentRecord()
@@ -149,7 +149,7 @@ void NotificationsTest::manyAtOnceEndInOne()
         many.taskList[static_cast<std::size_t>(many.taskCount++)] = taskFrom({"Task " + std::to_string(i), i});
     many.ruleList[0] = {30, "d", 0, popupOn};
     many.ruleCount = 1;
-    QVERIFY(many.saveTasks().ok);
+    QVERIFY(saveAsNewTaskFile(many));
     {
         Module1 store;
         frmMain w(store);

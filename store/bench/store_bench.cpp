@@ -139,6 +139,20 @@ void BM_saveTasks(benchmark::State& state)
     }
 }
 
+// The check every save makes first: has the file on disk changed since it was read here?
+void BM_changedOnDisk(benchmark::State& state)
+{
+    const TempFolder folder;
+    const auto store = TableMaker().make(folder.file());
+    if (!saved(state, *store))
+        return;
+    for (auto _ : state) {
+        const bool changed = store->changedOnDisk();
+        benchmark::DoNotOptimize(changed);
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(std::filesystem::file_size(folder.file())));
+}
+
 void BM_taskFileText(benchmark::State& state)
 {
     const auto store = TableMaker().make("tasks.txt");
@@ -190,6 +204,7 @@ constexpr int repetitions = 9;
 
 BENCHMARK(BM_loadTasks)->Unit(benchmark::kMicrosecond)->Repetitions(repetitions)->ReportAggregatesOnly(true);
 BENCHMARK(BM_saveTasks)->Unit(benchmark::kMicrosecond)->Repetitions(repetitions)->ReportAggregatesOnly(true);
+BENCHMARK(BM_changedOnDisk)->Unit(benchmark::kMicrosecond)->Repetitions(repetitions)->ReportAggregatesOnly(true);
 BENCHMARK(BM_taskFileText)->Unit(benchmark::kMicrosecond)->Repetitions(repetitions)->ReportAggregatesOnly(true);
 BENCHMARK(BM_readTaskFileText)->Unit(benchmark::kMicrosecond)->Repetitions(repetitions)->ReportAggregatesOnly(true);
 BENCHMARK(BM_sortTasks)

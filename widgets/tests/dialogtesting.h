@@ -149,6 +149,10 @@ private:
             current_ = nullptr;
             return;
         }
+        // A window whose answer opened a box comes back on top when the box closes: it is still
+        // being answered, not a new window.
+        if (answering_.contains(modal))
+            return;
         if (modal == current_) {
             if (sinceAnswered_.elapsed() > 3000) {
                 ++stuck_;
@@ -170,7 +174,9 @@ private:
         Answer answer = std::move(answers_.front());
         answers_.pop_front();
         QTimer::singleShot(0, modal, [this, modal, answer] {
+            answering_.append(modal);
             answer(*modal);
+            answering_.removeAll(modal);
             // A dialog that lives for the whole run may open again once hidden.
             if (current_ == modal && !modal->isVisible())
                 current_ = nullptr;
@@ -182,6 +188,7 @@ private:
     std::deque<Answer> answers_;
     QList<SeenModal> seen_;
     QPointer<QWidget> current_;
+    QList<QWidget*> answering_;
     QElapsedTimer sinceAnswered_;
     int unexpected_ = 0;
     int stuck_ = 0;

@@ -1,0 +1,125 @@
+#include "mainwindow/taskfilefollower.h"
+#include "mainwindow/tests/commandtesting.h"
+#include "store/taskfile.h"
+
+#include <QLineEdit>
+#include <QSignalSpy>
+
+#include <filesystem>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+// Another program changes tasks.txt while the window is open: idle, the window follows it; with
+// the task editor open, its Ok meets the change and the user chooses, losing nothing either way.
+class OutsideChangesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        pinNow(LocalTime{testToday, (10 * 60 + 31) * 60 * 1000});
+        QCoreApplication::setApplicationName(u"Taskwyn"_s);
+    }
+    void init();
+    void cleanup() { QCOMPARE(QApplication::topLevelWidgets().size(), 0); }
+
+    void idleWindowFollowsOutsideChangesButNotItsOwn();
+    void editorOkAfterAnOutsideChangeKeepsBothVersions_data();
+    void editorOkAfterAnOutsideChangeKeepsBothVersions();
+};
+
+namespace {
+
+const char* const conflictFile = "tasks (conflict 2024-03-15 10-31).txt";
+
+// Another program adds Delta to the file, replacing it by a rename; returns what it wrote.
+std::string addDeltaElsewhere()
+{
+    const auto other = std::make_unique<Module1>();
+    if (!other->loadTasks().ok)
+        return {};
+    other->taskList[static_cast<std::size_t>(*other->appendEmptyTask())] = taskFrom({"Delta", 4});
+    return other->saveTasks().ok ? fileText() : std::string();
+}
+
+void select(frmMain& w, const QString& title)
+{
+    w.highlight(static_cast<std::int16_t>(rowOf(w, title)));
+}
+
+} // namespace
+
+void OutsideChangesTest::init()
+{
+    std::filesystem::remove(conflictFile);
+}
+
+void OutsideChangesTest::idleWindowFollowsOutsideChangesButNotItsOwn()
+{
+    auto&& [store, w] = WindowWith({{"Alpha", 1}, {"Bravo", 2}, {"Charlie", 3}}, Shown::exposed);
+    QSignalSpy reloads(w.findChild<TaskFileFollower*>(), &TaskFileFollower::changedElsewhere);
+    select(w, u"Charlie"_s);
+    ModalScript script;
+    script.then(clickBoxButton(QMessageBox::Yes));
+    menuItem(w, "menu_delete").trigger();
+    select(w, u"Bravo"_s);
+    QTest::qWait(600);
+    QCOMPARE(reloads.count(), 0);
+
+    QVERIFY(!addDeltaElsewhere().empty());
+    QTRY_VERIFY_WITH_TIMEOUT(rowOf(w, u"Delta"_s) > 0, 1000);
+    QCOMPARE(rowCaptions(lblTitle(w)), (QStringList{u"Alpha"_s, u"Bravo"_s, u"Delta"_s}));
+    QCOMPARE(selectedTitle(w, store), u"Bravo"_s);
+    QCOMPARE(highlightedRows(w), QList<int>{rowOf(w, u"Bravo"_s)});
+    QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
+}
+
+void OutsideChangesTest::editorOkAfterAnOutsideChangeKeepsBothVersions_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("mine");
+    QTest::newRow("Enter reloads") << u"enter"_s << false;
+    QTest::newRow("reload the other version") << u"reloadOther"_s << false;
+    QTest::newRow("overwrite with mine") << u"overwriteWithMine"_s << true;
+}
+
+void OutsideChangesTest::editorOkAfterAnOutsideChangeKeepsBothVersions()
+{
+    QFETCH(QString, answer);
+    QFETCH(bool, mine);
+    auto&& [store, w] = WindowWith({{"Alpha", 1}, {"Bravo", 2}, {"Charlie", 3}}, Shown::exposed);
+    select(w, u"Alpha"_s);
+    std::string other;
+    ModalScript script;
+    script
+        .then([&other](QWidget& editor) {
+            retype(control<QLineEdit>(editor, "txtTitle"), u"Alpha edited"_s);
+            other = addDeltaElsewhere();
+            QTest::mouseClick(&dialogButton(editor, u"&Ok"_s), Qt::LeftButton);
+        })
+        .then([answer](QWidget& box) {
+            if (answer == u"enter")
+                QTest::keyClick(&box, Qt::Key_Return);
+            else
+                QTest::mouseClick(&control<QPushButton>(box, qPrintable(answer)), Qt::LeftButton);
+        })
+        .then(clickBoxButton(QMessageBox::Ok));
+    menuItem(w, "menu_modify").trigger();
+
+    QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
+    QVERIFY(script.seen().value(1).text.contains(u"was changed elsewhere"_s));
+    QVERIFY(script.seen().value(2).text.contains(QString::fromLatin1(conflictFile)));
+    const std::string kept = fileText(conflictFile);
+    const std::string& theirs = mine ? kept : fileText();
+    const std::string& ours = mine ? fileText() : kept;
+    QCOMPARE(theirs, other);
+    QVERIFY(!taskBlock(ours, "Alpha edited").empty());
+    QVERIFY(taskBlock(ours, "Delta").empty());
+    QCOMPARE(rowOf(w, u"Delta"_s) > 0, !mine);
+    QCOMPARE(rowOf(w, u"Alpha edited"_s) > 0, mine);
+}
+
+QTEST_MAIN(OutsideChangesTest)
+#include "tst_outsidechanges.moc"
