@@ -17,6 +17,7 @@
 class frmAlerts;
 class frmStartup;
 class frmTask;
+class LabelTable;
 class QAction;
 class QDialog;
 class QFrame;
@@ -175,4 +176,5 @@ private:
     QLabel* datePanel_ = nullptr;
     QTimer* midnight_ = nullptr;
     DayNumber shownDay_ = 0; // the day the status bar shows and the rows are coloured for
+    LabelTable* listTable_ = nullptr; // the rows as screen readers see them
 };

@@ -4,6 +4,8 @@
 set -eu
 
 packages="cmake g++ make ninja-build pkg-config libgtest-dev libbenchmark-dev qt6-base-dev libgl-dev fonts-dejavu-core adwaita-icon-theme xvfb xauth dbus-daemon desktop-file-utils appstream librsvg2-bin"
+# The accessibility test turns accessibility on through Qt's private interface.
+packages="$packages qt6-base-private-dev"
 if [ "${1:-}" = fuzz ]; then
     packages="$packages clang libclang-rt-14-dev"
 fi
