@@ -8,7 +8,7 @@ through its menu item, and prints theirs. With --check it also fails (exit 1) wh
 table of the tasks, a pane button or an input has no name, or a row cannot be selected.
 
 Usage: atspi_dump.py PROGRAM [--check]
-Needs Xvfb, dbus-daemon, at-spi2-core and the Atspi GObject bindings (tools/install-deps.sh).
+Needs Xvfb, dbus-daemon, gdbus, at-spi2-core and the Atspi GObject bindings (tools/install-deps.sh).
 """
 
 import os
@@ -215,9 +215,32 @@ def dump_and_check(session_address, checking):
                                  "--object-path", node.path, "--method", "org.a11y.atspi.Action.DoAction",
                                  str(index)], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
+    def names(node, roles):
+        return [each.get_name() for each in find_all(node, roles)]
+
     main_window = wait_for(lambda: window("Taskwyn"), 30, "the main window")
     print("== main window")
     dump(main_window)
+
+    table_node = find(main_window, "table")
+    check(table_node is not None, "the list is no table")
+    if table_node is not None:
+        table = table_node.get_table_iface()
+        check(table.get_n_rows() == len(TASKS), f"the table has {table.get_n_rows()} rows, not {len(TASKS)}")
+        headers = [table.get_column_header(i).get_name() for i in range(table.get_n_columns())]
+        check(headers == ["Title", "For", "Due"], f"column headers {headers}")
+        first = [table.get_accessible_at(0, i).get_name() for i in range(2)]
+        check(first == ["Buy milk", "me"], f"first row reads {first}")
+        # Selecting a row as a reader would shows its task's description.
+        table.add_row_selection(1)
+        description = find(main_window, "text", "Description")
+        check(description is not None, "no text box named 'Description'")
+        if description is not None:
+            shown = wait_for(lambda: description.get_text_iface().get_text(0, -1) or None, 5, "the description")
+            check(shown == "Numbers from sales", f"the selected row shows {shown!r}")
+            check(table.is_row_selected(1), "the row selected by the reader is not reported selected")
+    pane = ["Immideate Attention", "All Items", "Recycled", "New Task"]
+    check(all(n in names(main_window, ("push button",)) for n in pane), "a navigation pane button is unnamed")
 
     pane_button = find(main_window, "push button", "New Task")
     check(pane_button is not None, "the navigation pane has no push button 'New Task'")
@@ -226,6 +249,9 @@ def dump_and_check(session_address, checking):
     editor = wait_for(lambda: window("New / Edit task"), 10, "the task editor")
     print("== task editor")
     dump(editor)
+    inputs = names(editor, ("text", "combo box"))
+    check(all(inputs), f"an input of the task editor has no name: {inputs}")
+    check("Title" in inputs and "Description" in inputs, f"task editor inputs {inputs}")
     press(find(editor, "push button", "Cancel"))
 
     menu_item = find(main_window, "menu item", "Colors And Alerts")
@@ -233,11 +259,17 @@ def dump_and_check(session_address, checking):
     rules = wait_for(lambda: window("Colors & Alerts"), 10, "the rule editor")
     print("== rule editor")
     dump(rules)
+    controls = names(rules, ("text", "check box", "frame", "push button"))
+    check(all(n and n == n.strip() for n in controls), f"a control of the rule editor is badly named: {controls}")
+    for wanted in ("Rule number", "Days", "Colour", "Popup at startup"):
+        check(wanted in controls, f"the rule editor has no control named {wanted!r}")
     press(find(rules, "push button", "Cancel"))
     for caller in callers:
         if caller is not None:
             caller.wait(timeout=10)
-    return 0 if not failures else 1
+    for failure in failures:
+        print("FAILED:", failure)
+    return 1 if failures and checking else 0
 
 
 if __name__ == "__main__":
