@@ -239,6 +239,10 @@ def dump_and_check(session_address, checking):
             shown = wait_for(lambda: description.get_text_iface().get_text(0, -1) or None, 5, "the description")
             check(shown == "Numbers from sales", f"the selected row shows {shown!r}")
             check(table.is_row_selected(1), "the row selected by the reader is not reported selected")
+            print("== after a reader selected row 2")
+            for column in range(table.get_n_columns()):
+                print("  " + line(table.get_accessible_at(1, column)))
+            print("  " + line(description) + f" text={shown!r}")
     pane = ["Immideate Attention", "All Items", "Recycled", "New Task"]
     check(all(n in names(main_window, ("push button",)) for n in pane), "a navigation pane button is unnamed")
 
