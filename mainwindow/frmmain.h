@@ -176,5 +176,6 @@ private:
     QLabel* datePanel_ = nullptr;
     QTimer* midnight_ = nullptr;
     DayNumber shownDay_ = 0; // the day the status bar shows and the rows are coloured for
-    LabelTable* listTable_ = nullptr; // the rows as screen readers see them
+    // The rows as screen readers see them.
+    LabelTable* listTable_ = nullptr;
 };
