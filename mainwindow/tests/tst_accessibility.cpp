@@ -31,6 +31,11 @@ QAccessibleInterface& accessible(QObject* object)
     return *found;
 }
 
+LabelContainer* listOf(frmMain& w)
+{
+    return &control<LabelContainer>(w, "lstContainer");
+}
+
 QString nameOf(QAccessibleInterface* item)
 {
     return item ? item->text(QAccessible::Name) : u"(none)"_s;
@@ -49,16 +54,15 @@ QStringList readRows(QAccessibleTableInterface& table)
 QStringList drawnRows(const frmMain& w)
 {
     QStringList rows;
-    for (int row = 1; row < w.lblTitle->count(); ++row)
-        rows << QStringList{(*w.lblTitle)[row].caption, (*w.lblFor)[row].caption, (*w.lblDue)[row].caption}.join(
-            u" | "_s);
+    for (int row = 1; row < lblTitle(w).count(); ++row)
+        rows << QStringList{lblTitle(w)[row].caption, lblFor(w)[row].caption, lblDue(w)[row].caption}.join(u" | "_s);
     return rows;
 }
 
-bool announced(QAccessible::Event type, const frmMain& w, int child)
+bool announced(QAccessible::Event type, frmMain& w, int child)
 {
     return std::any_of(seenEvents.begin(), seenEvents.end(), [&](const SeenEvent& seen) {
-        return seen.type == type && seen.object == w.lstContainer.get() && seen.child == child;
+        return seen.type == type && seen.object == listOf(w) && seen.child == child;
     });
 }
 
@@ -114,11 +118,13 @@ void AccessibilityTest::tableFollowsTheDrawnRows()
     Module1 store;
     frmMain w(store);
     showWindow(w);
-    QAccessibleInterface& list = accessible(w.lstContainer.get());
+    QAccessibleInterface& list = accessible(listOf(w));
     QAccessibleInterface* heldCell = list.tableInterface()->cellAt(0, 0);
     const QAccessible::Id held = heldCell ? QAccessible::uniqueId(heldCell) : 0;
-    w.showRecycled = recycled;
-    w.drawList();
+    if (recycled)
+        w.Image1_Click(NavigationPane::Recycled);
+    else
+        w.drawList();
     if (!header.isEmpty())
         QTest::mouseClick(w.findChild<QPushButton*>(header), Qt::LeftButton);
 
@@ -152,12 +158,12 @@ void AccessibilityTest::selectionIsReadAndAnnounced()
     Module1 store;
     frmMain w(store);
     showActive(w);
-    w.lstContainer->setFocus();
-    QAccessibleInterface& list = accessible(w.lstContainer.get());
+    listOf(w)->setFocus();
+    QAccessibleInterface& list = accessible(listOf(w));
     QAccessibleTableInterface& table = *list.tableInterface();
     QVERIFY(table.selectedRows().isEmpty());
 
-    QTest::keyClick(w.lstContainer.get(), Qt::Key_Down);
+    QTest::keyClick(listOf(w), Qt::Key_Down);
     QCOMPARE(table.selectedRows(), QList<int>{0});
     QVERIFY(table.cellAt(0, 2)->state().selected);
     QVERIFY(table.cellAt(0, 0)->state().focused);
@@ -172,8 +178,9 @@ void AccessibilityTest::selectionIsReadAndAnnounced()
     QCOMPARE(highlightedRows(w), QList<int>{2});
     QCOMPARE(selectedTitle(w, store), u"Beta"_s);
     QVERIFY(announced(QAccessible::Focus, w, 6));
-    QCOMPARE(nameOf(&accessible(w.txtDescription.get())), u"Description"_s);
-    QCOMPARE(accessible(w.txtDescription.get()).text(QAccessible::Value), u"about beta"_s);
+    QAccessibleInterface& description = accessible(&control<QPlainTextEdit>(w, "txtDescription"));
+    QCOMPARE(nameOf(&description), u"Description"_s);
+    QCOMPARE(description.text(QAccessible::Value), u"about beta"_s);
 }
 
 void AccessibilityTest::paneButtonsPress_data()
@@ -207,7 +214,7 @@ void AccessibilityTest::paneButtonsPress()
         recycled.setFocus();
         QTest::keyClick(&recycled, how == u"space" ? Qt::Key_Space : Qt::Key_Return);
     }
-    QTRY_COMPARE(rowCaptions(*w.lblTitle), QStringList{u"Beta"_s});
+    QTRY_COMPARE(rowCaptions(lblTitle(w)), QStringList{u"Beta"_s});
 }
 
 QTEST_MAIN(AccessibilityTest)
