@@ -103,12 +103,22 @@ def main():
         environment["DBUS_SESSION_BUS_ADDRESS"] = address
         os.environ.update(environment)
 
+        # The accessibility bus and its registry are up before the program asks for them: started
+        # by the program's own first call, under load they may come too late for its bridge.
+        Atspi = load_atspi()
+        Atspi.get_desktop(0).get_child_count()
+
         app_environment = dict(environment, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                                LC_ALL="C.UTF-8", LANG="C.UTF-8")
         app = subprocess.Popen([program], cwd=scratch, env=app_environment, stdout=subprocess.DEVNULL,
                                stderr=open(os.path.join(scratch, "program.log"), "w"))
         started.append(app)
-        return dump_and_check(address, checking)
+        try:
+            return dump_and_check(Atspi, address, checking)
+        except RuntimeError:
+            with open(os.path.join(scratch, "program.log")) as log:
+                sys.stderr.write(log.read())
+            raise
     finally:
         for process in reversed(started):
             process.terminate()
@@ -120,13 +130,18 @@ def main():
         shutil.rmtree(scratch, ignore_errors=True)
 
 
-def dump_and_check(session_address, checking):
+def load_atspi():
+    # Imported once the private session bus is in the environment: the library connects at import.
     import gi
     gi.require_version("Atspi", "2.0")
     from gi.repository import Atspi
 
     # The per-interface getters are the ones that work on both old and new libatspi.
     warnings.simplefilter("ignore", DeprecationWarning)
+    return Atspi
+
+
+def dump_and_check(Atspi, session_address, checking):
 
     def application():
         desktop = Atspi.get_desktop(0)
