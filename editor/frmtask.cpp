@@ -99,6 +99,16 @@ void frmTask::createControls()
 
     Command1 = makeCommandButton(this, "Command1", QStringLiteral("&Ok"), 2880);
     Command2 = makeCommandButton(this, "Command2", QStringLiteral("&Cancel"), 1800);
+
+    nameInputs(*this, {{txtTitle, "Title", "Label1"},
+                       {txtFor, "For", "Label2"},
+                       {txtDay, "Due day", "Label3"},
+                       {lstMonth, "Due month"},
+                       {txtYear, "Due year", "Label5"},
+                       {txtHour, "Hour", "Label6"},
+                       {txtMinute, "Minute"},
+                       {txtSecond, "Second"},
+                       {txtDescript, "Description", "Label4"}});
 }
 
 void frmTask::connectFields()

@@ -8,6 +8,7 @@
 #include "store/ruleeval.h"
 #include "widgets/bgrcolor.h"
 #include "widgets/labelcontainer.h"
+#include "widgets/labeltable.h"
 #include "widgets/linebreaks.h"
 #include "widgets/sortheaderbutton.h"
 #include "widgets/twips.h"
@@ -216,9 +217,13 @@ void frmMain::createListPane(QWidget* client)
     }
     createRowTemplates();
     new WheelScroller(vscroll.get(), twipsPerScrollStep, rowHeight(), {lstContainer.get(), vscroll.get()});
+    listTable_ = new LabelTable(*lstContainer.get(),
+                                {{lblTitle, cmdTitle.get()}, {lblFor, cmdFor.get()}, {lblDue, cmdDue.get()}});
+    connect(listTable_, &LabelTable::selectRequested, this, [this](int row) { moveSelection(row + 1); });
 
     txtDescription = Placed(new QPlainTextEdit(client), listLeft, 0, 0, 0);
     txtDescription->setObjectName(u"txtDescription"_s);
+    txtDescription->setAccessibleName(u"Description"_s);
     QFont descriptionFont(u"MS Sans Serif"_s);
     descriptionFont.setStyleHint(QFont::SansSerif);
     descriptionFont.setPointSizeF(descriptionPointSize);
@@ -363,6 +368,7 @@ void frmMain::drawList()
         }
     }
     emit rowsColoured();
+    listTable_->rowsReset();
 }
 
 void frmMain::addListTask(const std::string& wtitle, const std::string& wfor, const std::string& wdue, std::int16_t id)
@@ -409,6 +415,7 @@ void frmMain::highlight(std::int16_t Index)
         setColor(static_cast<std::int16_t>(row));
     }
     showSelected(Index);
+    listTable_->rowSelected(Index - 1);
 }
 
 void frmMain::showSelected(std::int16_t Index)

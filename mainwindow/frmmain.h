@@ -17,6 +17,7 @@
 class frmAlerts;
 class frmStartup;
 class frmTask;
+class LabelTable;
 class QAction;
 class QDialog;
 class QFrame;
@@ -176,4 +177,6 @@ private:
     QLabel* datePanel_ = nullptr;
     QTimer* midnight_ = nullptr;
     DayNumber shownDay_ = 0; // the day the status bar shows and the rows are coloured for
+    // The rows as screen readers see them.
+    LabelTable* listTable_ = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "mainwindow/navigationpane.h"
 
+#include "widgets/buttonarea.h"
 #include "widgets/twips.h"
 
 #include <QFrame>
@@ -78,6 +79,7 @@ NavigationPane::NavigationPane(QWidget* parent) : QWidget(parent)
         hot->setCursor(Qt::PointingHandCursor);
         hot->installEventFilter(this);
         hot->raise();
+        actAsButton(*hot, caption->text(), [this, i] { emit image1Clicked(i); });
 
         Image2[static_cast<std::size_t>(i)] = icon;
         Label1[static_cast<std::size_t>(i)] = caption;

@@ -56,6 +56,15 @@ void frmAlerts::createControls()
     cmdOk = makeButton(this, "cmdOk", QStringLiteral("&Ok"), 2760, 2280, 735);
     cmdOk->setDefault(true);
     cmdCancel = makeButton(this, "cmdCancel", QStringLiteral("&Cancel"), 1920, 2280, 735);
+
+    // Unnamed, every input inside the frame would be read out as its blank-padded caption.
+    nameInputs(*this, {{Frame1, "Rule #"},
+                       {cmdBack, "Previous rule"},
+                       {lblID, "Rule number"},
+                       {cmdNext, "Next rule"},
+                       {txtInterval, "Days", "Label2"},
+                       {pctColor, "Colour", "Label4"},
+                       {chkAlert, "Popup at startup", "Label5"}});
 }
 
 void frmAlerts::createRuleControls()
@@ -144,6 +153,7 @@ void frmAlerts::paintSwatch(std::int32_t color)
     QPalette swatch = pctColor->palette();
     swatch.setColor(QPalette::Window, colorFromBgr(color));
     pctColor->setPalette(swatch);
+    pctColor->setAccessibleDescription(swatch.color(QPalette::Window).name());
 }
 
 void frmAlerts::backClicked()

@@ -63,6 +63,17 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     return button;
 }
 
+void nameInputs(QWidget& dialog, std::initializer_list<InputName> inputs)
+{
+    for (const InputName& each : inputs) {
+        each.input->setAccessibleName(QString::fromLatin1(each.name));
+        if (each.caption) {
+            if (auto* label = dialog.findChild<QLabel*>(QString::fromLatin1(each.caption)))
+                label->setBuddy(each.input);
+        }
+    }
+}
+
 void chainTabOrder(std::initializer_list<QWidget*> controls)
 {
     for (auto it = controls.begin(); it != controls.end() && std::next(it) != controls.end(); ++it)

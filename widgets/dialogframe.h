@@ -21,6 +21,16 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, int
                   Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop);
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int left, int top, int width);
 
+// What a screen reader calls an input; `caption` is the objectName of the label beside it, if any,
+// which becomes the input's buddy.
+struct InputName
+{
+    QWidget* input;
+    const char* name;
+    const char* caption = nullptr;
+};
+void nameInputs(QWidget& dialog, std::initializer_list<InputName> inputs);
+
 // Tab moves through `controls` in this order.
 void chainTabOrder(std::initializer_list<QWidget*> controls);
 

@@ -51,6 +51,8 @@ private slots:
     void colourPicker_data();
     void colourPicker();
     void failedSaveShowsTheReasonAndKeepsTheChanges();
+    void controlsAreNamedForScreenReaders_data();
+    void controlsAreNamedForScreenReaders() { compareAccessibleNames(*dialog); }
 
 private:
     void openWith(int rules)
@@ -265,6 +267,8 @@ void FrmAlertsTest::colourPicker()
 
     QCOMPARE(store->ruleList[1].color, stored);
     QCOMPARE(swatch(), QColor(stored & 0xFF, (stored >> 8) & 0xFF, (stored >> 16) & 0xFF));
+    // A reader cannot see the swatch: its description says the colour.
+    QCOMPARE(control<QFrame>(*dialog, "pctColor").accessibleDescription(), swatch().name());
 }
 
 void FrmAlertsTest::failedSaveShowsTheReasonAndKeepsTheChanges()
@@ -274,6 +278,28 @@ void FrmAlertsTest::failedSaveShowsTheReasonAndKeepsTheChanges()
     okFailsWithTheFolderGone("cmdOk");
     QCOMPARE(store->ruleList[0].value, 8);
     QCOMPARE(store->ruleCount, 2);
+}
+
+// Inside the frame, a control without a name of its own would be read as the frame's caption and
+// its forty blanks.
+void FrmAlertsTest::controlsAreNamedForScreenReaders_data()
+{
+    addNameColumns();
+    const char* rows[][3] = {{"Frame1", "Rule #", ""},
+                             {"cmdBack", "Previous rule", ""},
+                             {"lblID", "Rule number", ""},
+                             {"cmdNext", "Next rule", ""},
+                             {"cmdNew", "New", ""},
+                             {"txtInterval", "Days", "If project is due in:"},
+                             {"pctColor", "Colour", "Change color to:"},
+                             {"cmdSelect", "Select...", "Rule #"},
+                             {"chkAlert", "Popup at startup", "Popup at Startup?"},
+                             {"cmdDelete", "Delete", "Rule #"},
+                             {"cmdOk", "Ok", ""},
+                             {"cmdCancel", "Cancel", ""}};
+    for (const auto& row : rows)
+        QTest::newRow(row[0]) << QString::fromLatin1(row[0]) << QString::fromLatin1(row[1])
+                              << QString::fromLatin1(row[2]);
 }
 
 QTEST_MAIN(FrmAlertsTest)

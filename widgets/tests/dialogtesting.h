@@ -2,6 +2,7 @@
 
 #include "store/module1.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -272,3 +273,34 @@ template <typename Dialog> struct DialogOnStore
     AcceptCounter accepted;
     std::unique_ptr<Dialog> dialog;
 };
+
+// What a screen reader reads of a control: its name, and the name of the caption labelling it.
+inline QString accessibleName(QWidget& control)
+{
+    return QAccessible::queryAccessibleInterface(&control)->text(QAccessible::Name);
+}
+
+inline QString accessibleLabel(QWidget& control)
+{
+    const auto labels = QAccessible::queryAccessibleInterface(&control)->relations(QAccessible::Label);
+    return labels.isEmpty() ? QString() : labels.first().first->text(QAccessible::Name);
+}
+
+// Rows of names a dialog's controls must have: object name, accessible name, caption labelling it.
+inline void addNameColumns()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("label");
+}
+
+inline void compareAccessibleNames(QWidget& dialog)
+{
+    QFETCH(QString, control);
+    QFETCH(QString, name);
+    QFETCH(QString, label);
+    QWidget* found = dialog.findChild<QWidget*>(control);
+    QVERIFY(found);
+    QCOMPARE(accessibleName(*found), name);
+    QCOMPARE(accessibleLabel(*found), label);
+}
