@@ -163,7 +163,7 @@ frmMain::frmMain(Module1& store, QWidget* parent) : QMainWindow(parent), store_(
     createMenus();
     auto* reminders = new Reminders(store_, this);
     menu_options->addAction(reminders->notificationsOption());
-    connect(this, &frmMain::rowsColoured, reminders, &Reminders::update);
+    connect(this, &frmMain::rowsColoured, reminders, &Reminders::scheduleUpdate);
     connect(reminders, &Reminders::attentionWanted, this, &frmMain::bringUpAttention);
 
     // The client area lies below the menu bar.

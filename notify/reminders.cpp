@@ -11,6 +11,7 @@
 #include <QSettings>
 #include <QStyle>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -41,8 +42,12 @@ QIcon trayIcon(const QWidget& window)
 
 Reminders::Reminders(const Module1& store, QWidget* window)
     : QObject(window), store_(store), window_(window), notifier_(new DesktopNotifier(store, sentRecordFile(), this)),
-      notificationsOption_(new QAction(tr("Desktop &Notifications"), this)), tray_(new QSystemTrayIcon(this))
+      notificationsOption_(new QAction(tr("Desktop &Notifications"), this)), tray_(new QSystemTrayIcon(this)),
+      pendingUpdate_(new QTimer(this))
 {
+    pendingUpdate_->setSingleShot(true);
+    pendingUpdate_->setInterval(0);
+    connect(pendingUpdate_, &QTimer::timeout, this, &Reminders::update);
     notificationsOption_->setObjectName(u"menu_notify"_s);
     notificationsOption_->setCheckable(true);
     notificationsOption_->setChecked(userSettings().value(notificationsKey, true).toBool());
@@ -86,6 +91,12 @@ void Reminders::update()
                           : tr("%1: %2 tasks need attention").arg(QCoreApplication::applicationName()).arg(count));
     if (notificationsOption_->isChecked())
         notifier_->update(matches, day);
+}
+
+void Reminders::scheduleUpdate()
+{
+    if (!pendingUpdate_->isActive())
+        pendingUpdate_->start();
 }
 
 void Reminders::notificationsToggled(bool on)

@@ -6,6 +6,7 @@ class DesktopNotifier;
 class Module1;
 class QAction;
 class QSystemTrayIcon;
+class QTimer;
 class QWidget;
 
 // What the rules with popup set do outside the list: desktop notifications, which a checkable
@@ -23,6 +24,9 @@ public:
 
     // Follows the tables and today's date: after every redraw and change of day.
     void update();
+    // The same, once the event loop is back: a burst of redraws costs one walk over the tables,
+    // and a redraw itself costs none.
+    void scheduleUpdate();
 
 signals:
     // The user asked for the attention view, from a notification or the tray.
@@ -36,4 +40,5 @@ private:
     DesktopNotifier* notifier_;
     QAction* notificationsOption_;
     QSystemTrayIcon* tray_;
+    QTimer* pendingUpdate_;
 };

@@ -241,7 +241,7 @@ void NotificationsTest::trayCountsAndLeadsToAttention()
     frmMain w(store);
     auto* tray = w.findChild<QSystemTrayIcon*>(u"tray"_s);
     QVERIFY(tray);
-    QVERIFY2(tray->toolTip().contains(u"2 tasks need attention"_s), qPrintable(tray->toolTip()));
+    QTRY_VERIFY2(tray->toolTip().contains(u"2 tasks need attention"_s), qPrintable(tray->toolTip()));
     w.findChild<QAction*>(u"trayAttention"_s)->trigger();
     QVERIFY(control<SafeHtmlView>(w, "WebBrowser1").isVisible());
 }
