@@ -161,6 +161,11 @@ frmMain::frmMain(Module1& store, QWidget* parent) : QMainWindow(parent), store_(
     createStatusBar();
     createListPane(client);
     createMenus();
+    QWidget* previous = pctMenu->hotArea(NavigationPane::buttonCount - 1);
+    for (QWidget* next : std::initializer_list<QWidget*>{lstContainer.get(), txtDescription.get()}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
     auto* reminders = new Reminders(store_, this);
     menu_options->addAction(reminders->notificationsOption());
     connect(this, &frmMain::rowsColoured, reminders, &Reminders::update);
