@@ -10,6 +10,7 @@
 #include "widgets/labelcontainer.h"
 #include "widgets/labeltable.h"
 #include "widgets/linebreaks.h"
+#include "widgets/readablecolor.h"
 #include "widgets/sortheaderbutton.h"
 #include "widgets/twips.h"
 #include "widgets/wheelscroller.h"
@@ -17,6 +18,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDate>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -85,7 +87,18 @@ constexpr CellDesign forCell{960, 855};
 constexpr CellDesign dueCell{1800, 975};
 constexpr CellDesign idCell{2640, 375};
 
+// The selection keeps the design's dark blue under every palette: white on it reads on light and
+// dark backgrounds alike, and it stays apart from the rule colours.
 const QColor highlightBack(0, 0, 100);
+
+int fractionOf(double fraction, int total);
+
+// The due column's width for a window `windowWidth` twips wide, as the layout pass makes it.
+int dueColumnAt(int windowWidth)
+{
+    return fractionOf(headerDesigns[2].share, windowWidth - rightMargin - menuPaneWidth - scrollBarWidth) -
+           dueHeaderShortfall;
+}
 
 int percentOf(int total, int percent)
 {
@@ -143,6 +156,29 @@ void showSortMarks(const std::array<QPushButton*, 3>& headers, std::int16_t sort
     }
 }
 
+// The widest due text a row can show, in twips, with the row font in bold: the month names and the
+// time of day depend on the locale (a 12-hour clock adds "AM" or "PM").
+int widestDueText(const QFont& rowFont)
+{
+    QFont bold = rowFont;
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    int widest = 0;
+    for (std::int16_t month = 1; month <= 12; ++month) {
+        for (std::int16_t hour = 0; hour < 24; ++hour) {
+            TaskRecord task;
+            task.day = 28;
+            task.month = month;
+            task.year = 2028;
+            task.hour = hour;
+            task.minute = 58;
+            task.second = 58;
+            widest = std::max(widest, metrics.horizontalAdvance(QString::fromStdString(dueText(task))));
+        }
+    }
+    return twips(widest + 1);
+}
+
 QLabel* statusPanel(QWidget* parent)
 {
     auto* panel = new QLabel(parent);
@@ -161,13 +197,25 @@ frmMain::frmMain(Module1& store, QWidget* parent) : QMainWindow(parent), store_(
     createStatusBar();
     createListPane(client);
     createMenus();
+    QWidget* previous = pctMenu->hotArea(NavigationPane::buttonCount - 1);
+    for (QWidget* next : std::initializer_list<QWidget*>{lstContainer.get(), txtDescription.get()}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
     auto* reminders = new Reminders(store_, this);
     menu_options->addAction(reminders->notificationsOption());
     connect(this, &frmMain::rowsColoured, reminders, &Reminders::scheduleUpdate);
     connect(reminders, &Reminders::attentionWanted, this, &frmMain::bringUpAttention);
 
-    // The client area lies below the menu bar.
-    resize(px(clientWidth), px(clientHeight) + menuBar()->sizeHint().height());
+    // The client area lies below the menu bar. It is widened where the system font would cut the
+    // due column's longest text, so that the columns keep their shares.
+    const int dueShortfall = widestDueText(lstContainer->font()) - dueColumnAt(clientWidth);
+    int width = clientWidth;
+    if (dueShortfall > 0)
+        width += static_cast<int>(std::ceil(dueShortfall / headerDesigns[2].share));
+    if (const QScreen* screen = this->screen())
+        width = std::min(width, twips(screen->availableGeometry().width()));
+    resize(px(std::max(width, clientWidth)), px(clientHeight) + menuBar()->sizeHint().height());
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
 
@@ -438,13 +486,14 @@ void frmMain::setColor(std::int16_t Index)
     if (!slot)
         return;
     const std::initializer_list<LabelArray*> cells{lblFor, lblTitle, lblDue};
+    const QPalette& palette = lstContainer->palette();
     for (LabelArray* cell : cells)
-        cell->setForeColor(Index, Qt::black);
+        cell->setForeColor(Index, palette.color(QPalette::Text));
 
     const RuleWalk walk = walkRules(store_.rules(), today(), dueDay(store_.taskList[static_cast<std::size_t>(*slot)]));
     for (LabelArray* cell : cells) {
         if (walk.leadColor)
-            cell->setForeColor(Index, colorFromBgr(*walk.leadColor));
+            cell->setForeColor(Index, readableOn(colorFromBgr(*walk.leadColor), palette.color(QPalette::Base)));
         // With no rules the weight is left as it was.
         if (walk.lastUnitsLeft)
             cell->setBold(Index, *walk.lastUnitsLeft < 1);
@@ -539,7 +588,9 @@ void frmMain::layoutPass()
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == centralWidget() && event->type() == QEvent::Resize) {
+    if (watched == lstContainer.get() && event->type() == QEvent::PaletteChange && lblFor) {
+        recolourRows();
+    } else if (watched == centralWidget() && event->type() == QEvent::Resize) {
         layoutPass();
     } else if (watched == lstContainer.get() && event->type() == QEvent::KeyPress) {
         return listKey(*static_cast<QKeyEvent*>(event));

@@ -164,6 +164,7 @@ private:
     QAction* menu_exi = nullptr;
     QMenu* menu_options = nullptr;
     QAction* menu_manage = nullptr;
+    QMenu* menu_view = nullptr;
     QMenu* menu_help = nullptr;
     QAction* menu_about = nullptr;
     QMenu* menu_short = nullptr; // the pop-up menu of a row; never in the menu bar

@@ -17,6 +17,8 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <array>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -48,6 +50,15 @@ void frmMain::createMenus()
     menu_exi = addMenuItem(Menu_Tasks, u"&Exit"_s, "menu_exi");
     menu_options = addMenu(menuBar(), u"&Options"_s, "menu_options");
     menu_manage = addMenuItem(menu_options, u"&Colors And Alerts"_s, "menu_manage");
+    menu_view = addMenu(menuBar(), u"&View"_s, "menu_view");
+    const std::array<std::pair<const char16_t*, const char*>, 3> views{
+        {{u"&Immideate Attention", "menu_attention"}, {u"&All Items", "menu_all"}, {u"&Recycled", "menu_recycled"}}};
+    for (int index = 0; index < static_cast<int>(views.size()); ++index) {
+        const auto& [caption, name] = views[static_cast<std::size_t>(index)];
+        QAction* view = addMenuItem(menu_view, QString::fromUtf16(caption), name);
+        view->setShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_1 + index)));
+        connect(view, &QAction::triggered, this, [this, index] { Image1_Click(index); });
+    }
     menu_help = addMenu(menuBar(), u"&Help"_s, "menu_help");
     menu_about = addMenuItem(menu_help, u"&About"_s, "menu_about");
 
@@ -57,6 +68,24 @@ void frmMain::createMenus()
     menu_delete2 = addMenuItem(menu_short, u"&Delete"_s, "menu_delete2");
     menu_undelete = addMenuItem(menu_short, u"&Un-Delete"_s, "menu_undelete");
     menu_undelete->setVisible(false);
+
+    menu_new->setShortcut(QKeySequence::New);
+    // Some platforms bind no key to Quit; Ctrl+Q is what users of the others expect.
+    const QList<QKeySequence> quitKeys = QKeySequence::keyBindings(QKeySequence::Quit);
+    menu_exi->setShortcuts(quitKeys.isEmpty() ? QList{QKeySequence(Qt::CTRL | Qt::Key_Q)} : quitKeys);
+    // Enter and Delete act on the selected row only while the list has the focus: elsewhere they
+    // belong to the focused button or box.
+    menu_modify->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter), QKeySequence(Qt::Key_F2)});
+    menu_delete->setShortcut(QKeySequence::Delete);
+    for (QAction* rowCommand : {menu_modify, menu_delete}) {
+        rowCommand->setShortcutContext(Qt::WidgetShortcut);
+        lstContainer->addAction(rowCommand);
+    }
+    // The row menu shows the same keys; it has the focus only while it is open.
+    for (auto [shown, from] : {std::pair{menu_modify2, menu_modify}, std::pair{menu_delete2, menu_delete}}) {
+        shown->setShortcuts(from->shortcuts());
+        shown->setShortcutContext(Qt::WidgetShortcut);
+    }
 
     connect(menu_new, &QAction::triggered, this, &frmMain::new_task);
     for (QAction* edit : {menu_modify, menu_modify2})

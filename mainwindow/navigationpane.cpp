@@ -80,6 +80,8 @@ NavigationPane::NavigationPane(QWidget* parent) : QWidget(parent)
         hot->installEventFilter(this);
         hot->raise();
         actAsButton(*hot, caption->text(), [this, i] { emit image1Clicked(i); });
+        if (i > 0)
+            setTabOrder(Image1[static_cast<std::size_t>(i - 1)], hot);
 
         Image2[static_cast<std::size_t>(i)] = icon;
         Label1[static_cast<std::size_t>(i)] = caption;
@@ -160,6 +162,11 @@ bool NavigationPane::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::MouseMove) {
         Image1_MouseMove(index);
         return true;
+    }
+    // The keyboard's focus shows as the hover frame does.
+    if (event->type() == QEvent::FocusIn) {
+        Image1_MouseMove(index);
+        return false;
     }
     if (event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);

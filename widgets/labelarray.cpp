@@ -2,11 +2,22 @@
 
 #include "widgets/twips.h"
 
+#include <QFontMetrics>
 #include <QWidget>
 
 QRect LabelElement::pixelRect() const
 {
     return twipsRect(left, top, width, height);
+}
+
+QString LabelElement::shownCaption() const
+{
+    QFont drawn = font;
+    drawn.setBold(bold);
+    // One line in its cell never shows more than this; measuring a far longer caption on every
+    // paint would make the whole list slow.
+    constexpr qsizetype maxPaintedChars = 4096;
+    return QFontMetrics(drawn).elidedText(caption.left(maxPaintedChars), Qt::ElideRight, pixelRect().width());
 }
 
 LabelArray::LabelArray(QWidget& surface, LabelElement element0) : surface_(surface)

@@ -25,6 +25,8 @@ struct LabelElement
     bool visible = false;
 
     QRect pixelRect() const;
+    // The caption as painted: cut with "…" where it would overflow the element.
+    QString shownCaption() const;
 };
 
 // A run-time array of labels painted by one LabelContainer. Element 0 is the template that every

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -43,9 +44,6 @@ void LabelContainer::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     const QRect dirty = event->rect();
     constexpr int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
-    // One line clipped to its cell never shows more than this; laying out a far longer caption on
-    // every paint would make the whole list slow.
-    constexpr qsizetype maxPaintedChars = 4096;
     for (const auto& array : arrays_) {
         for (int index = 0; index < array->count(); ++index) {
             const LabelElement& element = (*array)[index];
@@ -58,9 +56,23 @@ void LabelContainer::paintEvent(QPaintEvent* event)
             font.setBold(element.bold);
             painter.setFont(font);
             painter.setPen(element.foreColor);
-            painter.drawText(rect, flags, element.caption.left(maxPaintedChars));
+            painter.drawText(rect, flags, element.shownCaption());
         }
     }
+}
+
+bool LabelContainer::event(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const auto [array, index] = elementAt(help->pos());
+    // Only a cut caption needs its full text shown.
+    if (array && (*array)[index].shownCaption() != (*array)[index].caption)
+        QToolTip::showText(help->globalPos(), (*array)[index].caption, this, (*array)[index].pixelRect());
+    else
+        QToolTip::hideText();
+    return true;
 }
 
 void LabelContainer::mousePressEvent(QMouseEvent* event)

@@ -43,6 +43,7 @@ signals:
     void labelPressed(const LabelPress& press);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 

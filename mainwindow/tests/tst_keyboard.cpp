@@ -4,6 +4,7 @@
 
 #include <QMenu>
 #include <QScrollBar>
+#include <QSignalSpy>
 
 using namespace Qt::StringLiterals;
 
@@ -26,6 +27,10 @@ private slots:
     void deleteKeyAsks();
     void menuKeysOpenTheRowMenu_data();
     void menuKeysOpenTheRowMenu();
+    void shortcutsReachTheirCommands_data();
+    void shortcutsReachTheirCommands();
+    void viewsWithoutTheMouse_data();
+    void viewsWithoutTheMouse();
 };
 
 namespace {
@@ -241,3 +246,78 @@ void KeyboardTest::menuKeysOpenTheRowMenu()
 
 QTEST_MAIN(KeyboardTest)
 #include "tst_keyboard.moc"
+
+void KeyboardTest::shortcutsReachTheirCommands_data()
+{
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("modal"); // what opens, answered with Cancel or No
+    QTest::newRow("New") << QKeySequence(QKeySequence::New) << u"menu_new"_s << u"frmTask"_s;
+    QTest::newRow("F2") << QKeySequence(Qt::Key_F2) << u"menu_modify"_s << u"frmTask"_s;
+    QTest::newRow("Delete") << QKeySequence(Qt::Key_Delete) << u"menu_delete"_s << u"box"_s;
+    QTest::newRow("Quit") << QKeySequence(Qt::CTRL | Qt::Key_Q) << u"menu_exi"_s << QString();
+}
+
+void KeyboardTest::shortcutsReachTheirCommands()
+{
+    QFETCH(QKeySequence, keys);
+    QFETCH(QString, command);
+    QFETCH(QString, modal);
+    auto&& [store, w] = WindowWith(mixedTasks());
+    focusList(w);
+    press(w, Qt::Key_Down);
+    QAction& action = control<QAction>(w, qPrintable(command));
+    QVERIFY2(action.shortcuts().contains(keys), "shown in the menu");
+    // Nothing may really quit the test.
+    if (command == u"menu_exi"_s)
+        action.disconnect(qApp);
+
+    QSignalSpy triggered(&action, &QAction::triggered);
+    ModalScript script;
+    if (!modal.isEmpty())
+        script.then(modal == u"box"_s ? clickBoxButton(QMessageBox::No) : pressButton(u"&Cancel"_s));
+    QTest::keySequence(w.windowHandle(), keys);
+    QCOMPARE(triggered.size(), 1);
+    QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
+    QCOMPARE(script.seen().value(0).kind, modal);
+}
+
+void KeyboardTest::viewsWithoutTheMouse_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<int>("accessKey");
+    QTest::addColumn<int>("view");
+    QTest::newRow("Immideate Attention") << u"menu_attention"_s << int(Qt::Key_I) << int(NavigationPane::Attention);
+    QTest::newRow("Recycled") << u"menu_recycled"_s << int(Qt::Key_R) << int(NavigationPane::Recycled);
+}
+
+// Each view by the View menu's access keys, and by Tab to the pane's button and Space.
+void KeyboardTest::viewsWithoutTheMouse()
+{
+    QFETCH(QString, item);
+    QFETCH(int, accessKey);
+    QFETCH(int, view);
+    auto&& [store, w] = WindowWith(mixedTasks());
+    focusList(w);
+    press(w, Qt::Key_V, Qt::AltModifier);
+    QTRY_VERIFY(control<QMenu>(w, "menu_view").isVisible());
+    QTest::keyClick(&control<QMenu>(w, "menu_view"), static_cast<Qt::Key>(accessKey));
+    QTRY_COMPARE(boldCaption(w), view);
+    QCOMPARE(w.showRecycled(), view == NavigationPane::Recycled);
+    QVERIFY(control<QAction>(w, qPrintable(item)).text().contains(paneCaption(w, view).text().left(3)));
+
+    clickPane(w, NavigationPane::AllItems);
+    hotArea(w, 0).setFocus();
+    for (int i = 0; i < view; ++i)
+        press(w, Qt::Key_Tab);
+    QTRY_VERIFY(hotArea(w, view).hasFocus());
+    QCOMPARE(framedButtons(w), 1);
+    press(w, Qt::Key_Space);
+    QCOMPARE(boldCaption(w), view);
+    // The tab order goes on from the pane to the list, then to the description.
+    hotArea(w, NavigationPane::NewTask).setFocus();
+    press(w, Qt::Key_Tab);
+    QTRY_VERIFY(control<LabelContainer>(w, "lstContainer").hasFocus());
+    press(w, Qt::Key_Tab);
+    QTRY_VERIFY(control<QWidget>(w, "txtDescription").hasFocus());
+}

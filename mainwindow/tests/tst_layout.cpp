@@ -263,7 +263,9 @@ void LayoutTest::statusBarPanels()
 void LayoutTest::clientAreaBelowTheMenuBar()
 {
     auto&& [store, w] = WindowWith({}, Shown::exposed);
-    QCOMPARE(w.centralWidget()->width(), px(10305));
+    // Wider only where the font would cut the due column's longest text.
+    QVERIFY(w.centralWidget()->width() >= px(10305));
+    QVERIFY(w.centralWidget()->width() < px(10305) * 5 / 4);
     QCOMPARE(w.centralWidget()->height() + control<QStatusBar>(w, "StatusBar1").height(), px(5670));
 }
 

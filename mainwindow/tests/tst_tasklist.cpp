@@ -1,6 +1,7 @@
 #include "mainwindow/tests/mainwindowtest.h"
 
 #include "widgets/labelcontainer.h"
+#include "widgets/readablecolor.h"
 #include "widgets/sortheaderbutton.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include <clocale>
 #include <map>
 
 using namespace Qt::StringLiterals;
@@ -43,6 +45,9 @@ private slots:
     void pressOnRow();
     void wheelScrollsRows_data();
     void wheelScrollsRows();
+    void rowsReadUnderADarkPalette();
+    void nothingCutInTheDefaultWindow_data();
+    void nothingCutInTheDefaultWindow();
 };
 
 namespace {
@@ -383,3 +388,57 @@ void TaskListTest::wheelScrollsRows()
 
 QTEST_MAIN(TaskListTest)
 #include "tst_tasklist.moc"
+
+// Rule colours chosen for a white list stay readable, drawn lighter, when the desktop turns dark.
+void TaskListTest::rowsReadUnderADarkPalette()
+{
+    // Black, navy and dark red as the user stored them (0x00BBGGRR).
+    const std::vector<RuleSpec> rules{{-1, 0x000000}, {1, 0x800000}, {3, 0x000080}};
+    auto&& [store, w] = WindowWith({{"Overdue", -2}, {"Tomorrow", 1}, {"Soon", 3}, {"Later", 20}}, rules);
+    QPalette dark;
+    dark.setColor(QPalette::Base, QColor(0x24, 0x24, 0x24));
+    dark.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
+    w.setPalette(dark);
+    w.highlight(2);
+
+    const QColor base = control<LabelContainer>(w, "lstContainer").palette().color(QPalette::Base);
+    QCOMPARE(base, dark.color(QPalette::Base));
+    for (const LabelArray* cell : {&lblFor(w), &lblTitle(w), &lblDue(w)}) {
+        for (int row = 1; row < cell->count(); ++row) {
+            const LabelElement& e = (*cell)[row];
+            const double ratio = contrastRatio(e.foreColor, e.opaque ? e.backColor : base);
+            QVERIFY2(ratio >= 3.0, qPrintable(u"%1: %2"_s.arg(e.caption).arg(ratio)));
+        }
+    }
+    QCOMPARE(store.ruleList[1].color, 0x800000); // the stored colour is left as chosen
+}
+
+void TaskListTest::nothingCutInTheDefaultWindow_data()
+{
+    QTest::addColumn<QByteArray>("locale");
+    QTest::newRow("C") << QByteArray("C.UTF-8");
+    QTest::newRow("12-hour clock") << QByteArray("en_US.UTF-8");
+    QTest::newRow("24-hour clock") << QByteArray("de_DE.UTF-8");
+}
+
+// The widest due texts, bold, fit their column in the window as it opens.
+void TaskListTest::nothingCutInTheDefaultWindow()
+{
+    QFETCH(QByteArray, locale);
+    const std::string previous = std::setlocale(LC_TIME, nullptr);
+    if (!std::setlocale(LC_TIME, locale.constData()))
+        QSKIP("locale not installed");
+    TaskSpec afternoon{"Write the quarterly report", -169}; // overdue since September 28: bold
+    afternoon.forWhom = "Alexandra";
+    auto&& [store, w] = WindowWith({afternoon, {"Call back", 200}}, {{-1, 0xff}});
+    for (std::int16_t slot = 0; slot < store.taskCount; ++slot)
+        store.taskList[static_cast<std::size_t>(slot)].hour = 23;
+    w.drawList();
+    showWindow(w);
+    std::setlocale(LC_TIME, previous.c_str());
+    QVERIFY(lblDue(w)[1].bold);
+    for (const LabelArray* cell : {&lblFor(w), &lblTitle(w), &lblDue(w)}) {
+        for (int row = 1; row < cell->count(); ++row)
+            QCOMPARE((*cell)[row].shownCaption(), (*cell)[row].caption);
+    }
+}

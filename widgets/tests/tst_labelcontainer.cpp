@@ -1,4 +1,5 @@
 #include "widgets/labelcontainer.h"
+#include "widgets/readablecolor.h"
 #include "widgets/twips.h"
 
 #include <QImage>
@@ -19,6 +20,9 @@ private slots:
     void refusedChangesKeepTheElement();
     void paintsVisibleElementsOnly();
     void pressGoesToTheTopmostVisibleElement();
+    void longCaptionIsCut();
+    void readableColours_data();
+    void readableColours();
 };
 
 namespace {
@@ -184,3 +188,48 @@ void LabelContainerTest::pressGoesToTheTopmostVisibleElement()
 
 QTEST_MAIN(LabelContainerTest)
 #include "tst_labelcontainer.moc"
+
+void LabelContainerTest::longCaptionIsCut()
+{
+    LabelElement element = templateElement();
+    element.caption = u"ok"_s;
+    QCOMPARE(element.shownCaption(), element.caption);
+    element.caption = u"a caption far too long for the 60 pixels of the element"_s;
+    const QString shown = element.shownCaption();
+    QVERIFY(shown.endsWith(u'…'));
+    QVERIFY(element.caption.startsWith(shown.chopped(1)));
+    QFont bold = element.font;
+    bold.setBold(true);
+    QVERIFY(QFontMetrics(bold).horizontalAdvance(shown) <= element.pixelRect().width());
+}
+
+void LabelContainerTest::readableColours_data()
+{
+    QTest::addColumn<QColor>("color");
+    QTest::addColumn<QColor>("background");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("black on white") << QColor(Qt::black) << QColor(Qt::white) << true;
+    QTest::newRow("red on white") << QColor(Qt::red) << QColor(Qt::white) << true;
+    QTest::newRow("yellow on white: darkened") << QColor(Qt::yellow) << QColor(Qt::white) << false;
+    QTest::newRow("black on dark grey: lightened") << QColor(Qt::black) << QColor(0x24, 0x24, 0x24) << false;
+    QTest::newRow("navy on dark grey: lightened") << QColor(0, 0, 0x80) << QColor(0x24, 0x24, 0x24) << false;
+    QTest::newRow("grey on mid grey") << QColor(0x80, 0x80, 0x80) << QColor(0x77, 0x77, 0x77) << false;
+}
+
+// A colour that reads is kept; one that does not is moved just far enough to reach 3:1.
+void LabelContainerTest::readableColours()
+{
+    QFETCH(QColor, color);
+    QFETCH(QColor, background);
+    QFETCH(bool, kept);
+    const QColor drawn = readableOn(color, background);
+    QCOMPARE(drawn == color, kept);
+    QVERIFY(contrastRatio(drawn, background) >= 3.0);
+    if (!kept) {
+        // One step back toward the chosen colour would no longer read.
+        const auto back = [](int from, int to) { return to + (from > to ? -1 : from < to ? 1 : 0); };
+        const QColor nearer(back(color.red(), drawn.red()), back(color.green(), drawn.green()),
+                            back(color.blue(), drawn.blue()));
+        QVERIFY(contrastRatio(nearer, background) < 3.0 + 0.1);
+    }
+}
