@@ -37,6 +37,12 @@ void GermanTest::windowSpeaksGerman()
     QCOMPARE(control<QAbstractButton>(w, "cmdDue").text(), u"Fällig"_s);
     QCOMPARE(paneCaption(w, NavigationPane::Attention).text(), u"Sofort erledigen"_s);
     QCOMPARE(hotArea(w, NavigationPane::AllItems).accessibleName(), u"Alle"_s);
+    for (int i = 0; i < NavigationPane::buttonCount; ++i) {
+        const QLabel& caption = paneCaption(w, i);
+        const QRect needed = caption.fontMetrics().boundingRect(
+            caption.rect(), int(caption.alignment()) | Qt::TextWordWrap, caption.text());
+        QVERIFY2(needed.height() <= caption.height(), qPrintable(caption.text())); // no line cut off
+    }
 
     // The German access keys reach the editor; the about box speaks German too.
     ModalScript script;
