@@ -3,6 +3,7 @@
 #include "mainwindow/frmmain.h"
 #include "store/module1.h"
 #include "widgets/storereports.h"
+#include "widgets/translations.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -13,6 +14,7 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    installTranslations(app);
     QApplication::setApplicationName(QStringLiteral("Taskwyn"));
     QApplication::setApplicationVersion(QStringLiteral(TASKWYN_VERSION));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(applicationId));

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include <array>
 #include <limits>
 
 namespace {
@@ -55,7 +56,7 @@ QPushButton* makeCommandButton(QWidget* parent, const char* name, const QString&
 frmTask::frmTask(Module1& store, QWidget* parent) : QDialog(parent), store_(store)
 {
     setObjectName(QStringLiteral("frmTask"));
-    makeFixedDialog(*this, QStringLiteral("New / Edit task"), 3975, 3225);
+    makeFixedDialog(*this, tr("New / Edit task"), 3975, 3225);
     createControls();
     chainTabOrder(
         {txtTitle, txtFor, txtDay, lstMonth, txtYear, txtHour, txtMinute, txtSecond, txtDescript, Command1, Command2});
@@ -65,12 +66,12 @@ frmTask::frmTask(Module1& store, QWidget* parent) : QDialog(parent), store_(stor
 
 void frmTask::createControls()
 {
-    makeLabel(this, "Label1", QStringLiteral("Title:"), 120, 120, 975);
-    makeLabel(this, "Label2", QStringLiteral("For:"), 120, 480, 975);
-    makeLabel(this, "Label3", QStringLiteral("Due:"), 120, 840, 975);
-    makeLabel(this, "Label5", QStringLiteral("(yyyy)"), 3240, 1200, 615, Qt::AlignHCenter | Qt::AlignTop);
-    makeLabel(this, "Label6", QStringLiteral("Time:"), 120, 1440, 615);
-    makeLabel(this, "Label4", QStringLiteral("Description:"), 120, 1800, 975);
+    makeLabel(this, "Label1", tr("Title:"), 120, 120, 975);
+    makeLabel(this, "Label2", tr("For:"), 120, 480, 975);
+    makeLabel(this, "Label3", tr("Due:"), 120, 840, 975);
+    makeLabel(this, "Label5", tr("(yyyy)"), 3240, 1200, 615, Qt::AlignHCenter | Qt::AlignTop);
+    makeLabel(this, "Label6", tr("Time:"), 120, 1440, 615);
+    makeLabel(this, "Label4", tr("Description:"), 120, 1800, 975);
     Label7[0] = makeLabel(this, "Label7_0", QStringLiteral(":"), 1800, 1440, 255, Qt::AlignCenter);
     Label7[1] = makeLabel(this, "Label7_1", QStringLiteral(":"), 1200, 1440, 255, Qt::AlignCenter);
 
@@ -80,8 +81,14 @@ void frmTask::createControls()
 
     lstMonth = new QComboBox(this);
     lstMonth->setObjectName(QStringLiteral("lstMonth"));
-    for (const std::string_view month : englishMonthNames)
-        lstMonth->addItem(QString::fromUtf8(month.data(), static_cast<qsizetype>(month.size())));
+    // The list is read by position, so its captions may follow the user's language.
+    static constexpr std::array<const char*, 12> monthNames{
+        QT_TR_NOOP("January"),   QT_TR_NOOP("February"), QT_TR_NOOP("March"),    QT_TR_NOOP("April"),
+        QT_TR_NOOP("May"),       QT_TR_NOOP("June"),     QT_TR_NOOP("July"),     QT_TR_NOOP("August"),
+        QT_TR_NOOP("September"), QT_TR_NOOP("October"),  QT_TR_NOOP("November"), QT_TR_NOOP("December")};
+    static_assert(monthNames.size() == englishMonthNames.size());
+    for (const char* month : monthNames)
+        lstMonth->addItem(tr(month));
     lstMonth->setMaxVisibleItems(12);
     placeTwips(*lstMonth, 1320, 840, 1815, 315);
 
@@ -97,18 +104,18 @@ void frmTask::createControls()
     txtDescript->setTabChangesFocus(true);
     placeTwips(*txtDescript, 120, 2040, 3735, 735);
 
-    Command1 = makeCommandButton(this, "Command1", QStringLiteral("&Ok"), 2880);
-    Command2 = makeCommandButton(this, "Command2", QStringLiteral("&Cancel"), 1800);
+    Command1 = makeCommandButton(this, "Command1", tr("&Ok"), 2880);
+    Command2 = makeCommandButton(this, "Command2", tr("&Cancel"), 1800);
 
-    nameInputs(*this, {{txtTitle, "Title", "Label1"},
-                       {txtFor, "For", "Label2"},
-                       {txtDay, "Due day", "Label3"},
-                       {lstMonth, "Due month"},
-                       {txtYear, "Due year", "Label5"},
-                       {txtHour, "Hour", "Label6"},
-                       {txtMinute, "Minute"},
-                       {txtSecond, "Second"},
-                       {txtDescript, "Description", "Label4"}});
+    nameInputs(*this, {{txtTitle, QT_TR_NOOP("Title"), "Label1"},
+                       {txtFor, QT_TR_NOOP("For"), "Label2"},
+                       {txtDay, QT_TR_NOOP("Due day"), "Label3"},
+                       {lstMonth, QT_TR_NOOP("Due month")},
+                       {txtYear, QT_TR_NOOP("Due year"), "Label5"},
+                       {txtHour, QT_TR_NOOP("Hour"), "Label6"},
+                       {txtMinute, QT_TR_NOOP("Minute")},
+                       {txtSecond, QT_TR_NOOP("Second")},
+                       {txtDescript, QT_TR_NOOP("Description"), "Label4"}});
 }
 
 void frmTask::connectFields()

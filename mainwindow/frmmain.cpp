@@ -63,7 +63,7 @@ constexpr int dueHeaderShortfall = 90;
 
 struct HeaderDesign
 {
-    const char16_t* caption;
+    const char* caption;
     const char* name;
     int left; // before the first layout pass
     int width;
@@ -71,9 +71,9 @@ struct HeaderDesign
 };
 
 constexpr std::array<HeaderDesign, 3> headerDesigns = {{
-    {u"Title", "cmdTitle", 0, 855, 0.4},
-    {u"For", "cmdFor", 840, 735, 0.25},
-    {u"Due", "cmdDue", 1560, 735, 0.35},
+    {QT_TRANSLATE_NOOP("frmMain", "Title"), "cmdTitle", 0, 855, 0.4},
+    {QT_TRANSLATE_NOOP("frmMain", "For"), "cmdFor", 840, 735, 0.25},
+    {QT_TRANSLATE_NOOP("frmMain", "Due"), "cmdDue", 1560, 735, 0.35},
 }};
 
 // Where element 0 of each row array lies, before the first layout pass lines it up under its header.
@@ -257,8 +257,8 @@ void frmMain::createListPane(QWidget* client)
     const std::array<Placed<QPushButton>*, 3> headers{&cmdTitle, &cmdFor, &cmdDue};
     for (std::size_t column = 0; column < headers.size(); ++column) {
         const HeaderDesign& design = headerDesigns[column];
-        Placed<QPushButton> button(new SortHeaderButton(QString::fromUtf16(design.caption), lstContainer.get()),
-                                   design.left, 0, design.width, lineHeight);
+        Placed<QPushButton> button(new SortHeaderButton(tr(design.caption), lstContainer.get()), design.left, 0,
+                                   design.width, lineHeight);
         button->setObjectName(QString::fromLatin1(design.name));
         connect(button.get(), &QPushButton::clicked, this, [this, column] { headerClicked(static_cast<int>(column)); });
         *headers[column] = button;
@@ -271,7 +271,7 @@ void frmMain::createListPane(QWidget* client)
 
     txtDescription = Placed(new QPlainTextEdit(client), listLeft, 0, 0, 0);
     txtDescription->setObjectName(u"txtDescription"_s);
-    txtDescription->setAccessibleName(u"Description"_s);
+    txtDescription->setAccessibleName(tr("Description"));
     QFont descriptionFont(u"MS Sans Serif"_s);
     descriptionFont.setStyleHint(QFont::SansSerif);
     descriptionFont.setPointSizeF(descriptionPointSize);

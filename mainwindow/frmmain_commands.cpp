@@ -42,31 +42,32 @@ QMenu* addMenu(QMenuBar* bar, const QString& caption, const char* name)
 
 void frmMain::createMenus()
 {
-    Menu_Tasks = addMenu(menuBar(), u"&Tasks"_s, "Menu_Tasks");
-    menu_new = addMenuItem(Menu_Tasks, u"&New Task..."_s, "menu_new");
-    menu_modify = addMenuItem(Menu_Tasks, u"&Edit..."_s, "menu_modify");
-    menu_delete = addMenuItem(Menu_Tasks, u"&Delete"_s, "menu_delete");
+    Menu_Tasks = addMenu(menuBar(), tr("&Tasks"), "Menu_Tasks");
+    menu_new = addMenuItem(Menu_Tasks, tr("&New Task..."), "menu_new");
+    menu_modify = addMenuItem(Menu_Tasks, tr("&Edit..."), "menu_modify");
+    menu_delete = addMenuItem(Menu_Tasks, tr("&Delete"), "menu_delete");
     Menu_Tasks->addSeparator()->setObjectName(u"menu_sep"_s);
-    menu_exi = addMenuItem(Menu_Tasks, u"&Exit"_s, "menu_exi");
-    menu_options = addMenu(menuBar(), u"&Options"_s, "menu_options");
-    menu_manage = addMenuItem(menu_options, u"&Colors And Alerts"_s, "menu_manage");
-    menu_view = addMenu(menuBar(), u"&View"_s, "menu_view");
-    const std::array<std::pair<const char16_t*, const char*>, 3> views{
-        {{u"&Immideate Attention", "menu_attention"}, {u"&All Items", "menu_all"}, {u"&Recycled", "menu_recycled"}}};
+    menu_exi = addMenuItem(Menu_Tasks, tr("&Exit"), "menu_exi");
+    menu_options = addMenu(menuBar(), tr("&Options"), "menu_options");
+    menu_manage = addMenuItem(menu_options, tr("&Colors And Alerts"), "menu_manage");
+    menu_view = addMenu(menuBar(), tr("&View"), "menu_view");
+    const std::array<std::pair<const char*, const char*>, 3> views{{{QT_TR_NOOP("&Immideate Attention"), "menu_attention"},
+                                                                    {QT_TR_NOOP("&All Items"), "menu_all"},
+                                                                    {QT_TR_NOOP("&Recycled"), "menu_recycled"}}};
     for (int index = 0; index < static_cast<int>(views.size()); ++index) {
         const auto& [caption, name] = views[static_cast<std::size_t>(index)];
-        QAction* view = addMenuItem(menu_view, QString::fromUtf16(caption), name);
+        QAction* view = addMenuItem(menu_view, tr(caption), name);
         view->setShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_1 + index)));
         connect(view, &QAction::triggered, this, [this, index] { Image1_Click(index); });
     }
-    menu_help = addMenu(menuBar(), u"&Help"_s, "menu_help");
-    menu_about = addMenuItem(menu_help, u"&About"_s, "menu_about");
+    menu_help = addMenu(menuBar(), tr("&Help"), "menu_help");
+    menu_about = addMenuItem(menu_help, tr("&About"), "menu_about");
 
-    menu_short = new QMenu(u"&submenu"_s, this);
+    menu_short = new QMenu(tr("&submenu"), this);
     menu_short->setObjectName(u"menu_short"_s);
-    menu_modify2 = addMenuItem(menu_short, u"&Edit..."_s, "menu_modify2");
-    menu_delete2 = addMenuItem(menu_short, u"&Delete"_s, "menu_delete2");
-    menu_undelete = addMenuItem(menu_short, u"&Un-Delete"_s, "menu_undelete");
+    menu_modify2 = addMenuItem(menu_short, tr("&Edit..."), "menu_modify2");
+    menu_delete2 = addMenuItem(menu_short, tr("&Delete"), "menu_delete2");
+    menu_undelete = addMenuItem(menu_short, tr("&Un-Delete"), "menu_undelete");
     menu_undelete->setVisible(false);
 
     menu_new->setShortcut(QKeySequence::New);
@@ -123,8 +124,9 @@ void frmMain::new_task()
     const std::optional<std::int16_t> slot = store_.appendEmptyTask();
     if (!slot) {
         QMessageBox::information(this, QCoreApplication::applicationName(),
-                                 u"The task list is full: it holds %1 tasks.\nDelete tasks for good from the "
-                                 "recycle bin to make room for new ones."_s.arg(Module1::taskSlots));
+                                 tr("The task list is full: it holds %1 tasks.\nDelete tasks for good from the "
+                                    "recycle bin to make room for new ones.")
+                                     .arg(Module1::taskSlots));
         return;
     }
     frmTask& editor = taskEditor();
@@ -143,9 +145,9 @@ void frmMain::editTask()
 
 bool frmMain::askDelete(bool permanently)
 {
-    QMessageBox question(QMessageBox::NoIcon, u"Delete this entry?!"_s,
-                         permanently ? u"Are you sure? This will delete the item, permanently!!!"_s
-                                     : u"Are you sure?"_s,
+    QMessageBox question(QMessageBox::NoIcon, tr("Delete this entry?!"),
+                         permanently ? tr("Are you sure? This will delete the item, permanently!!!")
+                                     : tr("Are you sure?"),
                          QMessageBox::Yes | QMessageBox::No, this);
     question.setObjectName(u"deleteQuestion"_s);
     return question.exec() == QMessageBox::Yes;
@@ -226,9 +228,9 @@ std::optional<TaskRecord> frmMain::selectedTask() const
 
 void frmMain::showAbout()
 {
-    QMessageBox::about(this, u"About %1"_s.arg(QCoreApplication::applicationName()),
-                       u"%1 %2\n\nA fast, trustworthy desktop task list for one person."_s.arg(
-                           QCoreApplication::applicationName(), QStringLiteral(TASKWYN_VERSION)));
+    QMessageBox::about(this, tr("About %1").arg(QCoreApplication::applicationName()),
+                       tr("%1 %2\n\nA fast, trustworthy desktop task list for one person.")
+                           .arg(QCoreApplication::applicationName(), QStringLiteral(TASKWYN_VERSION)));
 }
 
 void frmMain::Image1_Click(int Index)

@@ -25,10 +25,13 @@ struct ButtonDesign
 
 // Twips, relative to the pane.
 constexpr std::array<ButtonDesign, NavigationPane::buttonCount> buttons = {{
-    {"Immideate Attention", "dialog-warning", QStyle::SP_MessageBoxWarning, 120, 1095, 240, 720, 495},
-    {"All Items", "folder-open", QStyle::SP_DirOpenIcon, 1320, 855, 1440, 1920, 255},
-    {"Recycled", "user-trash", QStyle::SP_TrashIcon, 2280, 855, 2400, 2880, 255},
-    {"New Task", "appointment-new", QStyle::SP_FileIcon, 3240, 855, 3360, 3840, 255},
+    {QT_TRANSLATE_NOOP("NavigationPane", "Immideate Attention"), "dialog-warning", QStyle::SP_MessageBoxWarning, 120,
+     1095, 240, 720, 495},
+    {QT_TRANSLATE_NOOP("NavigationPane", "All Items"), "folder-open", QStyle::SP_DirOpenIcon, 1320, 855, 1440, 1920,
+     255},
+    {QT_TRANSLATE_NOOP("NavigationPane", "Recycled"), "user-trash", QStyle::SP_TrashIcon, 2280, 855, 2400, 2880, 255},
+    {QT_TRANSLATE_NOOP("NavigationPane", "New Task"), "appointment-new", QStyle::SP_FileIcon, 3240, 855, 3360, 3840,
+     255},
 }};
 
 constexpr int buttonLeft = 120;
@@ -60,7 +63,7 @@ NavigationPane::NavigationPane(QWidget* parent) : QWidget(parent)
         icon->setPixmap(paneIcon(design, style()).pixmap(px(iconSize), px(iconSize)));
         icon->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-        auto* caption = new QLabel(QString::fromLatin1(design.caption), this);
+        auto* caption = new QLabel(tr(design.caption), this);
         caption->setObjectName(QStringLiteral("Label1_%1").arg(i));
         caption->setGeometry(twipsRect(buttonLeft, design.captionTop, buttonWidth, design.captionHeight));
         caption->setAlignment(Qt::AlignHCenter | Qt::AlignTop);

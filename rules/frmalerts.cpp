@@ -27,7 +27,7 @@ constexpr int captionBlanks = 41;
 frmAlerts::frmAlerts(Module1& store, QWidget* parent) : QDialog(parent), store_(store)
 {
     setObjectName(QStringLiteral("frmAlerts"));
-    makeFixedDialog(*this, QStringLiteral("Colors & Alerts"), 3585, 2595);
+    makeFixedDialog(*this, tr("Colors & Alerts"), 3585, 2595);
     createControls();
     chainTabOrder({cmdBack, cmdNext, cmdNew, txtInterval, cmdSelect, chkAlert, cmdDelete, cmdOk, cmdCancel, lblID});
     connectControls();
@@ -36,7 +36,7 @@ frmAlerts::frmAlerts(Module1& store, QWidget* parent) : QDialog(parent), store_(
 
 void frmAlerts::createControls()
 {
-    Frame1 = new QGroupBox(QStringLiteral("Rule #") + QString(captionBlanks, u' '), this);
+    Frame1 = new QGroupBox(tr("Rule #") + QString(captionBlanks, u' '), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     placeTwips(*Frame1, frameLeft, frameTop, 3375, 2055);
     createRuleControls();
@@ -51,47 +51,47 @@ void frmAlerts::createControls()
     lblID->setPalette(face);
     placeTwips(*lblID, 1200, 120, 495, 285);
     cmdNext = makeButton(this, "cmdNext", QStringLiteral(">"), 1680, 120, 375);
-    cmdNew = makeButton(this, "cmdNew", QStringLiteral("&New"), 2040, 120, 495);
+    cmdNew = makeButton(this, "cmdNew", tr("&New"), 2040, 120, 495);
 
-    cmdOk = makeButton(this, "cmdOk", QStringLiteral("&Ok"), 2760, 2280, 735);
+    cmdOk = makeButton(this, "cmdOk", tr("&Ok"), 2760, 2280, 735);
     cmdOk->setDefault(true);
-    cmdCancel = makeButton(this, "cmdCancel", QStringLiteral("&Cancel"), 1920, 2280, 735);
+    cmdCancel = makeButton(this, "cmdCancel", tr("&Cancel"), 1920, 2280, 735);
 
     // Unnamed, every input inside the frame would be read out as its blank-padded caption.
-    nameInputs(*this, {{Frame1, "Rule #"},
-                       {cmdBack, "Previous rule"},
-                       {lblID, "Rule number"},
-                       {cmdNext, "Next rule"},
-                       {txtInterval, "Days", "Label2"},
-                       {pctColor, "Colour", "Label4"},
-                       {chkAlert, "Popup at startup", "Label5"}});
+    nameInputs(*this, {{Frame1, QT_TR_NOOP("Rule #")},
+                       {cmdBack, QT_TR_NOOP("Previous rule")},
+                       {lblID, QT_TR_NOOP("Rule number")},
+                       {cmdNext, QT_TR_NOOP("Next rule")},
+                       {txtInterval, QT_TR_NOOP("Days"), "Label2"},
+                       {pctColor, QT_TR_NOOP("Colour"), "Label4"},
+                       {chkAlert, QT_TR_NOOP("Popup at startup"), "Label5"}});
 }
 
 void frmAlerts::createRuleControls()
 {
-    makeLabel(Frame1, "Label2", QStringLiteral("If project is due in:"), 120, 360, 1335);
+    makeLabel(Frame1, "Label2", tr("If project is due in:"), 120, 360, 1335);
     txtInterval = new QLineEdit(Frame1);
     txtInterval->setObjectName(QStringLiteral("txtInterval"));
     txtInterval->setAlignment(Qt::AlignCenter);
     txtInterval->installEventFilter(this);
     placeTwips(*txtInterval, 1560, 360, 615, 285);
-    makeLabel(Frame1, "Label3", QStringLiteral("days or less,"), 2280, 360, 975);
+    makeLabel(Frame1, "Label3", tr("days or less,"), 2280, 360, 975);
 
-    makeLabel(Frame1, "Label4", QStringLiteral("Change color to:"), 120, 840, 1455);
+    makeLabel(Frame1, "Label4", tr("Change color to:"), 120, 840, 1455);
     pctColor = new QFrame(Frame1);
     pctColor->setObjectName(QStringLiteral("pctColor"));
     pctColor->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pctColor->setAutoFillBackground(true);
     placeTwips(*pctColor, 1560, 840, 615, 255);
-    cmdSelect = makeButton(Frame1, "cmdSelect", QStringLiteral("&Select..."), 2280, 840, 855);
+    cmdSelect = makeButton(Frame1, "cmdSelect", tr("&Select..."), 2280, 840, 855);
 
-    makeLabel(Frame1, "Label5", QStringLiteral("Popup at Startup?"), 120, 1320, 1455);
+    makeLabel(Frame1, "Label5", tr("Popup at Startup?"), 120, 1320, 1455);
     chkAlert = new QCheckBox(Frame1);
     chkAlert->setObjectName(QStringLiteral("chkAlert"));
     placeTwips(*chkAlert, 1920, 1320, 255, 255);
-    makeLabel(Frame1, "Label6", QStringLiteral("yes"), 2280, 1320, 615);
+    makeLabel(Frame1, "Label6", tr("yes"), 2280, 1320, 615);
 
-    cmdDelete = makeButton(Frame1, "cmdDelete", QStringLiteral("&Delete"), 2280, 1680, 855);
+    cmdDelete = makeButton(Frame1, "cmdDelete", tr("&Delete"), 2280, 1680, 855);
 }
 
 void frmAlerts::connectControls()

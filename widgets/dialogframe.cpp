@@ -2,6 +2,7 @@
 
 #include "widgets/twips.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QFontMetrics>
 #include <QLabel>
@@ -66,7 +67,8 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 void nameInputs(QWidget& dialog, std::initializer_list<InputName> inputs)
 {
     for (const InputName& each : inputs) {
-        each.input->setAccessibleName(QString::fromLatin1(each.name));
+        // Names are marked in the dialog's own context, so they are looked up there.
+        each.input->setAccessibleName(QCoreApplication::translate(dialog.metaObject()->className(), each.name));
         if (each.caption) {
             if (auto* label = dialog.findChild<QLabel*>(QString::fromLatin1(each.caption)))
                 label->setBuddy(each.input);

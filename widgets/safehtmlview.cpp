@@ -19,7 +19,7 @@ QImage transparentPixel()
 
 QString tooLarge()
 {
-    return QStringLiteral("The page is larger than %1 MiB.").arg(SafeHtmlView::maxPageBytes >> 20);
+    return SafeHtmlView::tr("The page is larger than %1 MiB.").arg(SafeHtmlView::maxPageBytes >> 20);
 }
 
 bool startsWithTag(QStringView tag, QLatin1StringView name)

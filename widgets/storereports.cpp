@@ -11,13 +11,17 @@ using namespace Qt::StringLiterals;
 ConflictChoice askConflict(QWidget* parent, const std::filesystem::path& file)
 {
     QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(),
-                    u"The task file \"%1\" was changed elsewhere since it was read here."_s.arg(
-                        QString::fromStdString(file.string())),
+                    QCoreApplication::translate("StoreReports",
+                                                "The task file \"%1\" was changed elsewhere since it was read here.")
+                        .arg(QString::fromStdString(file.string())),
                     QMessageBox::NoButton, parent);
-    box.setInformativeText(u"Reload it to see the other version: your changes are kept in a conflict file beside "
-                           "it.\nOr overwrite it with your changes: the other version is kept in a conflict file."_s);
-    QPushButton* reload = box.addButton(u"&Reload Other Version"_s, QMessageBox::AcceptRole);
-    QPushButton* overwrite = box.addButton(u"&Overwrite With Mine"_s, QMessageBox::DestructiveRole);
+    box.setInformativeText(QCoreApplication::translate(
+        "StoreReports", "Reload it to see the other version: your changes are kept in a conflict file beside "
+                        "it.\nOr overwrite it with your changes: the other version is kept in a conflict file."));
+    QPushButton* reload =
+        box.addButton(QCoreApplication::translate("StoreReports", "&Reload Other Version"), QMessageBox::AcceptRole);
+    QPushButton* overwrite = box.addButton(QCoreApplication::translate("StoreReports", "&Overwrite With Mine"),
+                                           QMessageBox::DestructiveRole);
     reload->setObjectName(u"reloadOther"_s);
     overwrite->setObjectName(u"overwriteWithMine"_s);
     box.setDefaultButton(reload);

@@ -1,0 +1,413 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de" sourcelanguage="en">
+<context>
+    <name>DesktopNotifier</name>
+    <message>
+        <source>For: %1
+Due: %2</source>
+        <translation>Für: %1
+Fällig: %2</translation>
+    </message>
+    <message>
+        <source>%1 more tasks need attention.</source>
+        <translation>%1 weitere Aufgaben brauchen Aufmerksamkeit.</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>Anzeigen</translation>
+    </message>
+</context>
+<context>
+    <name>NavigationPane</name>
+    <message>
+        <source>Immideate Attention</source>
+        <translation>Sofort erledigen</translation>
+    </message>
+    <message>
+        <source>All Items</source>
+        <translation>Alle</translation>
+    </message>
+    <message>
+        <source>Recycled</source>
+        <translation>Papierkorb</translation>
+    </message>
+    <message>
+        <source>New Task</source>
+        <translation>Neu</translation>
+    </message>
+</context>
+<context>
+    <name>Reminders</name>
+    <message>
+        <source>Desktop &amp;Notifications</source>
+        <translation>Desktop-&amp;Benachrichtigungen</translation>
+    </message>
+    <message>
+        <source>Immediate &amp;Attention</source>
+        <translation>&amp;Sofort erledigen</translation>
+    </message>
+    <message>
+        <source>&amp;Exit</source>
+        <translation>B&amp;eenden</translation>
+    </message>
+    <message>
+        <source>%1: 1 task needs attention</source>
+        <translation>%1: 1 Aufgabe braucht Aufmerksamkeit</translation>
+    </message>
+    <message>
+        <source>%1: %2 tasks need attention</source>
+        <translation>%1: %2 Aufgaben brauchen Aufmerksamkeit</translation>
+    </message>
+</context>
+<context>
+    <name>SafeHtmlView</name>
+    <message>
+        <source>The page is larger than %1 MiB.</source>
+        <translation>Die Seite ist größer als %1 MiB.</translation>
+    </message>
+</context>
+<context>
+    <name>StoreReports</name>
+    <message>
+        <source>The task file &quot;%1&quot; was changed elsewhere since it was read here.</source>
+        <translation>Die Aufgabendatei „%1“ wurde anderswo geändert, seit sie hier gelesen wurde.</translation>
+    </message>
+    <message>
+        <source>Reload it to see the other version: your changes are kept in a conflict file beside it.
+Or overwrite it with your changes: the other version is kept in a conflict file.</source>
+        <translation>Laden Sie sie neu, um die andere Fassung zu sehen: Ihre Änderungen bleiben in einer Konfliktdatei daneben erhalten.
+Oder überschreiben Sie sie mit Ihren Änderungen: Die andere Fassung bleibt in einer Konfliktdatei erhalten.</translation>
+    </message>
+    <message>
+        <source>&amp;Reload Other Version</source>
+        <translation>Andere Fassung &amp;neu laden</translation>
+    </message>
+    <message>
+        <source>&amp;Overwrite With Mine</source>
+        <translation>Mit meiner &amp;überschreiben</translation>
+    </message>
+</context>
+<context>
+    <name>frmAlerts</name>
+    <message>
+        <source>Colors &amp; Alerts</source>
+        <translation>Farben &amp; Hinweise</translation>
+    </message>
+    <message>
+        <source>Rule #</source>
+        <translation>Regel Nr.</translation>
+    </message>
+    <message>
+        <source>&amp;New</source>
+        <translation>&amp;Neu</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Abbrechen</translation>
+    </message>
+    <message>
+        <source>If project is due in:</source>
+        <translation>Wenn fällig in:</translation>
+    </message>
+    <message>
+        <source>days or less,</source>
+        <translation>Tagen o. früher,</translation>
+    </message>
+    <message>
+        <source>Change color to:</source>
+        <translation>Farbe ändern in:</translation>
+    </message>
+    <message>
+        <source>&amp;Select...</source>
+        <translation>Aus&amp;wählen...</translation>
+    </message>
+    <message>
+        <source>Popup at Startup?</source>
+        <translation>Beim Start zeigen?</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>ja</translation>
+    </message>
+    <message>
+        <source>&amp;Delete</source>
+        <translation>&amp;Löschen</translation>
+    </message>
+    <message>
+        <source>Previous rule</source>
+        <translation>Vorige Regel</translation>
+    </message>
+    <message>
+        <source>Rule number</source>
+        <translation>Regelnummer</translation>
+    </message>
+    <message>
+        <source>Next rule</source>
+        <translation>Nächste Regel</translation>
+    </message>
+    <message>
+        <source>Days</source>
+        <translation>Tage</translation>
+    </message>
+    <message>
+        <source>Colour</source>
+        <translation>Farbe</translation>
+    </message>
+    <message>
+        <source>Popup at startup</source>
+        <translation>Beim Start zeigen</translation>
+    </message>
+</context>
+<context>
+    <name>frmMain</name>
+    <message>
+        <source>&amp;View</source>
+        <translation>A&amp;nsicht</translation>
+    </message>
+    <message>
+        <source>&amp;Immideate Attention</source>
+        <translation>&amp;Sofort erledigen</translation>
+    </message>
+    <message>
+        <source>&amp;All Items</source>
+        <translation>&amp;Alle Aufgaben</translation>
+    </message>
+    <message>
+        <source>&amp;Recycled</source>
+        <translation>&amp;Papierkorb</translation>
+    </message>
+    <message>
+        <source>&amp;Tasks</source>
+        <translation>&amp;Aufgaben</translation>
+    </message>
+    <message>
+        <source>&amp;New Task...</source>
+        <translation>&amp;Neue Aufgabe...</translation>
+    </message>
+    <message>
+        <source>&amp;Edit...</source>
+        <translation>&amp;Bearbeiten...</translation>
+    </message>
+    <message>
+        <source>&amp;Delete</source>
+        <translation>&amp;Löschen</translation>
+    </message>
+    <message>
+        <source>&amp;Exit</source>
+        <translation>B&amp;eenden</translation>
+    </message>
+    <message>
+        <source>&amp;Options</source>
+        <translation>&amp;Optionen</translation>
+    </message>
+    <message>
+        <source>&amp;Colors And Alerts</source>
+        <translation>&amp;Farben und Hinweise</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <translation>&amp;Über</translation>
+    </message>
+    <message>
+        <source>&amp;submenu</source>
+        <translation>&amp;Untermenü</translation>
+    </message>
+    <message>
+        <source>&amp;Un-Delete</source>
+        <translation>&amp;Wiederherstellen</translation>
+    </message>
+    <message>
+        <source>The task list is full: it holds %1 tasks.
+Delete tasks for good from the recycle bin to make room for new ones.</source>
+        <translation>Die Aufgabenliste ist voll: Sie fasst %1 Aufgaben.
+Löschen Sie Aufgaben endgültig aus dem Papierkorb, um Platz für neue zu schaffen.</translation>
+    </message>
+    <message>
+        <source>Delete this entry?!</source>
+        <translation>Diesen Eintrag löschen?!</translation>
+    </message>
+    <message>
+        <source>Are you sure? This will delete the item, permanently!!!</source>
+        <translation>Sind Sie sicher? Der Eintrag wird endgültig gelöscht!!!</translation>
+    </message>
+    <message>
+        <source>Are you sure?</source>
+        <translation>Sind Sie sicher?</translation>
+    </message>
+    <message>
+        <source>About %1</source>
+        <translation>Über %1</translation>
+    </message>
+    <message>
+        <source>%1 %2
+
+A fast, trustworthy desktop task list for one person.</source>
+        <translation>%1 %2
+
+Eine schnelle, verlässliche Aufgabenliste für eine Person.</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>For</source>
+        <translation>Für</translation>
+    </message>
+    <message>
+        <source>Due</source>
+        <translation>Fällig</translation>
+    </message>
+    <message>
+        <source>Description</source>
+        <translation>Beschreibung</translation>
+    </message>
+</context>
+<context>
+    <name>frmTask</name>
+    <message>
+        <source>New / Edit task</source>
+        <translation>Aufgabe anlegen / bearbeiten</translation>
+    </message>
+    <message>
+        <source>Title:</source>
+        <translation>Titel:</translation>
+    </message>
+    <message>
+        <source>For:</source>
+        <translation>Für:</translation>
+    </message>
+    <message>
+        <source>Due:</source>
+        <translation>Fällig:</translation>
+    </message>
+    <message>
+        <source>(yyyy)</source>
+        <translation>(jjjj)</translation>
+    </message>
+    <message>
+        <source>Time:</source>
+        <translation>Zeit:</translation>
+    </message>
+    <message>
+        <source>Description:</source>
+        <translation>Beschreibung:</translation>
+    </message>
+    <message>
+        <source>January</source>
+        <translation>Januar</translation>
+    </message>
+    <message>
+        <source>February</source>
+        <translation>Februar</translation>
+    </message>
+    <message>
+        <source>March</source>
+        <translation>März</translation>
+    </message>
+    <message>
+        <source>April</source>
+        <translation>April</translation>
+    </message>
+    <message>
+        <source>May</source>
+        <translation>Mai</translation>
+    </message>
+    <message>
+        <source>June</source>
+        <translation>Juni</translation>
+    </message>
+    <message>
+        <source>July</source>
+        <translation>Juli</translation>
+    </message>
+    <message>
+        <source>August</source>
+        <translation>August</translation>
+    </message>
+    <message>
+        <source>September</source>
+        <translation>September</translation>
+    </message>
+    <message>
+        <source>October</source>
+        <translation>Oktober</translation>
+    </message>
+    <message>
+        <source>November</source>
+        <translation>November</translation>
+    </message>
+    <message>
+        <source>December</source>
+        <translation>Dezember</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Abbrechen</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>For</source>
+        <translation>Für</translation>
+    </message>
+    <message>
+        <source>Due day</source>
+        <translation>Fälligkeitstag</translation>
+    </message>
+    <message>
+        <source>Due month</source>
+        <translation>Fälligkeitsmonat</translation>
+    </message>
+    <message>
+        <source>Due year</source>
+        <translation>Fälligkeitsjahr</translation>
+    </message>
+    <message>
+        <source>Hour</source>
+        <translation>Stunde</translation>
+    </message>
+    <message>
+        <source>Minute</source>
+        <translation>Minute</translation>
+    </message>
+    <message>
+        <source>Second</source>
+        <translation>Sekunde</translation>
+    </message>
+    <message>
+        <source>Description</source>
+        <translation>Beschreibung</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>A task list.</source>
+        <translation>Eine Aufgabenliste.</translation>
+    </message>
+    <message>
+        <source>Without a file, use tasks.txt in the user&apos;s data folder (~/.local/share/taskwyn) instead of the current folder.</source>
+        <translation>Ohne Datei tasks.txt im Datenordner des Benutzers (~/.local/share/taskwyn) statt im aktuellen Ordner verwenden.</translation>
+    </message>
+    <message>
+        <source>The task file, or a folder that holds tasks.txt.</source>
+        <translation>Die Aufgabendatei oder ein Ordner, der tasks.txt enthält.</translation>
+    </message>
+</context>
+</TS>
