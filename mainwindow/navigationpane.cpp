@@ -39,6 +39,17 @@ constexpr int buttonWidth = 975;
 constexpr int iconLeft = 360;
 constexpr int iconSize = 480;
 
+// Captions and the hover frame are white on the pane. Their foreground role must be named: left
+// alone, a widget on a Dark background draws in the palette's Light, which a dark theme makes a
+// grey that barely shows on its dark pane.
+void drawInWhite(QWidget& widget)
+{
+    widget.setForegroundRole(QPalette::WindowText);
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::WindowText, Qt::white);
+    widget.setPalette(palette);
+}
+
 QIcon paneIcon(const ButtonDesign& design, const QStyle* style)
 {
     return QIcon::fromTheme(QString::fromLatin1(design.iconName), style->standardIcon(design.fallbackIcon));
@@ -69,15 +80,14 @@ NavigationPane::NavigationPane(QWidget* parent) : QWidget(parent)
         caption->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         caption->setWordWrap(true);
         caption->setFont(captionFont);
-        QPalette captionPalette = caption->palette();
-        captionPalette.setColor(QPalette::WindowText, Qt::white);
-        caption->setPalette(captionPalette);
+        drawInWhite(*caption);
         caption->setAttribute(Qt::WA_TransparentForMouseEvents);
 
         auto* hot = new QFrame(this);
         hot->setObjectName(QStringLiteral("Image1_%1").arg(i));
         hot->setGeometry(twipsRect(buttonLeft, design.hotTop, buttonWidth, design.hotHeight));
         hot->setFrameStyle(QFrame::NoFrame);
+        drawInWhite(*hot);
         hot->setMouseTracking(true);
         hot->setCursor(Qt::PointingHandCursor);
         hot->installEventFilter(this);
@@ -102,9 +112,6 @@ void NavigationPane::setBorderStyle(int index, int style)
 {
     QFrame* hot = hotArea(index);
     hot->setFrameStyle(style == 1 ? QFrame::Box | QFrame::Plain : QFrame::NoFrame);
-    QPalette framePalette = hot->palette();
-    framePalette.setColor(QPalette::WindowText, Qt::white);
-    hot->setPalette(framePalette);
 }
 
 void NavigationPane::clearBorders()

@@ -101,6 +101,12 @@ SafeHtmlView::SafeHtmlView(QWidget* parent) : QTextBrowser(parent)
     setOpenExternalLinks(false);
     // Appended slices would otherwise be kept for an undo that a read-only view never offers.
     document()->setUndoRedoEnabled(false);
+    // Pages choose their colours against a browser's black on white; a dark theme's light text
+    // would vanish in a page's own white cells.
+    QPalette pageColours = palette();
+    pageColours.setColor(QPalette::Base, Qt::white);
+    pageColours.setColor(QPalette::Text, Qt::black);
+    setPalette(pageColours);
     connect(&feeder_, &QTimer::timeout, this, &SafeHtmlView::appendNextSlice);
 }
 

@@ -1,10 +1,12 @@
 #include "mainwindow/tests/mainwindowtest.h"
 
+#include "mainwindow/navigationpane.h"
 #include "widgets/labelcontainer.h"
 #include "widgets/readablecolor.h"
 #include "widgets/sortheaderbutton.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -398,6 +400,8 @@ void TaskListTest::rowsReadUnderADarkPalette()
     QPalette dark;
     dark.setColor(QPalette::Base, QColor(0x24, 0x24, 0x24));
     dark.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
+    dark.setColor(QPalette::Dark, QColor(0x21, 0x21, 0x21));
+    dark.setColor(QPalette::Light, QColor(0x4b, 0x4b, 0x4b));
     w.setPalette(dark);
     w.highlight(2);
 
@@ -411,6 +415,18 @@ void TaskListTest::rowsReadUnderADarkPalette()
         }
     }
     QCOMPARE(store.ruleList[1].color, 0x800000); // the stored colour is left as chosen
+
+    for (int i = 0; i < NavigationPane::buttonCount; ++i) {
+        const auto& caption = control<QLabel>(w, qPrintable(u"Label1_%1"_s.arg(i)));
+        QVERIFY(contrastRatio(caption.palette().color(caption.foregroundRole()), dark.color(QPalette::Dark)) >= 4.5);
+    }
+    // The description follows the desktop; the attention page keeps the colours it was made for.
+    const QPalette description = control<QWidget>(w, "txtDescription").palette();
+    QCOMPARE(description.color(QPalette::Text), dark.color(QPalette::Text));
+    QCOMPARE(description.color(QPalette::Base), base);
+    const QPalette page = control<QWidget>(w, "WebBrowser1").palette();
+    QCOMPARE(page.color(QPalette::Text), QColor(Qt::black));
+    QCOMPARE(page.color(QPalette::Base), QColor(Qt::white));
 }
 
 void TaskListTest::nothingCutInTheDefaultWindow_data()
