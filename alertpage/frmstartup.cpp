@@ -1,7 +1,6 @@
 #include "alertpage/frmstartup.h"
 
 #include "alertpage/pagefile.h"
-#include "os/fileerror.h"
 #include "os/privatefile.h"
 #include "store/duetext.h"
 #include "store/module1.h"
@@ -12,6 +11,7 @@
 #include <initializer_list>
 #include <span>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -103,13 +103,13 @@ std::string attentionPageText(Module1& store, DayNumber today)
     return page;
 }
 
-std::optional<std::string> frmStartup::makepage(Module1& store)
+std::optional<PageFailure> frmStartup::makepage(Module1& store)
 {
     const std::string page = attentionPageText(store, today());
     const std::filesystem::path path = alertPagePath();
     if (path.empty())
-        return std::string("Cannot write the attention page:\nno home folder was found to keep it in.");
+        return PageFailure{};
     if (auto failure = writePrivateFile(path, page))
-        return cannotWrite(path, *failure);
+        return PageFailure{std::move(failure)};
     return std::nullopt;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "os/fileerror.h"
 #include "store/calendar.h"
 
 #include <optional>
@@ -12,10 +13,17 @@ class Module1;
 // write a month of 0 back as 1, as the date text does everywhere.
 std::string attentionPageText(Module1& store, DayNumber today);
 
+// Why makepage wrote no page.
+struct PageFailure
+{
+    std::optional<FileFailure> file; // nothing when no home folder was found to keep the page in
+    bool operator==(const PageFailure&) const = default;
+};
+
 // The alert page object. It holds nothing; the main window keeps one for the run.
 class frmStartup
 {
 public:
     // Writes the attention page to alertPagePath(). Returns why it could not be written.
-    [[nodiscard]] std::optional<std::string> makepage(Module1& store);
+    [[nodiscard]] std::optional<PageFailure> makepage(Module1& store);
 };

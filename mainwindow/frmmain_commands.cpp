@@ -4,6 +4,7 @@
 #include "editor/frmtask.h"
 #include "mainwindow/frmmain.h"
 #include "rules/frmalerts.h"
+#include "widgets/filemessages.h"
 #include "widgets/storereports.h"
 #include "widgets/twips.h"
 
@@ -51,9 +52,10 @@ void frmMain::createMenus()
     menu_options = addMenu(menuBar(), tr("&Options"), "menu_options");
     menu_manage = addMenuItem(menu_options, tr("&Colors And Alerts"), "menu_manage");
     menu_view = addMenu(menuBar(), tr("&View"), "menu_view");
-    const std::array<std::pair<const char*, const char*>, 3> views{{{QT_TR_NOOP("&Immideate Attention"), "menu_attention"},
-                                                                    {QT_TR_NOOP("&All Items"), "menu_all"},
-                                                                    {QT_TR_NOOP("&Recycled"), "menu_recycled"}}};
+    const std::array<std::pair<const char*, const char*>, 3> views{
+        {{QT_TR_NOOP("&Immideate Attention"), "menu_attention"},
+         {QT_TR_NOOP("&All Items"), "menu_all"},
+         {QT_TR_NOOP("&Recycled"), "menu_recycled"}}};
     for (int index = 0; index < static_cast<int>(views.size()); ++index) {
         const auto& [caption, name] = views[static_cast<std::size_t>(index)];
         QAction* view = addMenuItem(menu_view, tr(caption), name);
@@ -306,14 +308,14 @@ void frmMain::showAttentionView()
     const std::optional<TaskRecord> chosen = selectedTask();
     if (!attentionPage_)
         attentionPage_ = std::make_unique<frmStartup>();
-    const std::optional<std::string> failure = attentionPage_->makepage(store_);
+    const std::optional<PageFailure> failure = attentionPage_->makepage(store_);
     if (chosen)
         reselectAfterSort(chosen);
     drawList();
     txtDescription->clear();
 
     if (failure)
-        WebBrowser1->showMessage(QString::fromStdString(*failure));
+        WebBrowser1->showMessage(pageFailureText(*failure));
     else if (!WebBrowser1->loadPage(QString::fromStdString(alertPagePath().string())))
         WebBrowser1->showMessage(WebBrowser1->errorString());
     WebBrowser1->show();

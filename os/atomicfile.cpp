@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <fcntl.h>
 #include <string>
 #include <sys/file.h>
@@ -18,27 +17,27 @@ constexpr std::string_view temporaryMarker = ".taskwyn-tmp-";
 // A temporary file this young may belong to a writer that has created it but not yet locked it.
 constexpr auto youngestStale = std::chrono::seconds(10);
 
-std::string reason(int error)
+FailureReason reason(int error)
 {
-    return std::strerror(error);
+    return FailureReason::system(error);
 }
 
 // Why a file that is not a regular file is neither read nor replaced.
-std::string notRegularFile(mode_t mode)
+FailureReason notRegularFile(mode_t mode)
 {
     if (S_ISDIR(mode))
         return reason(EISDIR);
-    const char* what = S_ISFIFO(mode)   ? "a named pipe (FIFO)"
-                       : S_ISCHR(mode)  ? "a character device"
-                       : S_ISBLK(mode)  ? "a block device"
-                       : S_ISSOCK(mode) ? "a socket"
-                                        : "of an unknown kind";
-    return std::string("It is ") + what + ", not a regular file.";
+    const FileKind kind = S_ISFIFO(mode)   ? FileKind::NamedPipe
+                          : S_ISCHR(mode)  ? FileKind::CharacterDevice
+                          : S_ISBLK(mode)  ? FileKind::BlockDevice
+                          : S_ISSOCK(mode) ? FileKind::Socket
+                                           : FileKind::Unknown;
+    return {FailureReason::Kind::NotRegularFile, 0, kind};
 }
 
-std::string tooLarge(std::size_t maxBytes)
+FailureReason tooLarge(std::size_t maxBytes)
 {
-    return "The file is larger than " + std::to_string(maxBytes >> 20) + " MiB.";
+    return {FailureReason::Kind::TooLarge, 0, FileKind::Unknown, maxBytes >> 20};
 }
 
 // Closes the descriptor and removes the temporary file unless the rename has claimed it.
@@ -110,7 +109,7 @@ fs::path finalTarget(fs::path path)
     return path;
 }
 
-std::optional<std::string> writeAll(int fd, std::string_view bytes, const WriteCall& write)
+std::optional<FailureReason> writeAll(int fd, std::string_view bytes, const WriteCall& write)
 {
     while (!bytes.empty()) {
         const ssize_t written = write ? write(fd, bytes.data(), bytes.size()) : ::write(fd, bytes.data(), bytes.size());
@@ -145,12 +144,18 @@ fs::path folderOf(const fs::path& file)
     return ec || folder.empty() ? fs::path(".") : folder.lexically_normal();
 }
 
+FileFailure writeFailure(const fs::path& target, FailureReason why)
+{
+    return {FileAction::WriteFile, target, why};
+}
+
 // Making a file in the folder or renaming one there needs the folder's permission: when that is
 // what failed, the folder is named.
-WriteFailure refusal(int error, const fs::path& file)
+FileFailure refusal(int error, const fs::path& target, const fs::path& file)
 {
-    const bool folderRefused = error == EACCES || error == EPERM || error == EROFS;
-    return WriteFailure{reason(error), folderRefused ? folderOf(file) : fs::path()};
+    if (error == EACCES || error == EPERM || error == EROFS)
+        return {FileAction::WriteInFolder, folderOf(file), reason(error)};
+    return writeFailure(target, reason(error));
 }
 
 void syncFolder(const fs::path& folder)
@@ -164,8 +169,8 @@ void syncFolder(const fs::path& folder)
 
 } // namespace
 
-std::optional<WriteFailure> writeFileAtomically(const fs::path& target, std::string_view bytes, mode_t newFileMode,
-                                                const WriteCall& write, ExistingMode existingMode)
+std::optional<FileFailure> writeFileAtomically(const fs::path& target, std::string_view bytes, mode_t newFileMode,
+                                               const WriteCall& write, ExistingMode existingMode)
 {
     const fs::path file = finalTarget(target);
     struct stat existing
@@ -174,25 +179,25 @@ std::optional<WriteFailure> writeFileAtomically(const fs::path& target, std::str
     const bool exists = ::stat(file.c_str(), &existing) == 0;
     // A pipe or a device in the file's place is the user's, and a rename would put a file in its stead.
     if (exists && !S_ISREG(existing.st_mode))
-        return WriteFailure{notRegularFile(existing.st_mode)};
+        return writeFailure(target, notRegularFile(existing.st_mode));
     TemporaryFile temporary(file);
     if (temporary.fd() < 0)
-        return refusal(errno, file);
+        return refusal(errno, target, file);
     if (exists && ::fchown(temporary.fd(), existing.st_uid, existing.st_gid) != 0) {
         // Not owning the file is fine: the user keeps write access through the folder.
     }
     if (::fchmod(temporary.fd(), modeFor(file, newFileMode, existingMode)) != 0)
-        return WriteFailure{reason(errno)};
+        return writeFailure(target, reason(errno));
     if (auto failure = writeAll(temporary.fd(), bytes, write))
-        return WriteFailure{*failure};
+        return writeFailure(target, *failure);
     if (::fsync(temporary.fd()) != 0)
-        return WriteFailure{reason(errno)};
+        return writeFailure(target, reason(errno));
     // Renamed while still open and locked, so that no other writer's clean-up takes it away first.
     if (::rename(temporary.path().c_str(), file.c_str()) != 0)
-        return refusal(errno, file);
+        return refusal(errno, target, file);
     temporary.renamed();
     if (temporary.close() != 0)
-        return WriteFailure{reason(errno)};
+        return writeFailure(target, reason(errno));
     syncFolder(file.parent_path());
     return std::nullopt;
 }
@@ -204,21 +209,22 @@ bool isReadOnlyForUser(const fs::path& path)
            ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
 }
 
-std::optional<std::string> writeNewFile(const fs::path& path, std::string_view bytes, mode_t mode)
+std::optional<FileFailure> writeNewFile(const fs::path& path, std::string_view bytes, mode_t mode)
 {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0)
-        return reason(errno);
-    std::optional<std::string> failure = writeAll(fd, bytes, {});
+        return writeFailure(path, reason(errno));
+    std::optional<FailureReason> failure = writeAll(fd, bytes, {});
     if (!failure && ::fsync(fd) != 0)
         failure = reason(errno);
     if (::close(fd) != 0 && !failure)
         failure = reason(errno);
-    if (failure)
-        ::unlink(path.c_str());
-    else
+    if (!failure) {
         syncFolder(path.parent_path());
-    return failure;
+        return std::nullopt;
+    }
+    ::unlink(path.c_str());
+    return writeFailure(path, *failure);
 }
 
 namespace {
@@ -258,6 +264,9 @@ void removeStaleTemporaries(const fs::path& target)
 
 FileContent readWholeFile(const fs::path& path, std::size_t maxBytes)
 {
+    const auto refused = [&path](FailureReason why) {
+        return FileContent{std::nullopt, FileFailure{FileAction::ReadFile, path, why}};
+    };
     // Without O_NONBLOCK the open of a named pipe waits for a writer that may never come.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
@@ -269,8 +278,8 @@ FileContent readWholeFile(const fs::path& path, std::size_t maxBytes)
         {
         };
         if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
-            return {std::nullopt, notRegularFile(status.st_mode)};
-        return {std::nullopt, reason(error)};
+            return refused(notRegularFile(status.st_mode));
+        return refused(reason(error));
     }
     struct stat status
     {
@@ -278,12 +287,12 @@ FileContent readWholeFile(const fs::path& path, std::size_t maxBytes)
     if (::fstat(fd, &status) != 0) {
         const int error = errno;
         ::close(fd);
-        return {std::nullopt, reason(error)};
+        return refused(reason(error));
     }
     // A device or a pipe never ends, and an over-large file would only be read to be refused.
     if (!S_ISREG(status.st_mode) || static_cast<std::uintmax_t>(status.st_size) > maxBytes) {
         ::close(fd);
-        return {std::nullopt, S_ISREG(status.st_mode) ? tooLarge(maxBytes) : notRegularFile(status.st_mode)};
+        return refused(S_ISREG(status.st_mode) ? tooLarge(maxBytes) : notRegularFile(status.st_mode));
     }
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(status.st_size));
@@ -295,17 +304,17 @@ FileContent readWholeFile(const fs::path& path, std::size_t maxBytes)
         if (got < 0) {
             const int error = errno;
             ::close(fd);
-            return {std::nullopt, reason(error)};
+            return refused(reason(error));
         }
         if (got == 0)
             break;
         // The file may have grown since it was measured.
         if (bytes.size() + static_cast<std::size_t>(got) > maxBytes) {
             ::close(fd);
-            return {std::nullopt, tooLarge(maxBytes)};
+            return refused(tooLarge(maxBytes));
         }
         bytes.append(buffer, static_cast<std::size_t>(got));
     }
     ::close(fd);
-    return {std::move(bytes), {}};
+    return {std::move(bytes), std::nullopt};
 }

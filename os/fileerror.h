@@ -1,35 +1,45 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
-#include <string>
-#include <string_view>
 
-// Why a file could not be written. `folder` is set when the folder refused (no file could be made
-// or renamed in it), so that the user is sent to the folder rather than to a file that is fine.
-struct WriteFailure
+// What stood where a regular file was expected.
+enum class FileKind { NamedPipe, CharacterDevice, BlockDevice, Socket, Unknown };
+
+// Why a file could not be read or written, as facts; the program's windows word them.
+struct FailureReason
 {
-    std::string reason;
-    std::filesystem::path folder = {};
+    enum class Kind {
+        SystemError,      // `error` holds the errno value
+        NotRegularFile,   // `fileKind` says what is there instead
+        TooLarge,         // the file is larger than `limitMiB`
+        ReadOnly,         // the user made the file read-only
+        NameTaken,        // no free name was left
+        SymbolicLink,     // a folder that must be real is a link
+        NotAFolder,       // something else has a folder's name
+        OtherUsersFolder, // the folder belongs to another user
+        FolderNotCreated, // mkdir failed with `error`
+        FolderNotPrivate, // the folder's permissions could not be narrowed; `error` says why
+        NotPlainFile,     // a link or something else has the file's name
+    };
+    Kind kind = Kind::SystemError;
+    int error = 0;
+    FileKind fileKind = FileKind::Unknown;
+    std::size_t limitMiB = 0;
+
+    static FailureReason system(int error) { return {Kind::SystemError, error}; }
+    bool operator==(const FailureReason&) const = default;
 };
 
-// The one wording of a file that could not be read or written, with the reason.
-inline std::string cannotReadFile(const std::filesystem::path& file, std::string_view reason)
-{
-    return "Cannot read file \"" + file.string() + "\":\n" + std::string(reason);
-}
+// What was being done when a file failed. A folder is named when it refused (no file could be made
+// or renamed in it), so that the user is sent to the folder rather than to a file that is fine.
+enum class FileAction { ReadFile, WriteFile, WriteInFolder };
 
-inline std::string cannotWriteFile(const std::filesystem::path& file, std::string_view reason)
+struct FileFailure
 {
-    return "Cannot write file \"" + file.string() + "\":\n" + std::string(reason);
-}
+    FileAction action = FileAction::ReadFile;
+    std::filesystem::path path; // the file, or the folder for WriteInFolder
+    FailureReason reason;
 
-inline std::string cannotWriteFolder(const std::filesystem::path& folder, std::string_view reason)
-{
-    return "Cannot write in folder \"" + folder.string() + "\":\n" + std::string(reason);
-}
-
-inline std::string cannotWrite(const std::filesystem::path& file, const WriteFailure& failure)
-{
-    return failure.folder.empty() ? cannotWriteFile(file, failure.reason)
-                                  : cannotWriteFolder(failure.folder, failure.reason);
-}
+    bool operator==(const FileFailure&) const = default;
+};

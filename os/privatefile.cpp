@@ -3,21 +3,29 @@
 #include "os/atomicfile.h"
 
 #include <cerrno>
-#include <cstring>
-#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utility>
 
 namespace fs = std::filesystem;
 
-std::optional<WriteFailure> createMissingFolders(const fs::path& folder)
+namespace {
+
+using Kind = FailureReason::Kind;
+
+FileFailure folderRefused(const fs::path& folder, Kind kind, int error = 0)
+{
+    return {FileAction::WriteInFolder, folder, {kind, error}};
+}
+
+} // namespace
+
+std::optional<FileFailure> createMissingFolders(const fs::path& folder)
 {
     fs::path partial;
     for (const fs::path& part : folder) {
         partial /= part;
         if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
-            return WriteFailure{std::string("It cannot be created: ") + std::strerror(errno), partial};
+            return folderRefused(partial, Kind::FolderNotCreated, errno);
     }
     return std::nullopt;
 }
@@ -25,41 +33,43 @@ std::optional<WriteFailure> createMissingFolders(const fs::path& folder)
 namespace {
 
 // Another user who could plant a link here would have us write the file wherever it points.
-std::optional<WriteFailure> checkPrivateFolder(const fs::path& folder)
+std::optional<FileFailure> checkPrivateFolder(const fs::path& folder)
 {
     struct stat status
     {
     };
-    const auto refused = [&folder](std::string reason) { return WriteFailure{std::move(reason), folder}; };
     if (::lstat(folder.c_str(), &status) != 0)
-        return refused(std::strerror(errno));
+        return folderRefused(folder, Kind::SystemError, errno);
     if (S_ISLNK(status.st_mode))
-        return refused("It is a symbolic link.");
+        return folderRefused(folder, Kind::SymbolicLink);
     if (!S_ISDIR(status.st_mode))
-        return refused("It is not a folder.");
+        return folderRefused(folder, Kind::NotAFolder);
     if (status.st_uid != ::getuid())
-        return refused("It belongs to another user.");
+        return folderRefused(folder, Kind::OtherUsersFolder);
     if ((status.st_mode & 077) != 0 && ::chmod(folder.c_str(), 0700) != 0)
-        return refused(std::string("It cannot be made private: ") + std::strerror(errno));
+        return folderRefused(folder, Kind::FolderNotPrivate, errno);
     return std::nullopt;
 }
 
 // The writer follows a link at the file's own name to its target; the file never goes anywhere but here.
-std::optional<WriteFailure> checkPlainFile(const fs::path& file)
+std::optional<FileFailure> checkPlainFile(const fs::path& file)
 {
     struct stat status
     {
     };
-    if (::lstat(file.c_str(), &status) != 0)
-        return errno == ENOENT ? std::nullopt : std::optional(WriteFailure{std::strerror(errno)});
+    if (::lstat(file.c_str(), &status) != 0) {
+        if (errno == ENOENT)
+            return std::nullopt;
+        return FileFailure{FileAction::WriteFile, file, FailureReason::system(errno)};
+    }
     if (!S_ISREG(status.st_mode))
-        return WriteFailure{"It is not a plain file."};
+        return FileFailure{FileAction::WriteFile, file, {Kind::NotPlainFile}};
     return std::nullopt;
 }
 
 } // namespace
 
-std::optional<WriteFailure> writePrivateFile(const fs::path& file, std::string_view bytes)
+std::optional<FileFailure> writePrivateFile(const fs::path& file, std::string_view bytes)
 {
     const fs::path folder = file.parent_path();
     if (auto failure = createMissingFolders(folder))

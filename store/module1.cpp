@@ -1,7 +1,6 @@
 #include "store/module1.h"
 
 #include "os/atomicfile.h"
-#include "os/fileerror.h"
 #include "store/calendar.h"
 #include "store/taskfile.h"
 #include "store/textcodec.h"
@@ -17,33 +16,6 @@ namespace {
 
 // Far beyond any real task file; a larger one is refused rather than exhausting memory.
 constexpr std::size_t largestTaskFile = std::size_t{256} << 20;
-
-std::string quoted(const std::filesystem::path& path)
-{
-    return "\"" + path.string() + "\"";
-}
-
-std::string leftOutNotice(const LoadReport& report, const std::filesystem::path& file,
-                          const std::filesystem::path& backup)
-{
-    std::string what;
-    if (report.tasksLeftOut > 0)
-        what += std::to_string(report.tasksLeftOut) + " task(s) beyond the " + std::to_string(Module1::taskSlots) +
-                " that fit";
-    if (report.rulesLeftOut > 0)
-        what += (what.empty() ? "" : " and ") + std::to_string(report.rulesLeftOut) + " rule(s) beyond the " +
-                std::to_string(Module1::ruleSlots) + " that fit";
-    return "The task file " + quoted(file) + " holds " + what +
-           "; they were not loaded.\nBefore the file is next saved, a copy of it is kept as " + quoted(backup) + ".";
-}
-
-std::string encodingNotice(const std::filesystem::path& file, const std::filesystem::path& backup)
-{
-    return "The task file " + quoted(file) +
-           " was written in an older encoding (Windows-1252) and has been read in it.\nIt will be saved as UTF-8; "
-           "before that, a copy of it is kept as " +
-           quoted(backup) + ".";
-}
 
 // A copy of the task file must be no more readable than the file itself.
 mode_t permissionsOf(const std::filesystem::path& file)
@@ -135,54 +107,44 @@ LoadReport Module1::loadTasks()
     removeStaleTemporaries(taskFile_);
     const FileContent content = readWholeFile(taskFile_, largestTaskFile);
     known_ = content.bytes ? std::optional(identityOf(*content.bytes)) : std::nullopt;
-    loadFailed_ = !content.error.empty();
+    loadFailed_ = content.failure.has_value();
     if (loadFailed_)
-        return LoadReport::failed(cannotReadFile(taskFile_, content.error));
+        return LoadReport::failed(*content.failure);
     if (!content.bytes) {
         backupBeforeSave_ = false;
         return {};
     }
     LoadReport report = readTaskFileText(*content.bytes, *this);
     backupBeforeSave_ = report.olderEncoding || report.tasksLeftOut > 0 || report.rulesLeftOut > 0;
-    if (report.tasksLeftOut > 0 || report.rulesLeftOut > 0)
-        report.notice = leftOutNotice(report, taskFile_, backupFile());
-    else if (report.olderEncoding)
-        report.notice = encodingNotice(taskFile_, backupFile());
+    if (backupBeforeSave_)
+        report.notice = LoadNotice{taskFile_, backupFile()};
     return report;
 }
 
 SaveReport Module1::saveTasks()
 {
-    if (loadFailed_) {
-        return SaveReport::failed(
-            "The task file " + quoted(taskFile_) +
-            " could not be read, so it is not written over.\nMake it readable, then start again.");
-    }
+    if (loadFailed_)
+        return SaveReport::refused({SaveRefusal::Why::LoadFailed, taskFile_});
     // The rename would replace the file whatever its own permissions say; a read-only file is the
     // user's way of saying it is not to be changed.
     if (isReadOnlyForUser(taskFile_))
-        return SaveReport::failed(cannotWriteFile(taskFile_, "The file is read-only."));
-    if (changedOnDisk()) {
-        SaveReport conflict = SaveReport::failed("The task file " + quoted(taskFile_) +
-                                                 " was changed by another program since it was read; it was not "
-                                                 "written over.");
-        conflict.conflict = true;
-        return conflict;
-    }
+        return SaveReport::failed({FileAction::WriteFile, taskFile_, {FailureReason::Kind::ReadOnly}});
+    if (changedOnDisk())
+        return SaveReport::refused({SaveRefusal::Why::ChangedElsewhere, taskFile_});
     SaveReport report;
     if (backupBeforeSave_) {
         const FileContent old = readWholeFile(taskFile_, largestTaskFile);
-        if (!old.error.empty())
-            return SaveReport::failed(cannotReadFile(taskFile_, old.error));
+        if (old.failure)
+            return SaveReport::failed(*old.failure);
         if (old.bytes) {
             if (auto failure = writeFileAtomically(backupFile(), *old.bytes, permissionsOf(taskFile_)))
-                return SaveReport::failed(cannotWrite(backupFile(), *failure));
-            report.notice = "A copy of the previous task file was kept as " + quoted(backupFile()) + ".";
+                return SaveReport::failed(*failure);
+            report.backupKept = backupFile();
         }
     }
     const std::string text = taskFileText(*this);
     if (auto failure = writeFileAtomically(taskFile_, text))
-        return SaveReport::failed(cannotWrite(taskFile_, *failure));
+        return SaveReport::failed(*failure);
     known_ = identityOf(text);
     backupBeforeSave_ = false;
     return report;
@@ -214,7 +176,7 @@ std::filesystem::path Module1::conflictFile(int number) const
     return taskFile_.parent_path() / name;
 }
 
-SaveReport Module1::keepInConflictFile(std::string_view bytes, std::string_view whose) const
+SaveReport Module1::keepInConflictFile(std::string_view bytes, KeptVersion::Whose whose) const
 {
     const auto taken = [](const std::filesystem::path& file) {
         std::error_code ec;
@@ -225,32 +187,35 @@ SaveReport Module1::keepInConflictFile(std::string_view bytes, std::string_view 
         file = conflictFile(number);
         if (taken(file))
             continue;
-        const std::optional<std::string> failure = writeNewFile(file, bytes, permissionsOf(taskFile_));
-        if (!failure)
-            return {true, {}, std::string(whose) + " was kept as " + quoted(file) + ".", false};
+        const std::optional<FileFailure> failure = writeNewFile(file, bytes, permissionsOf(taskFile_));
+        if (!failure) {
+            SaveReport kept;
+            kept.keptVersion = KeptVersion{whose, file};
+            return kept;
+        }
         if (!taken(file)) // else made by someone else meanwhile: the next name is tried
-            return SaveReport::failed(cannotWriteFile(file, *failure));
+            return SaveReport::failed(*failure);
     }
-    return SaveReport::failed(cannotWriteFile(file, "File exists"));
+    return SaveReport::failed({FileAction::WriteFile, file, {FailureReason::Kind::NameTaken}});
 }
 
 SaveReport Module1::resolveConflict(ConflictChoice choice)
 {
     if (choice == ConflictChoice::TakeOtherVersion)
-        return keepInConflictFile(taskFileText(*this), "Your version");
+        return keepInConflictFile(taskFileText(*this), KeptVersion::Whose::Yours);
     const FileContent other = readWholeFile(taskFile_, largestTaskFile);
-    if (!other.error.empty())
-        return SaveReport::failed(cannotReadFile(taskFile_, other.error));
+    if (other.failure)
+        return SaveReport::failed(*other.failure);
     SaveReport kept;
     if (other.bytes) {
-        kept = keepInConflictFile(*other.bytes, "The other version");
+        kept = keepInConflictFile(*other.bytes, KeptVersion::Whose::Other);
         if (!kept.ok)
             return kept;
         known_ = identityOf(*other.bytes);
     }
     SaveReport saved = saveTasks();
     if (saved.ok)
-        saved.notice = kept.notice + (kept.notice.empty() || saved.notice.empty() ? "" : "\n") + saved.notice;
+        saved.keptVersion = kept.keptVersion;
     return saved;
 }
 

@@ -2,6 +2,7 @@
 
 // The task store: both tables, the sort of the task table, and the task file behind them.
 
+#include "os/fileerror.h"
 #include "store/records.h"
 
 #include <array>
@@ -13,28 +14,67 @@
 #include <string_view>
 #include <utility>
 
+// Told after a load that worked: the file holds what a save would lose (tasks or rules beyond the
+// tables, by the counts, or text in the older encoding), so `backup` receives a copy of `file`
+// before the file is next saved.
+struct LoadNotice
+{
+    std::filesystem::path file;
+    std::filesystem::path backup;
+    bool operator==(const LoadNotice&) const = default;
+};
+
 struct LoadReport
 {
     bool ok = true;
-    std::string error;          // why the file could not be read
-    int tasksLeftOut = 0;       // task blocks beyond the table's 1001 slots
-    int rulesLeftOut = 0;       // rule blocks beyond the table's 101 slots
-    bool olderEncoding = false; // read as Windows-1252
-    std::string notice;         // what the user should be told although the load worked
+    std::optional<FileFailure> failure; // why the file could not be read
+    int tasksLeftOut = 0;               // task blocks beyond the table's 1001 slots
+    int rulesLeftOut = 0;               // rule blocks beyond the table's 101 slots
+    bool olderEncoding = false;         // read as Windows-1252
+    std::optional<LoadNotice> notice;   // what the user should be told although the load worked
 
-    static LoadReport failed(std::string why) { return {false, std::move(why), 0, 0, false, {}}; }
+    static LoadReport failed(FileFailure why) { return {false, std::move(why), 0, 0, false, {}}; }
+};
+
+// The store's own refusal to write over the task file `file`.
+struct SaveRefusal
+{
+    enum class Why {
+        LoadFailed,       // the file could not be read, so what it holds is not in the tables
+        ChangedElsewhere, // another program changed it since it was read here
+    };
+    Why why;
+    std::filesystem::path file;
+    bool operator==(const SaveRefusal&) const = default;
+};
+
+// A version of the task file that a conflict's answer kept in a conflict file `file`.
+struct KeptVersion
+{
+    enum class Whose { Yours, Other };
+    Whose whose;
+    std::filesystem::path file;
+    bool operator==(const KeptVersion&) const = default;
 };
 
 struct SaveReport
 {
     bool ok = true;
-    std::string error;  // "Cannot write file …" with the reason
-    std::string notice; // set when a copy of the old file was kept first
+    std::optional<FileFailure> failure; // a file that could not be read or written
+    std::optional<SaveRefusal> refusal; // or why the store wrote nothing
     // Someone else changed the file since it was read here: nothing was written, and the user
     // chooses which version goes on (Module1::resolveConflict).
     bool conflict = false;
+    // Copies kept on the way, for the user to know where they are.
+    std::optional<KeptVersion> keptVersion;          // the version not chosen in a conflict
+    std::optional<std::filesystem::path> backupKept; // a copy of the previous task file
 
-    static SaveReport failed(std::string why) { return {false, std::move(why), {}, false}; }
+    static SaveReport failed(FileFailure why) { return {false, std::move(why), {}, false, {}, {}}; }
+    static SaveReport refused(SaveRefusal why)
+    {
+        const bool conflict = why.why == SaveRefusal::Why::ChangedElsewhere;
+        return {false, {}, std::move(why), conflict, {}, {}};
+    }
 };
 
 // The two ways out of a conflict. Either way, the version not chosen is kept in a conflict file.
@@ -83,7 +123,7 @@ public:
     // Whether the file holds something other than what was last read or written here. A missing or
     // unreadable file does not count: it holds nothing a save would lose.
     bool changedOnDisk() const;
-    // After a conflict, keeps the version not chosen in a new conflict file, named in the notice.
+    // After a conflict, keeps the version not chosen in a new conflict file, named in keptVersion.
     // KeepMyVersion then writes the tables over the other version; after TakeOtherVersion the
     // caller loads the file.
     [[nodiscard]] SaveReport resolveConflict(ConflictChoice choice);
@@ -137,7 +177,7 @@ private:
         bool operator==(const FileIdentity&) const = default;
     };
     static FileIdentity identityOf(std::string_view bytes);
-    SaveReport keepInConflictFile(std::string_view bytes, std::string_view whose) const;
+    SaveReport keepInConflictFile(std::string_view bytes, KeptVersion::Whose whose) const;
 
     std::filesystem::path taskFile_;
     std::optional<FileIdentity> known_; // the file as last read or written here; nothing when missing

@@ -19,6 +19,135 @@ Fällig: %2</translation>
     </message>
 </context>
 <context>
+    <name>FileMessages</name>
+    <message>
+        <source>It is a named pipe (FIFO), not a regular file.</source>
+        <translation>Es ist eine benannte Pipe (FIFO), keine reguläre Datei.</translation>
+    </message>
+    <message>
+        <source>It is a character device, not a regular file.</source>
+        <translation>Es ist ein zeichenorientiertes Gerät, keine reguläre Datei.</translation>
+    </message>
+    <message>
+        <source>It is a block device, not a regular file.</source>
+        <translation>Es ist ein blockorientiertes Gerät, keine reguläre Datei.</translation>
+    </message>
+    <message>
+        <source>It is a socket, not a regular file.</source>
+        <translation>Es ist ein Socket, keine reguläre Datei.</translation>
+    </message>
+    <message>
+        <source>It is of an unknown kind, not a regular file.</source>
+        <translation>Es ist von unbekannter Art, keine reguläre Datei.</translation>
+    </message>
+    <message>
+        <source>The file is larger than %1 MiB.</source>
+        <translation>Die Datei ist größer als %1 MiB.</translation>
+    </message>
+    <message>
+        <source>The file is read-only.</source>
+        <translation>Die Datei ist schreibgeschützt.</translation>
+    </message>
+    <message>
+        <source>File exists</source>
+        <translation>Die Datei existiert bereits</translation>
+    </message>
+    <message>
+        <source>It is a symbolic link.</source>
+        <translation>Es ist eine symbolische Verknüpfung.</translation>
+    </message>
+    <message>
+        <source>It is not a folder.</source>
+        <translation>Es ist kein Ordner.</translation>
+    </message>
+    <message>
+        <source>It belongs to another user.</source>
+        <translation>Der Ordner gehört einem anderen Benutzer.</translation>
+    </message>
+    <message>
+        <source>It cannot be created: %1</source>
+        <translation>Der Ordner kann nicht angelegt werden: %1</translation>
+    </message>
+    <message>
+        <source>It cannot be made private: %1</source>
+        <translation>Der Ordner kann nicht für andere gesperrt werden: %1</translation>
+    </message>
+    <message>
+        <source>It is not a plain file.</source>
+        <translation>Es ist keine einfache Datei.</translation>
+    </message>
+    <message>
+        <source>Cannot write file &quot;%1&quot;:
+%2</source>
+        <translation>Die Datei „%1“ kann nicht geschrieben werden:
+%2</translation>
+    </message>
+    <message>
+        <source>Cannot write in folder &quot;%1&quot;:
+%2</source>
+        <translation>Im Ordner „%1“ kann nicht geschrieben werden:
+%2</translation>
+    </message>
+    <message>
+        <source>Cannot read file &quot;%1&quot;:
+%2</source>
+        <translation>Die Datei „%1“ kann nicht gelesen werden:
+%2</translation>
+    </message>
+    <message>
+        <source>Cannot write the attention page:
+no home folder was found to keep it in.</source>
+        <translation>Die Hinweisseite kann nicht geschrieben werden:
+Es wurde kein persönlicher Ordner gefunden, in dem sie abgelegt werden kann.</translation>
+    </message>
+    <message>
+        <source>The task file &quot;%1&quot; holds %2 task(s) beyond the %3 that fit and %4 rule(s) beyond the %5 that fit; they were not loaded.
+Before the file is next saved, a copy of it is kept as &quot;%6&quot;.</source>
+        <translation>Die Aufgabendatei „%1“ enthält %2 Aufgabe(n) mehr als die %3, die Platz finden, und %4 Regel(n) mehr als die %5, die Platz finden; diese wurden nicht geladen.
+Bevor die Datei das nächste Mal gespeichert wird, wird eine Kopie davon als „%6“ aufbewahrt.</translation>
+    </message>
+    <message>
+        <source>The task file &quot;%1&quot; holds %2 task(s) beyond the %3 that fit; they were not loaded.
+Before the file is next saved, a copy of it is kept as &quot;%4&quot;.</source>
+        <translation>Die Aufgabendatei „%1“ enthält %2 Aufgabe(n) mehr als die %3, die Platz finden; diese wurden nicht geladen.
+Bevor die Datei das nächste Mal gespeichert wird, wird eine Kopie davon als „%4“ aufbewahrt.</translation>
+    </message>
+    <message>
+        <source>The task file &quot;%1&quot; holds %2 rule(s) beyond the %3 that fit; they were not loaded.
+Before the file is next saved, a copy of it is kept as &quot;%4&quot;.</source>
+        <translation>Die Aufgabendatei „%1“ enthält %2 Regel(n) mehr als die %3, die Platz finden; diese wurden nicht geladen.
+Bevor die Datei das nächste Mal gespeichert wird, wird eine Kopie davon als „%4“ aufbewahrt.</translation>
+    </message>
+    <message>
+        <source>The task file &quot;%1&quot; was written in an older encoding (Windows-1252) and has been read in it.
+It will be saved as UTF-8; before that, a copy of it is kept as &quot;%2&quot;.</source>
+        <translation>Die Aufgabendatei „%1“ ist in einer älteren Kodierung (Windows-1252) geschrieben und wurde in dieser gelesen.
+Sie wird als UTF-8 gespeichert; vorher wird eine Kopie davon als „%2“ aufbewahrt.</translation>
+    </message>
+    <message>
+        <source>The task file &quot;%1&quot; could not be read, so it is not written over.
+Make it readable, then start again.</source>
+        <translation>Die Aufgabendatei „%1“ konnte nicht gelesen werden und wird deshalb nicht überschrieben.
+Machen Sie sie lesbar und starten Sie das Programm dann erneut.</translation>
+    </message>
+    <message>
+        <source>The task file &quot;%1&quot; was changed by another program since it was read; it was not written over.</source>
+        <translation>Die Aufgabendatei „%1“ wurde seit dem Lesen von einem anderen Programm geändert; sie wurde nicht überschrieben.</translation>
+    </message>
+    <message>
+        <source>Your version was kept as &quot;%1&quot;.</source>
+        <translation>Ihre Fassung wurde als „%1“ aufbewahrt.</translation>
+    </message>
+    <message>
+        <source>The other version was kept as &quot;%1&quot;.</source>
+        <translation>Die andere Fassung wurde als „%1“ aufbewahrt.</translation>
+    </message>
+    <message>
+        <source>A copy of the previous task file was kept as &quot;%1&quot;.</source>
+        <translation>Eine Kopie der bisherigen Aufgabendatei wurde als „%1“ aufbewahrt.</translation>
+    </message>
+</context>
+<context>
     <name>NavigationPane</name>
     <message>
         <source>Immideate Attention</source>

@@ -3,12 +3,12 @@
 #include <QCoreApplication>
 #include <QMessageBox>
 
-void showFileError(QWidget* parent, const std::string& message)
+void showFileError(QWidget* parent, const QString& message)
 {
-    QMessageBox::warning(parent, QCoreApplication::applicationName(), QString::fromStdString(message));
+    QMessageBox::warning(parent, QCoreApplication::applicationName(), message);
 }
 
-void showFileNotice(QWidget* parent, const std::string& message)
+void showFileNotice(QWidget* parent, const QString& message)
 {
-    QMessageBox::information(parent, QCoreApplication::applicationName(), QString::fromStdString(message));
+    QMessageBox::information(parent, QCoreApplication::applicationName(), message);
 }

@@ -1,5 +1,6 @@
 #include "widgets/storereports.h"
 
+#include "widgets/filemessages.h"
 #include "widgets/messages.h"
 
 #include <QCoreApplication>
@@ -59,23 +60,23 @@ void readBack(QWidget* parent, Module1& store)
 bool reportSave(QWidget* parent, const SaveReport& report)
 {
     if (!report.ok) {
-        showFileError(parent, report.error);
+        showFileError(parent, saveFailureText(report));
         return false;
     }
-    if (!report.notice.empty())
-        showFileNotice(parent, report.notice);
+    if (const QString notice = saveNoticeText(report); !notice.isEmpty())
+        showFileNotice(parent, notice);
     return true;
 }
 
 void reportLoad(QWidget* parent, const LoadReport& report)
 {
     reportLoadFailure(parent, report);
-    if (report.ok && !report.notice.empty())
-        showFileNotice(parent, report.notice);
+    if (const QString notice = loadNoticeText(report); report.ok && !notice.isEmpty())
+        showFileNotice(parent, notice);
 }
 
 void reportLoadFailure(QWidget* parent, const LoadReport& report)
 {
     if (!report.ok)
-        showFileError(parent, report.error);
+        showFileError(parent, loadFailureText(report));
 }

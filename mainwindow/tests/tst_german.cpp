@@ -56,6 +56,16 @@ void GermanTest::windowSpeaksGerman()
              qPrintable(script.seen()[1].text));
     // The file keeps its English keys whatever the language.
     QVERIFY(fileText().find("ttl=Alpha\r\nfor=Sam\r\n") != std::string::npos);
+
+    // A failed save is worded by the window, in German too; nothing can be renamed over a folder.
+    std::filesystem::remove("tasks.txt");
+    std::filesystem::create_directory("tasks.txt");
+    w.highlight(static_cast<std::int16_t>(rowOf(w, u"Alpha"_s)));
+    script.then(clickBoxButton(QMessageBox::Yes)).then(clickBoxButton(QMessageBox::Ok));
+    menuItem(w, "menu_delete").trigger();
+    QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
+    const QString failure = script.seen().constLast().text;
+    QVERIFY2(failure.startsWith(u"Die Datei „tasks.txt“ kann nicht geschrieben werden:\n"_s), qPrintable(failure));
 }
 
 // German captions are longer: the dialogs shrink their font until every caption fits its control.

@@ -113,7 +113,7 @@ bool saved(benchmark::State& state, Module1& store)
 {
     const SaveReport report = store.saveTasks();
     if (!report.ok)
-        state.SkipWithError(report.error.c_str());
+        state.SkipWithError("the task file could not be saved");
     return report.ok;
 }
 

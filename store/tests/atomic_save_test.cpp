@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -55,8 +54,9 @@ TEST(AtomicSave, DiskFullAtEveryOffsetLeavesTheOldFileWhole)
     for (std::size_t offset = 0; offset < newContent.size(); ++offset) {
         const auto failure = writeFileAtomically(file, newContent, 0666, diskFullAfter(offset, 7));
         ASSERT_TRUE(failure.has_value()) << "offset " << offset;
-        ASSERT_EQ(failure->reason, std::strerror(ENOSPC)) << "offset " << offset;
-        ASSERT_TRUE(failure->folder.empty()) << "a full disk is not the folder's refusal";
+        // A full disk is not the folder's refusal: the file is named.
+        ASSERT_EQ(failure, (FileFailure{FileAction::WriteFile, file, FailureReason::system(ENOSPC)}))
+            << "offset " << offset;
         ASSERT_EQ(readBytes(file), oldContent) << "offset " << offset;
         ASSERT_EQ(folderEntries(folder.path()), std::vector<std::string>{"tasks.txt"}) << "offset " << offset;
     }
@@ -98,7 +98,7 @@ TEST(AtomicSave, MissingFolderIsReported)
     ScratchFolder folder;
     const auto failure = writeFileAtomically(folder / "absent" / "tasks.txt", newContent);
     ASSERT_TRUE(failure.has_value());
-    EXPECT_EQ(failure->reason, std::strerror(ENOENT));
+    EXPECT_EQ(failure->reason, FailureReason::system(ENOENT));
 }
 
 TEST(AtomicSave, PipeInTheFilesPlaceIsNeverReplaced)
@@ -109,7 +109,7 @@ TEST(AtomicSave, PipeInTheFilesPlaceIsNeverReplaced)
     for (const char* name : {"pipe", "tasks.txt"}) {
         const auto failure = writeFileAtomically(folder / name, newContent);
         ASSERT_TRUE(failure.has_value()) << name;
-        EXPECT_EQ(failure->reason, "It is a named pipe (FIFO), not a regular file.");
+        EXPECT_EQ(failure->reason, (FailureReason{FailureReason::Kind::NotRegularFile, 0, FileKind::NamedPipe}));
         EXPECT_TRUE(fs::is_fifo(folder / "pipe"));
     }
     EXPECT_EQ(folderEntries(folder.path()), (std::vector<std::string>{"pipe", "tasks.txt"}));

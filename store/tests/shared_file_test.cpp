@@ -60,12 +60,15 @@ TEST(SharedFile, SecondWindowIsRefusedAndEitherAnswerKeepsBothVersions)
         const SaveReport refused = windows.second->saveTasks();
         EXPECT_FALSE(refused.ok);
         EXPECT_TRUE(refused.conflict);
+        EXPECT_EQ(refused.refusal, (SaveRefusal{SaveRefusal::Why::ChangedElsewhere, windows.file}));
         EXPECT_EQ(readBytes(windows.file), firstVersion);
 
         const SaveReport resolved = windows.second->resolveConflict(choice);
-        ASSERT_TRUE(resolved.ok) << resolved.error;
-        EXPECT_NE(resolved.notice.find(conflictName), std::string::npos) << resolved.notice;
+        ASSERT_TRUE(resolved.ok) << testing::PrintToString(resolved.failure);
         const bool tookOther = choice == ConflictChoice::TakeOtherVersion;
+        const KeptVersion kept{tookOther ? KeptVersion::Whose::Yours : KeptVersion::Whose::Other,
+                               windows.folder / conflictName};
+        EXPECT_EQ(resolved.keptVersion, kept);
         EXPECT_EQ(readBytes(windows.file), tookOther ? firstVersion : secondVersion);
         EXPECT_EQ(readBytes(windows.folder / conflictName), tookOther ? secondVersion : firstVersion);
         EXPECT_EQ(folderEntries(windows.folder.path()), (std::vector<std::string>{conflictName, "tasks.txt"}));
@@ -98,7 +101,7 @@ TEST(SharedFile, ConflictFileNeverReplacesAnExistingFile)
     writeBytes(windows.file, "ttl=Changed elsewhere\r\nact=addtask\r\n");
     ASSERT_TRUE(windows.second->saveTasks().conflict);
     const SaveReport kept = windows.second->resolveConflict(ConflictChoice::TakeOtherVersion);
-    ASSERT_TRUE(kept.ok) << kept.error;
+    ASSERT_TRUE(kept.ok) << testing::PrintToString(kept.failure);
     EXPECT_EQ(readBytes(windows.folder / conflictName), "someone's file");
     EXPECT_EQ(readBytes(windows.folder / "tasks (conflict 2026-12-08 10-31 2).txt"), taskFileText(*windows.second));
 }

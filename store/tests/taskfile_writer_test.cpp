@@ -123,10 +123,10 @@ INSTANTIATE_TEST_SUITE_P(
 std::unique_ptr<Module1> saveAndLoad(Module1& store)
 {
     const SaveReport saved = store.saveTasks();
-    EXPECT_TRUE(saved.ok) << saved.error;
+    EXPECT_TRUE(saved.ok) << testing::PrintToString(saved.failure);
     auto reread = std::make_unique<Module1>(store.taskFile());
     const LoadReport loaded = reread->loadTasks();
-    EXPECT_TRUE(loaded.ok) << loaded.error;
+    EXPECT_TRUE(loaded.ok) << testing::PrintToString(loaded.failure);
     return reread;
 }
 

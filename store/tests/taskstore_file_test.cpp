@@ -12,6 +12,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <functional>
 #include <memory>
 
@@ -35,13 +36,13 @@ TEST(TaskStoreFile, MissingFileIsAnEmptyStoreAndTheFirstSaveCreatesIt)
     store->taskCount = 3;
     const LoadReport loaded = store->loadTasks();
     EXPECT_TRUE(loaded.ok);
-    EXPECT_TRUE(loaded.notice.empty());
+    EXPECT_FALSE(loaded.notice);
     EXPECT_EQ(store->taskCount, 0);
     EXPECT_EQ(store->ruleCount, 0);
 
     const SaveReport saved = store->saveTasks();
-    EXPECT_TRUE(saved.ok) << saved.error;
-    EXPECT_TRUE(saved.notice.empty());
+    EXPECT_TRUE(saved.ok) << testing::PrintToString(saved.failure);
+    EXPECT_FALSE(saved.backupKept);
     EXPECT_EQ(readBytes(folder / "tasks.txt"), fixture("empty_store.txt"));
     EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"tasks.txt"});
 }
@@ -56,13 +57,12 @@ TEST(TaskStoreFile, FolderInPlaceOfTheFileIsReportedAndNotWrittenOverUntilALoadW
 
     const LoadReport loaded = store->loadTasks();
     EXPECT_FALSE(loaded.ok);
-    EXPECT_TRUE(contains(loaded.error, "tasks.txt")) << loaded.error;
-    EXPECT_TRUE(contains(loaded.error, "Is a directory")) << loaded.error;
+    EXPECT_EQ(loaded.failure, (FileFailure{FileAction::ReadFile, file, FailureReason::system(EISDIR)}));
 
     store->taskCount = 1;
     const SaveReport refused = store->saveTasks();
     EXPECT_FALSE(refused.ok);
-    EXPECT_FALSE(refused.error.empty());
+    EXPECT_EQ(refused.refusal, (SaveRefusal{SaveRefusal::Why::LoadFailed, file}));
     EXPECT_TRUE(fs::is_directory(file));
     EXPECT_EQ(readBytes(file / "inside"), "kept");
 
@@ -86,12 +86,12 @@ TEST(TaskStoreFile, UnreadableFileIsReportedAndNotWrittenOver)
         const LoadReport loaded = store->loadTasks();
         if (loaded.ok)
             return "the load of an unreadable file reported success";
-        if (!contains(loaded.error, "Permission denied"))
-            return "load reason: " + loaded.error;
+        if (loaded.failure != FileFailure{FileAction::ReadFile, file, FailureReason::system(EACCES)})
+            return "load reason: " + testing::PrintToString(loaded.failure);
         store->taskCount = 1;
         store->taskList[0].title = "typed after the failed load";
         const SaveReport saved = store->saveTasks();
-        if (saved.ok || saved.error.empty())
+        if (saved.ok || !saved.refusal)
             return "the save over an unreadable file was not refused";
         return {};
     });
@@ -134,15 +134,15 @@ TEST_P(ReadOnly, KeepsTheOldFileAndSaysWhatRefused)
         auto store = std::make_unique<Module1>(file);
         const LoadReport loaded = store->loadTasks();
         if (!loaded.ok)
-            return "load failed: " + loaded.error;
+            return "load failed: " + testing::PrintToString(loaded.failure);
         store->taskList[0].title = "changed";
         const SaveReport saved = store->saveTasks();
         if (saved.ok)
             return "the save reported success";
-        const std::string expected =
-            c.folderNamed ? "Cannot write in folder \"" + folder.path().string() + "\":\nPermission denied"
-                          : "Cannot write file \"" + file.string() + "\":\nThe file is read-only.";
-        return saved.error == expected ? "" : "save reason: " + saved.error;
+        const FileFailure expected =
+            c.folderNamed ? FileFailure{FileAction::WriteInFolder, folder.path(), FailureReason::system(EACCES)}
+                          : FileFailure{FileAction::WriteFile, file, {FailureReason::Kind::ReadOnly}};
+        return saved.failure == expected ? "" : "save reason: " + testing::PrintToString(saved.failure);
     });
     EXPECT_EQ(outcome, "");
     EXPECT_EQ(readBytes(file), fixture("tasks_and_rules.txt"));
@@ -162,7 +162,7 @@ struct HostileCase
 {
     const char* name;
     std::function<void(const fs::path&)> make;
-    const char* reason;
+    FailureReason reason;
     friend void PrintTo(const HostileCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -194,8 +194,8 @@ TEST_P(Hostile, IsRefusedWithoutReadingAndNeverWrittenOver)
             const long peakBefore = peakKilobytes();
             auto store = std::make_unique<Module1>(file);
             const LoadReport loaded = store->loadTasks();
-            if (loaded.ok || !contains(loaded.error, c.reason))
-                return "load: " + loaded.error;
+            if (loaded.ok || !loaded.failure || loaded.failure->reason != c.reason)
+                return "load: " + testing::PrintToString(loaded.failure);
             if (peakKilobytes() - peakBefore > 16 * 1024)
                 return "the refused load took " + std::to_string(peakKilobytes() - peakBefore) + " KiB";
             store->taskCount = 1;
@@ -207,9 +207,16 @@ TEST_P(Hostile, IsRefusedWithoutReadingAndNeverWrittenOver)
     EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"tasks.txt"});
 }
 
+FailureReason notRegular(FileKind kind)
+{
+    return {FailureReason::Kind::NotRegularFile, 0, kind};
+}
+
 const HostileCase hostileCases[] = {
-    {"NamedPipe", [](const fs::path& file) { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); }, "named pipe"},
-    {"DeviceThroughALink", [](const fs::path& file) { fs::create_symlink("/dev/zero", file); }, "character device"},
+    {"NamedPipe", [](const fs::path& file) { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); },
+     notRegular(FileKind::NamedPipe)},
+    {"DeviceThroughALink", [](const fs::path& file) { fs::create_symlink("/dev/zero", file); },
+     notRegular(FileKind::CharacterDevice)},
     {"Socket",
      [](const fs::path& file) {
          sockaddr_un address{};
@@ -219,13 +226,13 @@ const HostileCase hostileCases[] = {
          ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
          ::close(fd);
      },
-     "socket"},
+     notRegular(FileKind::Socket)},
     {"SparseFileOver256MiB",
      [](const fs::path& file) {
          writeBytes(file, "");
          fs::resize_file(file, std::uintmax_t{300} << 20);
      },
-     "larger than 256 MiB"},
+     {FailureReason::Kind::TooLarge, 0, FileKind::Unknown, 256}},
 };
 
 INSTANTIATE_TEST_SUITE_P(TaskStoreFile, Hostile, testing::ValuesIn(hostileCases), testsupport::caseName<HostileCase>);
@@ -242,7 +249,7 @@ TEST(TaskStoreFile, OlderEncodingIsReadWithItsAccentsAndKeptAsBackup)
     const LoadReport loaded = store->loadTasks();
     ASSERT_TRUE(loaded.ok);
     EXPECT_TRUE(loaded.olderEncoding);
-    EXPECT_TRUE(contains(loaded.notice, "tasks.txt.bak")) << loaded.notice;
+    EXPECT_EQ(loaded.notice, (LoadNotice{file, folder / "tasks.txt.bak"}));
     ASSERT_EQ(store->taskCount, 1);
     EXPECT_EQ(store->taskList[0].title, "Caf\u00E9 cr\u00E8me");
     EXPECT_EQ(store->taskList[0].forWhom, "\u20AC 5 for Ren\u00E9e");
@@ -251,8 +258,8 @@ TEST(TaskStoreFile, OlderEncodingIsReadWithItsAccentsAndKeptAsBackup)
     EXPECT_FALSE(fs::exists(store->backupFile())) << "nothing is written before the first save";
 
     const SaveReport saved = store->saveTasks();
-    ASSERT_TRUE(saved.ok) << saved.error;
-    EXPECT_TRUE(contains(saved.notice, "tasks.txt.bak")) << saved.notice;
+    ASSERT_TRUE(saved.ok) << testing::PrintToString(saved.failure);
+    EXPECT_EQ(saved.backupKept, folder / "tasks.txt.bak");
     EXPECT_EQ(readBytes(store->backupFile()), original);
     EXPECT_EQ(fs::status(store->backupFile()).permissions(), fs::status(file).permissions())
         << "the copy of a private file must stay private";
@@ -282,7 +289,8 @@ TEST(TaskStoreFile, NoSaveWhenTheBackupCannotBeWritten)
 
     const SaveReport saved = store->saveTasks();
     EXPECT_FALSE(saved.ok);
-    EXPECT_TRUE(contains(saved.error, "tasks.txt.bak")) << saved.error;
+    EXPECT_EQ(saved.failure,
+              (FileFailure{FileAction::WriteFile, folder / "tasks.txt.bak", FailureReason::system(EISDIR)}));
     EXPECT_EQ(readBytes(file), original);
 }
 
@@ -330,10 +338,10 @@ TEST_P(Overflow, LoadsWhatFitsReportsTheRestAndKeepsTheWholeFile)
     EXPECT_EQ(store->ruleList[100].value, 100);
 
     const bool leftOut = c.tasksLeftOut > 0 || c.rulesLeftOut > 0;
-    EXPECT_EQ(loaded.notice.empty(), !leftOut) << loaded.notice;
+    EXPECT_EQ(loaded.notice.has_value(), leftOut);
     const SaveReport saved = store->saveTasks();
-    ASSERT_TRUE(saved.ok) << saved.error;
-    EXPECT_EQ(saved.notice.empty(), !leftOut) << saved.notice;
+    ASSERT_TRUE(saved.ok) << testing::PrintToString(saved.failure);
+    EXPECT_EQ(saved.backupKept.has_value(), leftOut);
     if (leftOut) {
         EXPECT_EQ(readBytes(store->backupFile()), original);
     } else {

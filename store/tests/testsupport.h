@@ -2,12 +2,14 @@
 
 // Helpers shared by the store's tests: fixtures and records, on top of the file helpers.
 
+#include "os/fileerror.h"
 #include "os/tests/filetesting.h"
 #include "store/records.h"
 
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -52,3 +54,17 @@ inline TaskRecord task(std::string title, std::string forWhom = {}, std::int16_t
 }
 
 } // namespace testsupport
+
+// A failure as a failed check shows it: what was being done, where, and why.
+inline void PrintTo(const FailureReason& reason, std::ostream* os)
+{
+    *os << "{kind " << static_cast<int>(reason.kind) << ", errno " << reason.error << ", file kind "
+        << static_cast<int>(reason.fileKind) << ", " << reason.limitMiB << " MiB}";
+}
+
+inline void PrintTo(const FileFailure& failure, std::ostream* os)
+{
+    *os << "{action " << static_cast<int>(failure.action) << ", " << failure.path << ", ";
+    PrintTo(failure.reason, os);
+    *os << "}";
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "alertpage/frmstartup.h"
+#include "os/fileerror.h"
+#include "store/module1.h"
+
+#include <QString>
+
+// The user's words, in the user's language, for what the file helpers, the store and the attention
+// page report as facts.
+QString failureReasonText(const FailureReason& reason);
+QString fileFailureText(const FileFailure& failure);
+QString pageFailureText(const PageFailure& failure);
+
+// Why a load or a save failed, or what the user should know about one that worked; empty when
+// there is nothing to tell.
+QString loadFailureText(const LoadReport& report);
+QString loadNoticeText(const LoadReport& report);
+QString saveFailureText(const SaveReport& report);
+QString saveNoticeText(const SaveReport& report);
