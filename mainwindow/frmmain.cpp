@@ -361,6 +361,10 @@ void frmMain::followClock()
     if (today() != shownDay_) {
         showToday();
         recolourRows();
+        // The page counts the days left from the day it was made. The table is already in the
+        // page's order, so the rows under it stay; an open dialog's slot must not move, though.
+        if (!WebBrowser1->isHidden() && !QApplication::activeModalWidget())
+            refreshAttentionPage();
     }
     scheduleMidnight();
 }

@@ -107,6 +107,8 @@ private:
     void followOutsideChange();
     void showListView(bool recycled);
     void showAttentionView();
+    // Writes the attention page afresh, which sorts the table by due date, and shows it.
+    void refreshAttentionPage();
 
     bool listKey(const QKeyEvent& key);
     void moveSelection(int row);

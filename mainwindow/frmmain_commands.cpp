@@ -306,15 +306,18 @@ void frmMain::bringUpAttention()
 void frmMain::showAttentionView()
 {
     const std::optional<TaskRecord> chosen = selectedTask();
-    if (!attentionPage_)
-        attentionPage_ = std::make_unique<frmStartup>();
-    const std::optional<PageFailure> failure = attentionPage_->makepage(store_);
+    refreshAttentionPage();
     if (chosen)
         reselectAfterSort(chosen);
     drawList();
     txtDescription->clear();
+}
 
-    if (failure)
+void frmMain::refreshAttentionPage()
+{
+    if (!attentionPage_)
+        attentionPage_ = std::make_unique<frmStartup>();
+    if (const std::optional<PageFailure> failure = attentionPage_->makepage(store_))
         WebBrowser1->showMessage(pageFailureText(*failure));
     else if (!WebBrowser1->loadPage(QString::fromStdString(alertPagePath().string())))
         WebBrowser1->showMessage(WebBrowser1->errorString());

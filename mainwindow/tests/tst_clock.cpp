@@ -110,7 +110,7 @@ void ClockTest::midnightKeepsTheView()
     for (int i = 0; i < 60; ++i)
         tasks.push_back(
             {"Task " + std::to_string(i), i / 2 - 15, i % 2 == 0 ? "N" : "Y", "about " + std::to_string(i)});
-    QVERIFY(writeTaskFile(tasks, {{0, 0x0000FF}}));
+    QVERIFY(writeTaskFile(tasks, {{0, 0x0000FF, "d", 1}}));
     startTheDayBefore();
     Module1 store;
     frmMain w(store);
@@ -122,6 +122,9 @@ void ClockTest::midnightKeepsTheView()
     const std::int16_t selected = w.selectedIndex();
     const QString description = control<QPlainTextEdit>(w, "txtDescription").toPlainText();
     const QStringList rows = rowCaptions(lblTitle(w));
+    const auto lateOnPage = [&w] { return control<SafeHtmlView>(w, "WebBrowser1").toPlainText().count(u"Late!"_s); };
+    QTRY_VERIFY(!control<SafeHtmlView>(w, "WebBrowser1").isFeeding());
+    const qsizetype lateBefore = lateOnPage();
 
     crossMidnight(w);
 
@@ -132,6 +135,8 @@ void ClockTest::midnightKeepsTheView()
     QCOMPARE(rowCaptions(lblTitle(w)), rows);
     QCOMPARE(scroll->value(), scroll->maximum() / 2);
     QCOMPARE(control<SafeHtmlView>(w, "WebBrowser1").isVisible(), view == NavigationPane::Attention);
+    if (view == NavigationPane::Attention)
+        QTRY_COMPARE(lateOnPage(), lateBefore + 1); // Task 28 turned late
     // Task 30 (live) and Task 31 (recycled) became due today.
     QVERIFY(lblTitle(w)[std::max(rowOf(w, u"Task 30"_s), rowOf(w, u"Task 31"_s))].bold);
 }
