@@ -2,8 +2,10 @@
 
 #include "os/atomicfile.h"
 #include "store/calendar.h"
+#include "store/duetext.h"
 #include "store/taskfile.h"
 #include "store/textcodec.h"
+#include "store/uuid.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -289,6 +291,44 @@ std::optional<std::int16_t> Module1::slotOf(const TaskRecord& task) const
     if (found == used.end())
         return std::nullopt;
     return static_cast<std::int16_t>(found - used.begin());
+}
+
+std::optional<std::int16_t> Module1::slotOfUid(std::string_view uid) const
+{
+    if (uid.empty())
+        return std::nullopt;
+    const auto used = tasks();
+    const auto found = std::find_if(used.begin(), used.end(), [uid](const TaskRecord& t) { return t.uid == uid; });
+    if (found == used.end())
+        return std::nullopt;
+    return static_cast<std::int16_t>(found - used.begin());
+}
+
+int Module1::giveMissingUids()
+{
+    int given = 0;
+    for (TaskRecord& task : tasks()) {
+        if (task.uid.empty()) {
+            task.uid = newUuid();
+            ++given;
+        }
+    }
+    return given;
+}
+
+int Module1::appendTasks(std::span<const TaskRecord> added)
+{
+    int appended = 0;
+    for (const TaskRecord& task : added) {
+        const std::optional<std::int16_t> slot = appendEmptyTask();
+        if (!slot)
+            break;
+        TaskRecord& record = taskList[static_cast<std::size_t>(*slot)];
+        record = task;
+        record.dueKey = dueKey(record);
+        ++appended;
+    }
+    return appended;
 }
 
 void Module1::recycleTask(std::int16_t slot)

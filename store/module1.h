@@ -32,8 +32,9 @@ struct LoadReport
     int rulesLeftOut = 0;               // rule blocks beyond the table's 101 slots
     bool olderEncoding = false;         // read as Windows-1252
     std::optional<LoadNotice> notice;   // what the user should be told although the load worked
+    int uidsRenewed = 0;                // tasks that carried an earlier task's uid and got a new one
 
-    static LoadReport failed(FileFailure why) { return {false, std::move(why), 0, 0, false, {}}; }
+    static LoadReport failed(FileFailure why) { return {false, std::move(why), 0, 0, false, {}, 0}; }
 };
 
 // The store's own refusal to write over the task file `file`.
@@ -160,6 +161,12 @@ public:
 
     // The first slot in use that holds a record equal to `task`.
     std::optional<std::int16_t> slotOf(const TaskRecord& task) const;
+    // The slot in use of the task with this uid; nothing for an empty uid.
+    std::optional<std::int16_t> slotOfUid(std::string_view uid) const;
+    // Gives every task in use that has no uid a new one; returns how many got one.
+    int giveMissingUids();
+    // Appends as many of `tasks` as the table has room for, each with its due key; returns how many.
+    int appendTasks(std::span<const TaskRecord> tasks);
 
     bool taskTableFull() const { return taskCount >= taskSlots; }
     bool ruleTableFull() const { return ruleCount >= ruleSlots; }

@@ -17,6 +17,8 @@ struct TaskRecord
     std::string description; // line breaks are CR LF
     std::string dueKey;      // derived when the file is read; used only by the sort
     std::string deleted;     // exactly "Y" means recycled
+    // The task's identity outside the file, given when it first leaves it; empty until then.
+    std::string uid;
 
     bool operator==(const TaskRecord&) const = default;
 };

@@ -4,9 +4,11 @@
 #include "store/duetext.h"
 #include "store/number.h"
 #include "store/textcodec.h"
+#include "store/uuid.h"
 
 #include <cstdint>
 #include <string_view>
+#include <unordered_set>
 
 namespace {
 
@@ -85,6 +87,9 @@ void writeTask(LineWriter& w, const TaskRecord& task)
     w.field("sec", task.second);
     w.field("del", oneLine(task.deleted));
     w.field("des", escapeLineBreaks(crToLineBreak(task.description)));
+    // Only tasks that left the file have one, so a file never exported keeps its bytes.
+    if (!task.uid.empty())
+        w.field("uid", oneLine(task.uid));
     w.line("act=addtask");
     w.line();
 }
@@ -189,16 +194,20 @@ private:
             task.minute = numberOfText<std::int16_t>(value);
         else if (key == "sec")
             task.second = numberOfText<std::int16_t>(value);
+        else if (key == "uid")
+            uid_ = value;
         else if (key == "act")
             commit(value);
     }
 
+    // Unlike the other values, a uid belongs to its own block and never carries over.
     void commit(std::string_view action)
     {
         if (action == "addalert")
             commitRule();
         else
             commitTask();
+        uid_.clear();
     }
 
     void commitRule()
@@ -220,11 +229,27 @@ private:
         slot = pending_.task;
         slot.description = unescapeLineBreaks(pending_.task.description);
         slot.dueKey = dueKey(slot);
+        slot.uid = uniqueUid();
+    }
+
+    // Two blocks with one uid (a block copied by hand, say): the later one gets a new identity.
+    std::string uniqueUid()
+    {
+        if (uid_.empty())
+            return {};
+        if (uidsSeen_.insert(uid_).second)
+            return uid_;
+        ++report_.uidsRenewed;
+        std::string fresh = newUuid();
+        uidsSeen_.insert(fresh);
+        return fresh;
     }
 
     Module1& store_;
     LoadReport& report_;
     Pending pending_;
+    std::string uid_;
+    std::unordered_set<std::string> uidsSeen_;
 };
 
 } // namespace

@@ -83,6 +83,7 @@ TaskRecord expectedAfterSave(TaskRecord task)
     task.title = oneLineValue(task.title);
     task.forWhom = oneLineValue(task.forWhom);
     task.deleted = oneLineValue(task.deleted);
+    task.uid = oneLineValue(task.uid);
     task.description = withoutTrailingSpaces(markerAsLineBreak(loneCrAsLineBreak(task.description)));
     return task;
 }

@@ -226,6 +226,20 @@ TEST(TaskFileReader, MissingKeysTakeThePreviousRecordOfTheirKind)
     EXPECT_EQ(s.ruleList[1].popup, popupOn);
 }
 
+TEST(TaskFileReader, UidBelongsToItsOwnBlockAndALaterDuplicateGetsANewOne)
+{
+    const Loaded loaded = read(crlfLines({"ttl=a", "uid=one", "act=addtask", "ttl=b", "act=addtask", "uid=stray",
+                                          "act=addalert", "ttl=c", "act=addtask", "uid=one", "act=addtask"}));
+    const Module1& s = *loaded.store;
+    ASSERT_EQ(s.taskCount, 4);
+    EXPECT_EQ(s.taskList[0].uid, "one");
+    EXPECT_EQ(s.taskList[1].uid, "");
+    EXPECT_EQ(s.taskList[2].uid, "");
+    EXPECT_EQ(s.taskList[3].uid.size(), 36u);
+    EXPECT_EQ(s.taskList[3].uid[14], '4');
+    EXPECT_EQ(loaded.report.uidsRenewed, 1);
+}
+
 TEST(TaskFileReader, RecordsKeepFileOrderWhateverTheSection)
 {
     const Loaded loaded =

@@ -50,6 +50,24 @@ TEST(TaskFileWriter, TasksAndRulesMatchTheReferenceFile)
     EXPECT_EQ(readBytes(folder / "tasks.txt"), fixture("tasks_and_rules.txt"));
 }
 
+TEST(TaskFileWriter, OnlyTasksThatLeftTheFileGetAUidLine)
+{
+    Module1 store;
+    const std::string neverExported = fixture("tasks_and_rules.txt");
+    readTaskFileText(neverExported, store);
+    EXPECT_EQ(taskFileText(store), neverExported);
+
+    EXPECT_EQ(store.giveMissingUids(), 2);
+    store.taskList[1].uid = "x@elsewhere";
+    const std::string text = taskFileText(store);
+    EXPECT_TRUE(testsupport::contains(text, "des=\r\nuid=x@elsewhere\r\nact=addtask\r\n"));
+    Module1 reread;
+    readTaskFileText(text, reread);
+    EXPECT_EQ(reread.taskList[0].uid, store.taskList[0].uid);
+    EXPECT_EQ(reread.slotOfUid("x@elsewhere"), 1);
+    EXPECT_EQ(store.giveMissingUids(), 0);
+}
+
 TEST(TaskFileWriter, SavingLeavesTheRecordsAsTheyWere)
 {
     ScratchFolder folder;
