@@ -1,7 +1,5 @@
 #include "store/uuid.h"
 
-#include <array>
-#include <cstdint>
 #include <cstdio>
 #include <random>
 
@@ -19,8 +17,13 @@ std::string newUuid()
         for (std::size_t b = 0; b < 8; ++b)
             bytes[i + b] = static_cast<std::uint8_t>(word >> (8 * b));
     }
-    bytes[6] = static_cast<std::uint8_t>((bytes[6] & 0x0F) | 0x40); // version 4
-    bytes[8] = static_cast<std::uint8_t>((bytes[8] & 0x3F) | 0x80); // RFC 4122 variant
+    return uuidText(bytes, 4);
+}
+
+std::string uuidText(std::array<std::uint8_t, 16> bytes, int version)
+{
+    bytes[6] = static_cast<std::uint8_t>((bytes[6] & 0x0F) | (version << 4));
+    bytes[8] = static_cast<std::uint8_t>((bytes[8] & 0x3F) | 0x80); // the RFC 4122 variant
     std::string text;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (i == 4 || i == 6 || i == 8 || i == 10)

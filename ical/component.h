@@ -1,0 +1,60 @@
+#pragma once
+
+// Thin ownership and lookup helpers over libical's components, shared inside this library.
+
+#include "store/records.h"
+
+#include <libical/ical.h>
+
+#include <memory>
+#include <ctime>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ical {
+
+struct ComponentFree
+{
+    void operator()(icalcomponent* component) const { icalcomponent_free(component); }
+};
+using Component = std::unique_ptr<icalcomponent, ComponentFree>;
+
+// libical's parse of `text`: a VCALENDAR, an XROOT holding several, or nothing for text that
+// holds no complete component. Errors in single values become X-LIC-ERROR properties.
+Component parse(std::string_view text);
+
+// The component's text, lines ending in CR LF.
+std::string textOf(icalcomponent* component);
+
+// The VCALENDARs in a parsed stream, in order.
+std::vector<icalcomponent*> calendarsIn(icalcomponent* root);
+
+// The sub-components of one kind, in order.
+std::vector<icalcomponent*> componentsOf(icalcomponent* parent, icalcomponent_kind kind);
+
+// The VTODO without RECURRENCE-ID, else the first VTODO; nothing without one.
+icalcomponent* masterTodo(icalcomponent* calendar);
+
+// The first property named `name` (an X- name), or nothing.
+icalproperty* xProperty(icalcomponent* component, std::string_view name);
+void removeProperties(icalcomponent* component, icalproperty_kind kind);
+void removeXProperties(icalcomponent* component, std::string_view name);
+
+// A TZID every DATE-TIME property of `component` (and its sub-components) names.
+std::vector<std::string> timeZonesNamedIn(icalcomponent* component);
+
+// A new VCALENDAR with VERSION and this program's PRODID.
+Component newCalendar();
+
+// Removes the X-LIC-ERROR properties libical puts where a value could not be read, everywhere inside.
+void removeParseErrors(icalcomponent* component);
+
+// The mapping on parsed components (vtodo.cpp).
+TaskRecord taskOfTodo(icalcomponent* todo);
+// Done elsewhere, without the mark that tasks which were here carry: it never reached Taskwyn.
+bool doneBeforeArrival(icalcomponent* todo);
+// The calendar of a task, as calendarOfTask gives its text.
+Component taskCalendar(const TaskRecord& task, const std::string* kept, std::time_t now);
+
+} // namespace ical
