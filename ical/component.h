@@ -6,8 +6,8 @@
 
 #include <libical/ical.h>
 
-#include <memory>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>

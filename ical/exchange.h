@@ -19,10 +19,10 @@ namespace ical {
 
 // Texts beyond these are refused per task ("too large"): a full table of such tasks must still make
 // a task file the store reads back (it refuses files over 256 MiB).
-inline constexpr std::size_t largestOneLineText = 16 * 1024;  // SUMMARY, CONTACT
-inline constexpr std::size_t largestDescription = 64 * 1024;  // DESCRIPTION
-inline constexpr std::size_t largestTaskForm = 1024 * 1024;   // everything kept of one task
-inline constexpr std::size_t largestImportFile = 32u << 20; // a larger .ics is refused unread
+inline constexpr std::size_t largestOneLineText = 16 * 1024; // SUMMARY, CONTACT
+inline constexpr std::size_t largestDescription = 64 * 1024; // DESCRIPTION
+inline constexpr std::size_t largestTaskForm = 1024 * 1024;  // everything kept of one task
+inline constexpr std::size_t largestImportFile = 32u << 20;  // a larger .ics is refused unread
 
 // Why a text as a whole cannot be imported.
 enum class CalendarFault {
@@ -54,8 +54,8 @@ CalendarContent readCalendar(std::string_view bytes);
 struct ImportSummary
 {
     int imported = 0;
-    int alreadyHere = 0;       // a task with the same uid is in the table
-    int events = 0;            // skipped, as are journals and others
+    int alreadyHere = 0; // a task with the same uid is in the table
+    int events = 0;      // skipped, as are journals and others
     int journals = 0;
     int others = 0;
     int doneBeforeArrival = 0; // completed or cancelled elsewhere before they ever reached Taskwyn

@@ -147,7 +147,6 @@ std::string deletedMarkOf(icalcomponent* todo)
     return *mark == recycledMark ? restoredMark : fileLine(*mark);
 }
 
-
 icaltimetype utcTime(std::time_t moment)
 {
     return icaltime_from_timet_with_zone(moment, 0, icaltimezone_get_utc_timezone());
@@ -181,8 +180,8 @@ void writeDue(icalcomponent* todo, const TaskRecord& task)
     removeProperties(todo, ICAL_DURATION_PROPERTY); // DUE and DURATION exclude each other
     if (!isRealDue(task)) {
         char exact[64];
-        std::snprintf(exact, sizeof exact, "%d %d %d %d %d %d", task.year, task.month, task.day, task.hour,
-                      task.minute, task.second);
+        std::snprintf(exact, sizeof exact, "%d %d %d %d %d %d", task.year, task.month, task.day, task.hour, task.minute,
+                      task.second);
         replaceX(todo, exactDueName, exact);
         return;
     }
@@ -313,7 +312,7 @@ std::vector<Field> changedFields(const TaskRecord& before, const TaskRecord& aft
 
 bool isRealDue(const TaskRecord& task)
 {
-    if (task.year < 1 || task.year > 9999 || task.month < 1 || task.month > 12 || task.day < 1)
+    if (task.year < 1 || task.year > 3000 || task.month < 1 || task.month > 12 || task.day < 1)
         return false;
     const DayNumber first = civilDay(task.year, task.month, 1);
     const DayNumber next = civilDay(task.year, task.month + 1, 1);

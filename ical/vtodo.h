@@ -28,8 +28,8 @@ enum class Field {
 // The fields in which `after` differs from `before`, in the order of the enum.
 std::vector<Field> changedFields(const TaskRecord& before, const TaskRecord& after);
 
-// Whether the six due fields name a moment that exists (1 January 1 up to 9999, a day of the month,
-// a time of day): only such a moment is written as DUE.
+// Whether the six due fields name a moment that exists (in the years 1 to 3000, which libical
+// accepts, a day of the month, a time of day): only such a moment is written as DUE.
 bool isRealDue(const TaskRecord& task);
 
 // The task a calendar holds, with its uid; nothing when the text holds no VTODO. A DUE with a time

@@ -1,0 +1,206 @@
+// The mapping of a task to a VTODO and back, alone and through the form kept from outside.
+#include "ical/component.h"
+#include "ical/tests/icaltesting.h"
+#include "ical/vtodo.h"
+#include "store/tests/filledstore.h"
+#include "store/tests/testsupport.h"
+#include "store/uuid.h"
+
+#include <functional>
+#include <tuple>
+
+using icaltesting::LocalZone;
+using icaltesting::pinnedNow;
+using testsupport::contains;
+
+namespace {
+
+std::vector<TaskRecord> everyKindOfTask()
+{
+    std::vector<TaskRecord> tasks = {
+        testsupport::task("Real date", "Ann", 2026, 12, 24, 18, 30),
+        testsupport::task("", "", 0, 0, 0, 0, 0), // a new task's values
+        testsupport::task("Month 0, day 45, hour 99", "", 2003, 0, 45, 99, 0),
+        testsupport::task("Negative", "", -32768, -1, -32768, -1, -32768),
+        testsupport::task("30 February", "", 2024, 2, 30, 0, 0),
+        testsupport::task("\u00C9cole \u20AC \U0001D11E ;,\\:\"", "Ren\u00E9e, M\u00FCller; \\n", 2026, 1, 1),
+        testsupport::task(std::string(10000, 'x') + "\u00E9", std::string(3000, 'y'), 9999, 12, 31, 23, 59),
+    };
+    tasks[0].description = "multi\r\nline\r\n\r\nwith | and ~ apart";
+    tasks[0].second = 59;
+    tasks[1].deleted = "Y";
+    tasks[2].deleted = "N";
+    tasks[3].deleted = "y";
+    tasks[4].deleted = "Y";
+    tasks[5].description = "\u00FCber\r\n\u20AC";
+    tasks[6].description = std::string(20000, 'z') + "\r\nend";
+    for (TaskRecord& task : tasks)
+        task.uid = newUuid();
+    tasks[0].uid = "a@elsewhere";
+    return tasks;
+}
+
+TEST(VTodo, EveryTaskTheFileCanHoldComesBackTheSameThroughAnExport)
+{
+    LocalZone zone("Europe/Berlin");
+    const std::vector<TaskRecord> tasks = everyKindOfTask();
+    const auto exported = testsupport::storeWith(tasks);
+    const std::string ics = ical::exportText(*exported, ical::KeptForms("unused"), pinnedNow);
+
+    ical::ImportSummary summary;
+    const auto imported = icaltesting::importedStore(ics, &summary);
+    EXPECT_EQ(summary, (ical::ImportSummary{.imported = static_cast<int>(tasks.size())}));
+    ASSERT_EQ(imported->taskCount, static_cast<int>(tasks.size()));
+    for (std::size_t i = 0; i < tasks.size(); ++i)
+        EXPECT_EQ(imported->taskList[i], icaltesting::withDueKey(tasks[i])) << "task " << i;
+    EXPECT_TRUE(contains(ics, "DUE:20261224T183059\r\n"));
+    EXPECT_TRUE(contains(ics, "X-TASKWYN-DUE:2003 0 45 99 0 0\r\n"));
+    EXPECT_TRUE(contains(ics, "DESCRIPTION:multi\\nline\\n\\nwith | and ~ apart\r\n"));
+}
+
+TEST(VTodo, WhatTaskwynDoesNotShowSurvivesATitleEditAndAnExport)
+{
+    LocalZone zone("UTC");
+    const ical::CalendarContent content = ical::readCalendar(icaltesting::fixture("other_program.ics"));
+    ASSERT_FALSE(content.fault);
+    const ical::IncomingTask& bins = content.tasks.at(0);
+    EXPECT_EQ(bins.task.title, "Put the bins out");
+    EXPECT_EQ(bins.task.description, "Blue on Mondays\r\nBlack otherwise");
+    EXPECT_EQ(std::tuple(bins.task.year, bins.task.month, bins.task.day, bins.task.hour), std::tuple(2026, 12, 14, 6));
+
+    TaskRecord edited = bins.task;
+    edited.title = "Put the bins out early";
+    const std::string out = ical::calendarOfTask(edited, &bins.calendar, pinnedNow);
+    for (const char* kept :
+         {"DUE;TZID=Europe/Berlin:20261214T070000", "RRULE:FREQ=WEEKLY;BYDAY=MO", "CATEGORIES:Home",
+          "CATEGORIES:Chores", "PRIORITY:3", "ATTENDEE;CN=Kim:mailto:kim@elsewhere.example", "X-PLANNER-COLOUR:teal",
+          "BEGIN:VALARM", "TRIGGER:-PT30M", "BEGIN:VTIMEZONE", "X-WR-CALNAME:Home", "SUMMARY:Put the bins out early",
+          "SEQUENCE:5", "LAST-MODIFIED:20261212T000000Z", "DTSTAMP:20261212T000000Z"})
+        EXPECT_TRUE(contains(out, kept)) << kept << " in\n" << out;
+    EXPECT_EQ(ical::changedFields(bins.task, *ical::taskOfCalendar(out)), std::vector{ical::Field::Title});
+
+    // Unchanged, the form goes out as it came, stamped anew.
+    const std::string same = ical::calendarOfTask(bins.task, &bins.calendar, pinnedNow);
+    EXPECT_TRUE(contains(same, "SEQUENCE:4"));
+    EXPECT_FALSE(contains(same, "LAST-MODIFIED"));
+}
+
+// A change of one field here, and the properties it must leave in the kept form.
+struct EditCase
+{
+    const char* name;
+    std::string keptTodo; // properties inside the kept VTODO
+    std::function<void(TaskRecord&)> edit;
+    std::vector<std::string> present;
+    std::vector<std::string> absent;
+};
+
+class Edit : public testing::TestWithParam<EditCase>
+{
+};
+
+TEST_P(Edit, RewritesOnlyThePropertiesOfTheChangedField)
+{
+    LocalZone zone("UTC");
+    const auto& c = GetParam();
+    const std::string kept = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VTODO\r\nUID:u\r\n" + c.keptTodo +
+                             "END:VTODO\r\nEND:VCALENDAR\r\n";
+    TaskRecord task = *ical::taskOfCalendar(kept);
+    c.edit(task);
+    const std::string out = ical::calendarOfTask(task, &kept, pinnedNow);
+    for (const std::string& line : c.present)
+        EXPECT_TRUE(contains(out, line + "\r\n")) << line << " in\n" << out;
+    for (const std::string& part : c.absent)
+        EXPECT_FALSE(contains(out, part)) << part << " in\n" << out;
+    EXPECT_EQ(*ical::taskOfCalendar(out), task);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, Edit,
+    testing::Values(EditCase{"RecycleCompletes",
+                             "STATUS:NEEDS-ACTION\r\nPRIORITY:1\r\n",
+                             [](TaskRecord& edited) { edited.deleted = "Y"; },
+                             {"STATUS:COMPLETED", "COMPLETED:20261212T000000Z", "PERCENT-COMPLETE:100", "PRIORITY:1"},
+                             {"NEEDS-ACTION"}},
+                    EditCase{"RestoreReopens",
+                             "STATUS:COMPLETED\r\nCOMPLETED:20260101T000000Z\r\nPERCENT-COMPLETE:100\r\n",
+                             [](TaskRecord& edited) { edited.deleted = "N"; },
+                             {"STATUS:NEEDS-ACTION", "X-TASKWYN-DELETED:N"},
+                             {"COMPLETED:", "PERCENT-COMPLETE"}},
+                    EditCase{"CancelledElsewhereStaysCancelledInTheBin",
+                             "STATUS:CANCELLED\r\nSUMMARY:a\r\n",
+                             [](TaskRecord& edited) { edited.title = "b"; },
+                             {"STATUS:CANCELLED", "SUMMARY:b"},
+                             {"COMPLETED"}},
+                    EditCase{"DateOnlyStaysDateOnly",
+                             "DUE;VALUE=DATE:20261231\r\n",
+                             [](TaskRecord& edited) { edited.day = 30; },
+                             {"DUE;VALUE=DATE:20261230"},
+                             {"20261230T"}},
+                    EditCase{"DateOnlyGetsATime",
+                             "DUE;VALUE=DATE:20261231\r\n",
+                             [](TaskRecord& edited) { edited.hour = 9; },
+                             {"DUE:20261231T090000"},
+                             {"VALUE=DATE"}},
+                    EditCase{"UtcDueBecomesFloating",
+                             "DUE:20261231T100000Z\r\nCONTACT:Bo\r\n",
+                             [](TaskRecord& edited) { edited.hour = 11; },
+                             {"DUE:20261231T110000", "CONTACT:Bo"},
+                             {"T110000Z"}},
+                    EditCase{"NoRealDateKeepsItsValues",
+                             "DUE:20261231T100000\r\nDURATION:PT1H\r\n",
+                             [](TaskRecord& edited) { edited.month = 13; },
+                             {"X-TASKWYN-DUE:2026 13 31 10 0 0"},
+                             {"\nDUE", "DURATION"}},
+                    EditCase{"EmptiedTextsLeave",
+                             "SUMMARY:a\r\nCONTACT:b\r\nDESCRIPTION:c\r\n",
+                             [](TaskRecord& edited) { edited.title = edited.forWhom = edited.description = ""; },
+                             {"UID:u"},
+                             {"SUMMARY", "CONTACT", "DESCRIPTION"}}),
+    testsupport::caseName<EditCase>);
+
+// A DUE from elsewhere, as the six fields of the wall clock in Berlin.
+struct DueCase
+{
+    const char* name;
+    std::string dueLines;
+    std::array<int, 6> fields; // year, month, day, hour, minute, second
+};
+
+class Due : public testing::TestWithParam<DueCase>
+{
+};
+
+TEST_P(Due, BecomesTheLocalWallClock)
+{
+    LocalZone zone("Europe/Berlin");
+    const auto& c = GetParam();
+    const TaskRecord t = *ical::taskOfCalendar("BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:u\r\n" + c.dueLines +
+                                               "END:VTODO\r\nEND:VCALENDAR\r\n");
+    EXPECT_EQ((std::array<int, 6>{t.year, t.month, t.day, t.hour, t.minute, t.second}), c.fields);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, Due,
+    testing::Values(DueCase{"Floating", "DUE:20261224T103015\r\n", {2026, 12, 24, 10, 30, 15}},
+                    DueCase{"Utc", "DUE:20260701T100000Z\r\n", {2026, 7, 1, 12, 0, 0}},
+                    DueCase{"UtcIntoTheNextDay", "DUE:20261231T233000Z\r\n", {2027, 1, 1, 0, 30, 0}},
+                    DueCase{"KnownZone", "DUE;TZID=America/New_York:20261224T100000\r\n", {2026, 12, 24, 16, 0, 0}},
+                    DueCase{"DateOnly", "DUE;VALUE=DATE:20261224\r\n", {2026, 12, 24, 0, 0, 0}},
+                    DueCase{"ExactValues", "X-TASKWYN-DUE:0 -3 45 99 -1 7\r\n", {0, -3, 45, 99, -1, 7}},
+                    DueCase{"DueWinsOverExactValues",
+                            "DUE:20261224T100000\r\nX-TASKWYN-DUE:1 2 3 4 5 6\r\n",
+                            {2026, 12, 24, 10, 0, 0}},
+                    DueCase{"ExactValuesOutOfRange", "X-TASKWYN-DUE:99999 1 1 1 1 1\r\n", {0, 0, 0, 0, 0, 0}},
+                    DueCase{"Unreadable", "DUE:tomorrow\r\n", {0, 0, 0, 0, 0, 0}},
+                    DueCase{"None", "", {0, 0, 0, 0, 0, 0}}),
+    testsupport::caseName<DueCase>);
+
+TEST(VTodo, UidMadeFromContentIsStableAndAVersion8Uuid)
+{
+    EXPECT_EQ(ical::uidFromContent("a"), ical::uidFromContent("a"));
+    EXPECT_NE(ical::uidFromContent("a"), ical::uidFromContent("b"));
+    EXPECT_EQ(ical::uidFromContent("a")[14], '8');
+}
+
+} // namespace
