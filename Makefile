@@ -37,10 +37,12 @@ fuzz:
 	@sh tools/install-deps.sh fuzz
 	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DTASKWYN_FUZZ=ON -DTASKWYN_GUI=OFF -DBUILD_TESTING=OFF
-	cmake --build $(FUZZ_BUILD) --target taskfile_fuzzer
-	mkdir -p $(FUZZ_BUILD)/corpus
+	cmake --build $(FUZZ_BUILD) --target taskfile_fuzzer calendar_fuzzer
+	mkdir -p $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/calendar-corpus
 	./$(FUZZ_BUILD)/store/fuzz/taskfile_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -artifact_prefix=$(FUZZ_BUILD)/ \
 	    $(FUZZ_BUILD)/corpus store/fuzz/corpus
+	./$(FUZZ_BUILD)/ical/fuzz/calendar_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -artifact_prefix=$(FUZZ_BUILD)/ \
+	    $(FUZZ_BUILD)/calendar-corpus ical/fuzz/corpus
 
 clean:
 	rm -rf $(BUILD) $(FUZZ_BUILD)

@@ -191,17 +191,6 @@ private:
     std::vector<Component> todos_;
 };
 
-std::optional<FileFailure> keepForms(const ImportPlan& plan, KeptForms& forms)
-{
-    const KeptForms before = forms;
-    for (const auto& [uid, calendar] : plan.forms)
-        forms.put(uid, calendar);
-    std::optional<FileFailure> failure = forms.save();
-    if (failure)
-        forms = before;
-    return failure;
-}
-
 } // namespace
 
 CalendarContent readCalendar(std::string_view bytes)
@@ -255,6 +244,19 @@ ImportPlan planImport(const Module1& store, const CalendarContent& content)
     return plan;
 }
 
+std::optional<FileFailure> keepForms(const ImportPlan& plan, KeptForms& forms)
+{
+    if (auto failure = forms.load())
+        return failure;
+    const KeptForms before = forms;
+    for (const auto& [uid, calendar] : plan.forms)
+        forms.put(uid, calendar);
+    std::optional<FileFailure> failure = forms.save();
+    if (failure)
+        forms = before;
+    return failure;
+}
+
 ImportReport importFile(Module1& store, KeptForms& forms, const std::filesystem::path& file)
 {
     ImportReport report;
@@ -297,9 +299,12 @@ std::string exportText(const Module1& store, const KeptForms& forms, std::time_t
     return calendar.text();
 }
 
-ExportReport exportFile(Module1& store, const KeptForms& forms, const std::filesystem::path& file, std::time_t now)
+ExportReport exportFile(Module1& store, KeptForms& forms, const std::filesystem::path& file, std::time_t now)
 {
     ExportReport report;
+    report.failure = forms.load();
+    if (report.failure)
+        return report;
     std::vector<std::string> uidsBefore;
     for (const TaskRecord& task : store.tasks())
         uidsBefore.push_back(task.uid);

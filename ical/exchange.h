@@ -73,10 +73,13 @@ struct ImportPlan
     std::vector<std::pair<std::string, std::string>> forms; // uid, calendar
 };
 ImportPlan planImport(const Module1& store, const CalendarContent& content);
+// Adds the plan's forms to those on disk and writes them; on failure `forms` is as it was on disk.
+// The first step of applying a plan: the tasks are appended (Module1::appendTasks) only after it.
+[[nodiscard]] std::optional<FileFailure> keepForms(const ImportPlan& plan, KeptForms& forms);
 
 struct ImportReport
 {
-    std::optional<FileFailure> failure; // the .ics could not be read, or the forms could not be kept
+    std::optional<FileFailure> failure; // the .ics could not be read, or the forms not read or kept
     std::optional<CalendarFault> fault;
     ImportSummary summary;
     std::optional<SaveReport> saved; // the task file's save, when there was something to import
@@ -94,11 +97,11 @@ struct ExportReport
 {
     int exported = 0;
     std::optional<SaveReport> saved;    // the task file's save, when tasks got their uid now
-    std::optional<FileFailure> failure; // the .ics could not be written
+    std::optional<FileFailure> failure; // the forms could not be read, or the .ics not written
     bool ok() const { return !failure && (!saved || saved->ok); }
 };
-// Gives the tasks without a uid one and saves the task file (undone when that fails), then writes
-// `file` atomically.
-ExportReport exportFile(Module1& store, const KeptForms& forms, const std::filesystem::path& file, std::time_t now);
+// Reads the kept forms, gives the tasks without a uid one and saves the task file (undone when that
+// fails), then writes `file` atomically.
+ExportReport exportFile(Module1& store, KeptForms& forms, const std::filesystem::path& file, std::time_t now);
 
 } // namespace ical

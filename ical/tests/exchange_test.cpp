@@ -112,15 +112,20 @@ INSTANTIATE_TEST_SUITE_P(
                     BadCase{"Huge", todos(1) + std::string(ical::largestImportFile, '\n'), std::nullopt}),
     testsupport::caseName<BadCase>);
 
-TEST(Import, AFailedSaveLeavesTheTableAsItWas)
+TEST(Exchange, AFailedSaveOfTheTaskFileLeavesTheTableAsItWas)
 {
     Workspace s;
     writeBytes(s.store->taskFile(), "ttl=changed elsewhere\r\nact=addtask\r\n");
-    const ical::ImportReport report = s.import(todos(2));
-    ASSERT_TRUE(report.saved);
-    EXPECT_TRUE(report.saved->conflict);
-    EXPECT_EQ(report.summary.imported, 0);
+    const ical::ImportReport imported = s.import(todos(2));
+    ASSERT_TRUE(imported.saved);
+    EXPECT_TRUE(imported.saved->conflict);
+    EXPECT_EQ(imported.summary.imported, 0);
     EXPECT_EQ(s.store->taskCount, 1);
+
+    const ical::ExportReport exported = ical::exportFile(*s.store, s.forms, s.folder / "out.ics", pinnedNow);
+    EXPECT_FALSE(exported.ok());
+    EXPECT_EQ(s.store->taskList[0].uid, "");
+    EXPECT_FALSE(std::filesystem::exists(s.folder / "out.ics"));
 }
 
 TEST(Export, GivesUidsOnceSavesThemAndWritesTheFile)
@@ -138,16 +143,6 @@ TEST(Export, GivesUidsOnceSavesThemAndWritesTheFile)
     EXPECT_FALSE(again.saved);
     ASSERT_TRUE(again.failure);
     EXPECT_EQ(s.store->taskList[0].uid, uid);
-}
-
-TEST(Export, UidsAreTakenBackWhenTheTaskFileCannotBeSaved)
-{
-    Workspace s;
-    writeBytes(s.store->taskFile(), "ttl=changed elsewhere\r\nact=addtask\r\n");
-    const ical::ExportReport report = ical::exportFile(*s.store, s.forms, s.folder / "out.ics", pinnedNow);
-    EXPECT_FALSE(report.ok());
-    EXPECT_EQ(s.store->taskList[0].uid, "");
-    EXPECT_FALSE(std::filesystem::exists(s.folder / "out.ics"));
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 
 #include "ical/exchange.h"
 #include "os/tests/filetesting.h"
-#include "store/duetext.h"
 
 #include <gtest/gtest.h>
 
@@ -19,19 +18,15 @@ inline constexpr std::time_t pinnedNow = 1797033600; // 2026-12-12 00:00:00 UTC
 
 inline std::string fixture(std::string_view name)
 {
-    return testsupport::readBytes(std::filesystem::path(TASKWYN_ICAL_TEST_DATA) / name);
+    return testsupport::readBytes(std::filesystem::path(TASKWYN_ICAL_CORPUS) / name);
 }
 
-// The wall clock the mapping converts to, for one test.
-class LocalZone
+// The wall clock the mapping converts to; every test that depends on it sets it.
+inline void useLocalZone(const char* zone)
 {
-public:
-    explicit LocalZone(const char* zone) : zone_("TZ", zone) { tzset(); }
-    ~LocalZone() { tzset(); }
-
-private:
-    testsupport::EnvironmentOverride zone_;
-};
+    ::setenv("TZ", zone, 1);
+    tzset();
+}
 
 inline std::unique_ptr<Module1> importedStore(std::string_view ics, ical::ImportSummary* summary = nullptr)
 {
@@ -41,12 +36,6 @@ inline std::unique_ptr<Module1> importedStore(std::string_view ics, ical::Import
     if (summary)
         *summary = plan.summary;
     return store;
-}
-
-inline TaskRecord withDueKey(TaskRecord task)
-{
-    task.dueKey = dueKey(task);
-    return task;
 }
 
 } // namespace icaltesting

@@ -22,6 +22,7 @@ protected:
     {
         if (std::system("command -v todoman >/dev/null 2>&1") != 0)
             GTEST_SKIP() << "todoman is not installed";
+        icaltesting::useLocalZone("UTC");
         std::filesystem::create_directories(list_);
         std::filesystem::create_directories(folder_ / "config" / "todoman");
         writeBytes(folder_ / "config" / "todoman" / "config.py",
@@ -42,7 +43,6 @@ protected:
         return out;
     }
 
-    icaltesting::LocalZone zone_{"UTC"};
     ScratchFolder folder_;
     std::filesystem::path list_ = folder_ / "calendars" / "taskwyn";
 };

@@ -2,6 +2,7 @@
 // every change pays, since each change rewrites and rereads the whole file and each redraw sorts
 // the whole table.
 #include "os/tests/filetesting.h"
+#include "store/bench/tablemaker.h"
 #include "store/module1.h"
 #include "store/popups.h"
 #include "store/taskfile.h"
@@ -18,89 +19,6 @@
 #include <vector>
 
 namespace {
-
-// Realistic, varied content: mixed case, accents, dates across decades, multi-line descriptions.
-class TableMaker
-{
-public:
-    std::unique_ptr<Module1> make(const std::filesystem::path& file)
-    {
-        auto store = std::make_unique<Module1>(file);
-        for (int i = 0; i < Module1::taskSlots; ++i)
-            store->taskList[static_cast<std::size_t>(i)] = task(i);
-        for (int i = 0; i < Module1::ruleSlots; ++i)
-            store->ruleList[static_cast<std::size_t>(i)] = rule();
-        store->taskCount = Module1::taskSlots;
-        store->ruleCount = Module1::ruleSlots;
-        // Reading the text back gives every record the dueKey that only the reader builds.
-        readTaskFileText(taskFileText(*store), *store);
-        return store;
-    }
-
-private:
-    template <std::size_t N> const char* pick(const std::array<const char*, N>& words)
-    {
-        return words[std::uniform_int_distribution<std::size_t>(0, N - 1)(random_)];
-    }
-    int between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
-
-    TaskRecord task(int number)
-    {
-        static constexpr std::array verbs = {"Call",   "review", "Prepare", "send",  "Fix",   "book",
-                                             "Écrire", "order",  "Plan",    "check", "Renew", "pay"};
-        static constexpr std::array things = {"the quarterly report",
-                                              "invoice",
-                                              "dentist appointment",
-                                              "flight to Zürich",
-                                              "Café order",
-                                              "car insurance",
-                                              "budget draft",
-                                              "birthday present",
-                                              "server backup",
-                                              "Tax return",
-                                              "slides"};
-        static constexpr std::array names = {"Anna",  "bob",          "José Müller", "Zoë",    "Team", "me",
-                                             "Ørjan", "Mrs. O'Neill", "accounts",    "Émilie", ""};
-        TaskRecord t;
-        t.title = std::string(pick(verbs)) + " " + pick(things) + " #" + std::to_string(number);
-        t.forWhom = pick(names);
-        t.year = static_cast<std::int16_t>(between(1998, 2030));
-        t.month = static_cast<std::int16_t>(between(0, 12));
-        t.day = static_cast<std::int16_t>(between(1, 31));
-        t.hour = static_cast<std::int16_t>(between(0, 23));
-        t.minute = static_cast<std::int16_t>(between(0, 59));
-        t.second = static_cast<std::int16_t>(between(0, 59) / 30 * 30);
-        t.description = description();
-        t.deleted = between(0, 9) == 0 ? "Y" : between(0, 1) == 0 ? "N" : "";
-        return t;
-    }
-
-    std::string description()
-    {
-        static constexpr std::array sentences = {"Ask about the new figures before Friday.",
-                                                 "Bring the signed copy.",
-                                                 "Price went up to 120 €.",
-                                                 "See the mail from last week | notes ~ attached.",
-                                                 "Call back if nobody answers.",
-                                                 "Remember the café on the corner.",
-                                                 "Two copies, one for accounts."};
-        std::string text;
-        for (int line = between(0, 5); line > 0; --line) {
-            text += pick(sentences);
-            if (line > 1)
-                text += "\r\n";
-        }
-        return text;
-    }
-
-    AlertRule rule()
-    {
-        return {static_cast<std::int16_t>(between(-5, 60)), "d", between(0, 0xFFFFFF),
-                static_cast<std::int16_t>(between(0, 1) == 0 ? popupOn : 0)};
-    }
-
-    std::mt19937 random_{20030905};
-};
 
 // A folder of its own for the task file, removed when the benchmark ends.
 struct TempFolder : testsupport::ScratchFolder
@@ -120,7 +38,7 @@ bool saved(benchmark::State& state, Module1& store)
 void BM_loadTasks(benchmark::State& state)
 {
     const TempFolder folder;
-    const auto store = TableMaker().make(folder.file());
+    const auto store = benchsupport::TableMaker().make(folder.file());
     if (!saved(state, *store))
         return;
     for (auto _ : state) {
@@ -132,7 +50,7 @@ void BM_loadTasks(benchmark::State& state)
 void BM_saveTasks(benchmark::State& state)
 {
     const TempFolder folder;
-    const auto store = TableMaker().make(folder.file());
+    const auto store = benchsupport::TableMaker().make(folder.file());
     for (auto _ : state) {
         if (!saved(state, *store))
             break;
@@ -143,7 +61,7 @@ void BM_saveTasks(benchmark::State& state)
 void BM_changedOnDisk(benchmark::State& state)
 {
     const TempFolder folder;
-    const auto store = TableMaker().make(folder.file());
+    const auto store = benchsupport::TableMaker().make(folder.file());
     if (!saved(state, *store))
         return;
     for (auto _ : state) {
@@ -155,7 +73,7 @@ void BM_changedOnDisk(benchmark::State& state)
 
 void BM_taskFileText(benchmark::State& state)
 {
-    const auto store = TableMaker().make("tasks.txt");
+    const auto store = benchsupport::TableMaker().make("tasks.txt");
     for (auto _ : state) {
         std::string text = taskFileText(*store);
         benchmark::DoNotOptimize(text);
@@ -165,7 +83,7 @@ void BM_taskFileText(benchmark::State& state)
 
 void BM_readTaskFileText(benchmark::State& state)
 {
-    const auto store = TableMaker().make("tasks.txt");
+    const auto store = benchsupport::TableMaker().make("tasks.txt");
     const std::string text = taskFileText(*store);
     for (auto _ : state) {
         const LoadReport report = readTaskFileText(text, *store);
@@ -177,7 +95,7 @@ void BM_readTaskFileText(benchmark::State& state)
 // The sort under test; every iteration starts from the same shuffled table, restored untimed.
 void BM_sortTasks(benchmark::State& state)
 {
-    const auto store = TableMaker().make("tasks.txt");
+    const auto store = benchsupport::TableMaker().make("tasks.txt");
     std::shuffle(store->taskList.begin(), store->taskList.begin() + store->taskCount, std::mt19937(1999));
     const auto shuffled = std::make_unique<std::array<TaskRecord, Module1::taskSlots>>(store->taskList);
     store->sortKey = static_cast<std::int16_t>(state.range(0));
@@ -192,7 +110,7 @@ void BM_sortTasks(benchmark::State& state)
 // The walk over every task and rule that the reminders repeat after each redraw of the list.
 void BM_popupMatches(benchmark::State& state)
 {
-    const auto store = TableMaker().make("tasks.txt");
+    const auto store = benchsupport::TableMaker().make("tasks.txt");
     const DayNumber day = civilDay(2014, 6, 15);
     for (auto _ : state)
         benchmark::DoNotOptimize(popupMatches(store->tasks(), store->rules(), day));
