@@ -58,10 +58,4 @@ void KeptForms::put(const std::string& uid, std::string calendar)
     forms_[uid] = std::move(calendar);
 }
 
-void KeptForms::erase(std::string_view uid)
-{
-    if (const auto found = forms_.find(uid); found != forms_.end())
-        forms_.erase(found);
-}
-
 } // namespace ical

@@ -28,7 +28,6 @@ public:
 
     const std::string* find(std::string_view uid) const;
     void put(const std::string& uid, std::string calendar);
-    void erase(std::string_view uid);
     std::size_t size() const { return forms_.size(); }
     const std::filesystem::path& file() const { return file_; }
 

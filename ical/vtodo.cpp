@@ -68,11 +68,15 @@ std::string descriptionForCalendar(std::string_view text)
     return out;
 }
 
+// libical reads the escapes \b and \f as those control characters but never writes them; they
+// are dropped on reading, or a task would change with every trip out and back.
 std::string textOfFirst(icalcomponent* todo, icalproperty_kind kind)
 {
     icalproperty* p = icalcomponent_get_first_property(todo, kind);
-    const char* text = p ? icalvalue_get_text(icalproperty_get_value(p)) : nullptr;
-    return text ? text : "";
+    const char* raw = p ? icalvalue_get_text(icalproperty_get_value(p)) : nullptr;
+    std::string text = raw ? raw : "";
+    std::erase_if(text, [](char c) { return c == '\b' || c == '\f'; });
+    return text;
 }
 
 std::optional<std::string> xText(icalcomponent* todo, std::string_view name)

@@ -28,10 +28,9 @@ std::vector<TaskRecord> everyKindOfTask()
     };
     tasks[0].description = "multi\r\nline\r\n\r\nwith | and ~ apart";
     tasks[0].second = 59;
-    tasks[1].deleted = "Y";
+    tasks[1].deleted = tasks[4].deleted = "Y";
     tasks[2].deleted = "N";
     tasks[3].deleted = "y";
-    tasks[4].deleted = "Y";
     tasks[5].description = "\u00FCber\r\n\u20AC";
     tasks[6].description = std::string(20000, 'z') + "\r\nend";
     for (TaskRecord& task : tasks)
@@ -67,7 +66,6 @@ TEST(VTodo, WhatTaskwynDoesNotShowSurvivesATitleEditAndAnExport)
     const ical::CalendarContent content = ical::readCalendar(icaltesting::fixture("other_program.ics"));
     ASSERT_FALSE(content.fault);
     const ical::IncomingTask& bins = content.tasks.at(0);
-    EXPECT_EQ(bins.task.title, "Put the bins out");
     EXPECT_EQ(bins.task.description, "Blue on Mondays\r\nBlack otherwise");
     EXPECT_EQ(std::tuple(bins.task.year, bins.task.month, bins.task.day, bins.task.hour), std::tuple(2026, 12, 14, 6));
 
@@ -94,8 +92,7 @@ struct EditCase
     const char* name;
     std::string keptTodo; // properties inside the kept VTODO
     std::function<void(TaskRecord&)> edit;
-    std::vector<std::string> present;
-    std::vector<std::string> absent;
+    std::vector<std::string> lines; // whole lines of the result; "!" before a part it must not hold
 };
 
 class Edit : public testing::TestWithParam<EditCase>
@@ -111,10 +108,10 @@ TEST_P(Edit, RewritesOnlyThePropertiesOfTheChangedField)
     TaskRecord task = *ical::taskOfCalendar(kept);
     c.edit(task);
     const std::string out = ical::calendarOfTask(task, &kept, pinnedNow);
-    for (const std::string& line : c.present)
-        EXPECT_TRUE(contains(out, line + "\r\n")) << line << " in\n" << out;
-    for (const std::string& part : c.absent)
-        EXPECT_FALSE(contains(out, part)) << part << " in\n" << out;
+    for (const std::string& line : c.lines) {
+        const bool absent = line.starts_with('!');
+        EXPECT_NE(contains(out, absent ? line.substr(1) : line + "\r\n"), absent) << line << " in\n" << out;
+    }
     EXPECT_EQ(*ical::taskOfCalendar(out), task);
 }
 
@@ -123,43 +120,36 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(EditCase{"RecycleCompletes",
                              "STATUS:NEEDS-ACTION\r\nPRIORITY:1\r\n",
                              [](TaskRecord& edited) { edited.deleted = "Y"; },
-                             {"STATUS:COMPLETED", "COMPLETED:20261212T000000Z", "PERCENT-COMPLETE:100", "PRIORITY:1"},
-                             {"NEEDS-ACTION"}},
+                             {"STATUS:COMPLETED", "COMPLETED:20261212T000000Z", "PERCENT-COMPLETE:100", "PRIORITY:1",
+                              "!NEEDS-ACTION"}},
                     EditCase{"RestoreReopens",
                              "STATUS:COMPLETED\r\nCOMPLETED:20260101T000000Z\r\nPERCENT-COMPLETE:100\r\n",
                              [](TaskRecord& edited) { edited.deleted = "N"; },
-                             {"STATUS:NEEDS-ACTION", "X-TASKWYN-DELETED:N"},
-                             {"COMPLETED:", "PERCENT-COMPLETE"}},
+                             {"STATUS:NEEDS-ACTION", "X-TASKWYN-DELETED:N", "!COMPLETED:", "!PERCENT-COMPLETE"}},
                     EditCase{"CancelledElsewhereStaysCancelledInTheBin",
                              "STATUS:CANCELLED\r\nSUMMARY:a\r\n",
                              [](TaskRecord& edited) { edited.title = "b"; },
-                             {"STATUS:CANCELLED", "SUMMARY:b"},
-                             {"COMPLETED"}},
+                             {"STATUS:CANCELLED", "SUMMARY:b", "!COMPLETED"}},
                     EditCase{"DateOnlyStaysDateOnly",
                              "DUE;VALUE=DATE:20261231\r\n",
                              [](TaskRecord& edited) { edited.day = 30; },
-                             {"DUE;VALUE=DATE:20261230"},
-                             {"20261230T"}},
+                             {"DUE;VALUE=DATE:20261230", "!20261230T"}},
                     EditCase{"DateOnlyGetsATime",
                              "DUE;VALUE=DATE:20261231\r\n",
                              [](TaskRecord& edited) { edited.hour = 9; },
-                             {"DUE:20261231T090000"},
-                             {"VALUE=DATE"}},
+                             {"DUE:20261231T090000", "!VALUE=DATE"}},
                     EditCase{"UtcDueBecomesFloating",
                              "DUE:20261231T100000Z\r\nCONTACT:Bo\r\n",
                              [](TaskRecord& edited) { edited.hour = 11; },
-                             {"DUE:20261231T110000", "CONTACT:Bo"},
-                             {"T110000Z"}},
+                             {"DUE:20261231T110000", "CONTACT:Bo", "!T110000Z"}},
                     EditCase{"NoRealDateKeepsItsValues",
                              "DUE:20261231T100000\r\nDURATION:PT1H\r\n",
                              [](TaskRecord& edited) { edited.month = 13; },
-                             {"X-TASKWYN-DUE:2026 13 31 10 0 0"},
-                             {"\nDUE", "DURATION"}},
+                             {"X-TASKWYN-DUE:2026 13 31 10 0 0", "!\nDUE", "!DURATION"}},
                     EditCase{"EmptiedTextsLeave",
                              "SUMMARY:a\r\nCONTACT:b\r\nDESCRIPTION:c\r\n",
                              [](TaskRecord& edited) { edited.title = edited.forWhom = edited.description = ""; },
-                             {"UID:u"},
-                             {"SUMMARY", "CONTACT", "DESCRIPTION"}}),
+                             {"UID:u", "!SUMMARY", "!CONTACT", "!DESCRIPTION"}}),
     testsupport::caseName<EditCase>);
 
 // A DUE from elsewhere, as the six fields of the wall clock in Berlin.
@@ -191,9 +181,6 @@ INSTANTIATE_TEST_SUITE_P(
                     DueCase{"KnownZone", "DUE;TZID=America/New_York:20261224T100000\r\n", {2026, 12, 24, 16, 0, 0}},
                     DueCase{"DateOnly", "DUE;VALUE=DATE:20261224\r\n", {2026, 12, 24, 0, 0, 0}},
                     DueCase{"ExactValues", "X-TASKWYN-DUE:0 -3 45 99 -1 7\r\n", {0, -3, 45, 99, -1, 7}},
-                    DueCase{"DueWinsOverExactValues",
-                            "DUE:20261224T100000\r\nX-TASKWYN-DUE:1 2 3 4 5 6\r\n",
-                            {2026, 12, 24, 10, 0, 0}},
                     DueCase{"ExactValuesOutOfRange", "X-TASKWYN-DUE:99999 1 1 1 1 1\r\n", {0, 0, 0, 0, 0, 0}},
                     DueCase{"Unreadable", "DUE:tomorrow\r\n", {0, 0, 0, 0, 0, 0}},
                     DueCase{"None", "", {0, 0, 0, 0, 0, 0}}),
