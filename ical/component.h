@@ -41,7 +41,7 @@ icalproperty* xProperty(icalcomponent* component, std::string_view name);
 void removeProperties(icalcomponent* component, icalproperty_kind kind);
 void removeXProperties(icalcomponent* component, std::string_view name);
 
-// A TZID every DATE-TIME property of `component` (and its sub-components) names.
+// Every TZID that a property of `component`, or of a component inside it, names.
 std::vector<std::string> timeZonesNamedIn(icalcomponent* component);
 
 // A new VCALENDAR with VERSION and this program's PRODID.

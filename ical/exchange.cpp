@@ -5,6 +5,7 @@
 #include "os/atomicfile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <map>
 #include <set>

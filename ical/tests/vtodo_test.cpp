@@ -1,5 +1,4 @@
 // The mapping of a task to a VTODO and back, alone and through the form kept from outside.
-#include "ical/component.h"
 #include "ical/tests/icaltesting.h"
 #include "ical/vtodo.h"
 #include "store/duetext.h"
