@@ -94,9 +94,7 @@ struct EditCase
     std::vector<std::string> lines; // whole lines of the result; "!" before a part it must not hold
 };
 
-class Edit : public testing::TestWithParam<EditCase>
-{
-};
+using Edit = testing::TestWithParam<EditCase>;
 
 TEST_P(Edit, RewritesOnlyThePropertiesOfTheChangedField)
 {
@@ -155,9 +153,7 @@ struct DueCase
     std::array<int, 6> fields; // year, month, day, hour, minute, second
 };
 
-class Due : public testing::TestWithParam<DueCase>
-{
-};
+using Due = testing::TestWithParam<DueCase>;
 
 TEST_P(Due, BecomesTheLocalWallClock)
 {
