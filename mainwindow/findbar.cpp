@@ -33,8 +33,7 @@ FindBar::FindBar(QWidget* parent) : QFrame(parent)
     closeButton_ = new QToolButton(this);
     closeButton_->setObjectName(u"findClose"_s);
     closeButton_->setAutoRaise(true);
-    closeButton_->setIcon(
-        QIcon::fromTheme(u"window-close"_s, style()->standardIcon(QStyle::SP_TitleBarCloseButton)));
+    closeButton_->setIcon(QIcon::fromTheme(u"window-close"_s, style()->standardIcon(QStyle::SP_TitleBarCloseButton)));
     closeButton_->setAccessibleName(tr("Close the find bar"));
     closeButton_->setToolTip(tr("Close the find bar (Esc)"));
     connect(closeButton_, &QToolButton::clicked, this, &FindBar::closeBar);

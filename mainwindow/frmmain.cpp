@@ -200,8 +200,7 @@ frmMain::frmMain(Module1& store, QWidget* parent) : QMainWindow(parent), store_(
     createListPane(client);
     createMenus();
     QWidget* previous = pctMenu->hotArea(NavigationPane::buttonCount - 1);
-    for (QWidget* next :
-         std::initializer_list<QWidget*>{lstContainer.get(), findBar_->field(), txtDescription.get()}) {
+    for (QWidget* next : std::initializer_list<QWidget*>{lstContainer.get(), findBar_->field(), txtDescription.get()}) {
         setTabOrder(previous, next);
         previous = next;
     }
