@@ -49,7 +49,6 @@ FindBar::FindBar(QWidget* parent) : QFrame(parent)
 void FindBar::open()
 {
     show();
-    raise();
     field_->setFocus(Qt::ShortcutFocusReason);
     field_->selectAll();
 }
