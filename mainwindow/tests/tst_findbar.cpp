@@ -70,7 +70,6 @@ void FindBarTest::typingNarrowsTheView()
     find(w, typed);
     QCOMPARE(rowCaptions(lblTitle(w)), titles);
     QCOMPARE(control<QLabel>(w, "findCount").text(), count);
-    QCOMPARE(findField(w).accessibleDescription(), count);
     // No command may act on a task the list no longer shows.
     QCOMPARE(selectedTitle(w, store), titles.contains(selected) ? selected : QString());
 }
