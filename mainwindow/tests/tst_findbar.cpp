@@ -1,5 +1,6 @@
 #include "mainwindow/tests/commandtesting.h"
 
+#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QToolButton>
 
@@ -126,7 +127,7 @@ void FindBarTest::filterLastsUntilClosed()
     tasks.insert(tasks.end(), findTasks.begin(), findTasks.end());
     auto&& [store, w] = WindowWith(tasks, Shown::active);
     const QRect paneBefore = twipsOf(w, "pctContainer");
-    QTest::keySequence(&w, QKeySequence::Find);
+    QTest::keySequence(&control<QPlainTextEdit>(w, "txtDescription"), QKeySequence::Find); // a box that eats keys
     typeText(findField(w), u"cafe"_s);
     QVERIFY(twipsOf(w, "pctContainer").height() < paneBefore.height());
     clickPane(w, NavigationPane::Recycled);
