@@ -30,19 +30,19 @@ FindBar::FindBar(QWidget* parent) : QFrame(parent)
     count_ = new QLabel(this);
     count_->setObjectName(u"findCount"_s);
 
-    closeButton_ = new QToolButton(this);
-    closeButton_->setObjectName(u"findClose"_s);
-    closeButton_->setAutoRaise(true);
-    closeButton_->setIcon(QIcon::fromTheme(u"window-close"_s, style()->standardIcon(QStyle::SP_TitleBarCloseButton)));
-    closeButton_->setAccessibleName(tr("Close the find bar"));
-    closeButton_->setToolTip(tr("Close the find bar (Esc)"));
-    connect(closeButton_, &QToolButton::clicked, this, &FindBar::closeBar);
+    auto* closeButton = new QToolButton(this);
+    closeButton->setObjectName(u"findClose"_s);
+    closeButton->setAutoRaise(true);
+    closeButton->setIcon(QIcon::fromTheme(u"window-close"_s, style()->standardIcon(QStyle::SP_TitleBarCloseButton)));
+    closeButton->setAccessibleName(tr("Close the find bar"));
+    closeButton->setToolTip(tr("Close the find bar (Esc)"));
+    connect(closeButton, &QToolButton::clicked, this, &FindBar::closeBar);
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(2, 1, 2, 1);
     row->addWidget(field_, 1);
     row->addWidget(count_);
-    row->addWidget(closeButton_);
+    row->addWidget(closeButton);
     hide();
 }
 

@@ -8,7 +8,6 @@
 
 class QLabel;
 class QLineEdit;
-class QToolButton;
 
 // The find bar over the bottom of the list pane: a field whose words narrow the list as they are
 // typed, how many tasks the list shows, and a close button. It only decides which tasks show; the
@@ -50,7 +49,6 @@ private:
 
     QLineEdit* field_ = nullptr;
     QLabel* count_ = nullptr;
-    QToolButton* closeButton_ = nullptr;
     TaskQuery query_;
     std::vector<TaskRecord> kept_;
 };
