@@ -1,4 +1,5 @@
 #include "mainwindow/frmmain.h"
+#include "mainwindow/findbar.h"
 #include "mainwindow/taskfilefollower.h"
 
 #include "alertpage/frmstartup.h"
@@ -22,6 +23,7 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
@@ -198,7 +200,7 @@ frmMain::frmMain(Module1& store, QWidget* parent) : QMainWindow(parent), store_(
     createListPane(client);
     createMenus();
     QWidget* previous = pctMenu->hotArea(NavigationPane::buttonCount - 1);
-    for (QWidget* next : std::initializer_list<QWidget*>{lstContainer.get(), txtDescription.get()}) {
+    for (QWidget* next : std::initializer_list<QWidget*>{lstContainer.get(), findBar_->field(), txtDescription.get()}) {
         setTabOrder(previous, next);
         previous = next;
     }
@@ -286,6 +288,15 @@ void frmMain::createListPane(QWidget* client)
     sepa1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     sepa1->setCursor(Qt::SizeVerCursor);
     sepa1->installEventFilter(this);
+
+    findBar_ = Placed(new FindBar(client), listLeft, 0, 0, 0);
+    connect(findBar_.get(), &FindBar::queryChanged, this, &frmMain::filterList);
+    connect(findBar_.get(), &FindBar::closed, this, &frmMain::findBarClosed);
+    connect(findBar_.get(), &FindBar::intoList, this, [this] {
+        lstContainer->setFocus(Qt::OtherFocusReason);
+        if (!highlightedRow())
+            moveSelection(1);
+    });
 
     WebBrowser1 = Placed(new SafeHtmlView(client), menuPaneWidth, 0, 0, 0);
     WebBrowser1->setObjectName(u"WebBrowser1"_s);
@@ -400,11 +411,14 @@ void frmMain::drawList()
     if (remembered <= store_.taskCount)
         selectedIndex_ = remembered;
 
+    int inView = 0;
     for (std::int16_t slot = 0; slot < store_.taskCount; ++slot) {
         TaskRecord& task = store_.taskList[static_cast<std::size_t>(slot)];
         if (isRecycled(task) != showRecycled_)
             continue;
-        addListTask(task.title, task.forWhom, dueText(task), slot);
+        ++inView;
+        if (findBar_->shows(task))
+            addListTask(task.title, task.forWhom, dueText(task), slot);
     }
 
     lstContainer.setHeight((store_.taskCount + 2) * rowHeight());
@@ -419,6 +433,12 @@ void frmMain::drawList()
                 showSelected(static_cast<std::int16_t>(row));
         }
     }
+    // No command may act on a task the find bar hides from the user.
+    if (selectedIndex_ > 0 && findBar_->filtering() && !highlightedRow()) {
+        selectedIndex_ = 0;
+        txtDescription->clear();
+    }
+    findBar_->showCount(lastRow(), inView);
     emit rowsColoured();
     listTable_->rowsReset();
 }
@@ -561,8 +581,8 @@ void frmMain::layoutPass()
 
     pctContainer.setTop(0);
     pctContainer.setWidth(W - rightMargin - P);
-    pctContainer.setHeight(percentOf(H, s));
-    txtDescription.setTop(pctContainer.top() + pctContainer.height() + splitterGap);
+    pctContainer.setHeight(percentOf(H, s) - findBarRoom());
+    txtDescription.setTop(pctContainer.top() + pctContainer.height() + findBarRoom() + splitterGap);
     txtDescription.setHeight(percentOf(H, 100 - s) - splitterGap);
     txtDescription.setWidth(pctContainer.width());
     lstContainer.setWidth(pctContainer.width() - vscroll.width());
@@ -588,6 +608,21 @@ void frmMain::layoutPass()
     WebBrowser1.setLeft(P);
     WebBrowser1.setTop(0);
     WebBrowser1.setHeight(H);
+    placeFindBar();
+}
+
+// The find bar takes its room from the bottom of the list pane while it is open.
+int frmMain::findBarRoom() const
+{
+    return findBar_->isOpen() ? twips(findBar_->sizeHint().height()) : 0;
+}
+
+void frmMain::placeFindBar()
+{
+    findBar_.setLeft(pctContainer.left());
+    findBar_.setTop(pctContainer.top() + pctContainer.height());
+    findBar_.setWidth(pctContainer.width());
+    findBar_.setHeight(findBarRoom());
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
@@ -679,7 +714,8 @@ QRect frmMain::twipsGeometry(const QWidget& control) const
                                                        {cmdDue.get(), cmdDue.twips()},
                                                        {txtDescription.get(), txtDescription.twips()},
                                                        {sepa1.get(), sepa1.twips()},
-                                                       {WebBrowser1.get(), WebBrowser1.twips()}};
+                                                       {WebBrowser1.get(), WebBrowser1.twips()},
+                                                       {findBar_.get(), findBar_.twips()}};
     for (const auto& [widget, twips] : placed) {
         if (widget == &control)
             return twips;

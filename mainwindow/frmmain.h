@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 
+class FindBar;
 class frmAlerts;
 class frmStartup;
 class frmTask;
@@ -117,6 +118,13 @@ private:
     void scrollRowIntoView(int row);
     void openRowMenu();
 
+    void openFindBar();
+    void filterList();
+    void findBarClosed();
+    void bringSelectionIntoView();
+    int findBarRoom() const;
+    void placeFindBar();
+
     void showSelected(std::int16_t Index);
     void headerClicked(int column);
     void rowPressed(const LabelPress& press);
@@ -157,6 +165,7 @@ private:
     Placed<QPlainTextEdit> txtDescription;
     Placed<QFrame> sepa1;
     Placed<SafeHtmlView> WebBrowser1;
+    Placed<FindBar> findBar_;
     QStatusBar* StatusBar1 = nullptr;
 
     QMenu* Menu_Tasks = nullptr;
@@ -164,6 +173,8 @@ private:
     QAction* menu_modify = nullptr;
     QAction* menu_delete = nullptr;
     QAction* menu_exi = nullptr;
+    QMenu* menu_edit = nullptr;
+    QAction* menu_find = nullptr;
     QMenu* menu_options = nullptr;
     QAction* menu_manage = nullptr;
     QMenu* menu_view = nullptr;

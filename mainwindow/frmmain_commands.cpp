@@ -2,6 +2,7 @@
 #include "alertpage/frmstartup.h"
 #include "alertpage/pagefile.h"
 #include "editor/frmtask.h"
+#include "mainwindow/findbar.h"
 #include "mainwindow/frmmain.h"
 #include "rules/frmalerts.h"
 #include "widgets/filemessages.h"
@@ -49,6 +50,9 @@ void frmMain::createMenus()
     menu_delete = addMenuItem(Menu_Tasks, tr("&Delete"), "menu_delete");
     Menu_Tasks->addSeparator()->setObjectName(u"menu_sep"_s);
     menu_exi = addMenuItem(Menu_Tasks, tr("&Exit"), "menu_exi");
+    menu_edit = addMenu(menuBar(), tr("&Edit"), "menu_edit");
+    menu_find = addMenuItem(menu_edit, tr("&Find…"), "menu_find");
+    menu_find->setShortcut(QKeySequence::Find);
     menu_options = addMenu(menuBar(), tr("&Options"), "menu_options");
     menu_manage = addMenuItem(menu_options, tr("&Colors And Alerts"), "menu_manage");
     menu_view = addMenu(menuBar(), tr("&View"), "menu_view");
@@ -96,6 +100,7 @@ void frmMain::createMenus()
     for (QAction* remove : {menu_delete, menu_delete2})
         connect(remove, &QAction::triggered, this, &frmMain::deleteTask);
     connect(menu_undelete, &QAction::triggered, this, &frmMain::undeleteTask);
+    connect(menu_find, &QAction::triggered, this, &frmMain::openFindBar);
     connect(menu_manage, &QAction::triggered, this, &frmMain::manageRules);
     connect(menu_about, &QAction::triggered, this, &frmMain::showAbout);
     // Every change has been written by the command that made it: nothing is left to save.
@@ -204,6 +209,9 @@ void frmMain::runEditor(QDialog& editor)
     if (editor.exec() != QDialog::Accepted) {
         store_.sortTasks();
         reselectAfterSort(chosen);
+    } else if (&editor == taskEditor_) {
+        // Read back in the order it was saved in, the table has the task where the editor left it.
+        findBar_->keepShowing(store_.taskList[static_cast<std::size_t>(taskEditor_->selected() - 1)]);
     }
     drawList();
 }
@@ -283,6 +291,41 @@ void frmMain::showListView(bool recycled)
     menu_undelete->setVisible(recycled);
     selectedIndex_ = 0;
     drawList();
+}
+
+// The attention page is not filtered: finding starts from the list it covers.
+void frmMain::openFindBar()
+{
+    if (!WebBrowser1->isHidden())
+        Image1_Click(showRecycled_ ? NavigationPane::Recycled : NavigationPane::AllItems);
+    const bool opening = !findBar_->isOpen();
+    findBar_->open();
+    if (opening) {
+        layoutPass();
+        drawList();
+    }
+}
+
+void frmMain::filterList()
+{
+    drawList();
+    bringSelectionIntoView();
+}
+
+void frmMain::findBarClosed()
+{
+    layoutPass();
+    filterList();
+    lstContainer->setFocus(Qt::OtherFocusReason);
+}
+
+// The list starts at the top unless a selected task is shown: then that stays in view.
+void frmMain::bringSelectionIntoView()
+{
+    if (const std::optional<int> row = highlightedRow())
+        scrollRowIntoView(*row);
+    else
+        vscroll->setValue(0);
 }
 
 void frmMain::bringUpAttention()

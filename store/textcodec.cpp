@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <iterator>
+#include <optional>
 
 namespace {
 
@@ -19,10 +20,18 @@ constexpr CaseRun lowerCaseRuns[] = {
 #include "store/lowercase_table.inc"
 };
 
+struct AccentedLetter
+{
+    char32_t letter;
+    char32_t base;
+};
+
+constexpr AccentedLetter accentedLetters[] = {
+#include "store/accent_table.inc"
+};
+
 char32_t lowerCaseOf(char32_t cp)
 {
-    if (cp < 0x80)
-        return static_cast<char32_t>(asciiLower(static_cast<char>(cp)));
     const auto run = std::upper_bound(std::begin(lowerCaseRuns), std::end(lowerCaseRuns), cp,
                                       [](char32_t c, const CaseRun& r) { return c < r.first; });
     if (run == std::begin(lowerCaseRuns))
@@ -31,6 +40,19 @@ char32_t lowerCaseOf(char32_t cp)
     if (cp > r.last || (cp - r.first) % r.stride != 0)
         return cp;
     return static_cast<char32_t>(static_cast<int>(cp) + r.delta);
+}
+
+char32_t withoutAccent(char32_t lower)
+{
+    const auto found = std::lower_bound(std::begin(accentedLetters), std::end(accentedLetters), lower,
+                                        [](const AccentedLetter& a, char32_t c) { return a.letter < c; });
+    return found != std::end(accentedLetters) && found->letter == lower ? found->base : lower;
+}
+
+// The combining marks that decomposed Latin, Greek and Cyrillic text carries its accents in.
+constexpr bool isCombiningAccent(char32_t cp)
+{
+    return cp >= 0x0300 && cp <= 0x036F;
 }
 
 void appendUtf8(std::string& out, char32_t cp)
@@ -90,6 +112,24 @@ constexpr std::array<char16_t, 32> cp1252High = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
+// Appends `utf8` lower-cased, every character beyond ASCII then passed through `then` (nothing drops
+// it). ASCII, most of a task's text, takes the short way; invalid bytes are copied unchanged.
+template <typename Then> void appendLowered(std::string& out, std::string_view utf8, Then then)
+{
+    char32_t cp;
+    while (!utf8.empty()) {
+        const auto lead = static_cast<unsigned char>(utf8.front());
+        const std::size_t length = lead < 0x80 ? 1 : decodeOne(utf8, cp);
+        if (lead < 0x80)
+            out += asciiLower(utf8.front());
+        else if (length == 0)
+            out += utf8.front();
+        else if (const std::optional<char32_t> mapped = then(lowerCaseOf(cp)))
+            appendUtf8(out, *mapped);
+        utf8.remove_prefix(std::max<std::size_t>(length, 1));
+    }
+}
+
 } // namespace
 
 bool isStrictUtf8(std::string_view bytes)
@@ -119,18 +159,15 @@ std::string lowerCase(std::string_view utf8)
 {
     std::string out;
     out.reserve(utf8.size());
-    char32_t cp;
-    while (!utf8.empty()) {
-        const std::size_t length = decodeOne(utf8, cp);
-        if (length == 0) {
-            out += utf8.front();
-            utf8.remove_prefix(1);
-            continue;
-        }
-        appendUtf8(out, lowerCaseOf(cp));
-        utf8.remove_prefix(length);
-    }
+    appendLowered(out, utf8, [](char32_t lower) { return std::optional(lower); });
     return out;
+}
+
+void appendFoldedForSearch(std::string& out, std::string_view utf8)
+{
+    appendLowered(out, utf8, [](char32_t lower) {
+        return isCombiningAccent(lower) ? std::nullopt : std::optional(withoutAccent(lower));
+    });
 }
 
 std::size_t utf8Prefix(std::string_view utf8, std::size_t count)

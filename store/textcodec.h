@@ -17,5 +17,9 @@ constexpr char asciiLower(char c)
 // Simple Unicode lower-casing of UTF-8 text (É becomes é). Invalid bytes are copied unchanged.
 std::string lowerCase(std::string_view utf8);
 
+// Appends `utf8` in the form a search compares: lower case, without accents (É, and e followed by a
+// combining acute, become e; Ł becomes l). Invalid bytes are copied unchanged.
+void appendFoldedForSearch(std::string& out, std::string_view utf8);
+
 // The byte length of the first `count` characters of UTF-8 text (all of it when shorter).
 std::size_t utf8Prefix(std::string_view utf8, std::size_t count);

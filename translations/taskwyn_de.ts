@@ -148,6 +148,29 @@ Machen Sie sie lesbar und starten Sie das Programm dann erneut.</translation>
     </message>
 </context>
 <context>
+    <name>FindBar</name>
+    <message>
+        <source>Find tasks</source>
+        <translation>Aufgaben suchen</translation>
+    </message>
+    <message>
+        <source>Find in title, For and description</source>
+        <translation>In Titel, Für und Beschreibung suchen</translation>
+    </message>
+    <message>
+        <source>Close the find bar</source>
+        <translation>Suchleiste schließen</translation>
+    </message>
+    <message>
+        <source>Close the find bar (Esc)</source>
+        <translation>Suchleiste schließen (Esc)</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 von %2</translation>
+    </message>
+</context>
+<context>
     <name>NavigationPane</name>
     <message>
         <source>Immideate Attention</source>
@@ -294,6 +317,14 @@ Oder überschreiben Sie sie mit Ihren Änderungen: Die andere Fassung bleibt in 
 </context>
 <context>
     <name>frmMain</name>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message>
+        <source>&amp;Find…</source>
+        <translation>&amp;Suchen…</translation>
+    </message>
     <message>
         <source>&amp;View</source>
         <translation>A&amp;nsicht</translation>

@@ -1,12 +1,16 @@
-// The main window with full tables: a redraw of the list, one layout pass and one paint of the
-// visible rows, and for comparison the same cells built as one QLabel each.
+// The main window with full tables: a redraw of the list, one layout pass, one paint of the
+// visible rows, one keystroke in the find bar, and for comparison the same cells built as one
+// QLabel each.
 #include "mainwindow/frmmain.h"
 #include "store/calendar.h"
 #include "widgets/labelcontainer.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QTemporaryDir>
 
@@ -20,6 +24,19 @@
 
 namespace {
 
+// A few hundred characters, with accents and line breaks as users write them; every third task
+// holds the word "notes".
+std::string descriptionText(int i)
+{
+    std::string text = ": call J\u00FCrgen about the caf\u00E9 order before the meeting in M\u00FCnchen.\r\n"
+                       "Bring the signed contract, the invoice and the delivery dates; ask whether the second "
+                       "shipment can leave on Friday.\r\nCheck the figures for the quarter with Anna first, "
+                       "then send the summary to the whole team and book the room.";
+    if (i % 3 == 0)
+        text += " See the notes.";
+    return text;
+}
+
 void fillTables(Module1& store)
 {
     for (int i = 0; i < Module1::taskSlots; ++i) {
@@ -32,7 +49,7 @@ void fillTables(Module1& store)
         task.hour = static_cast<std::int16_t>(i % 24);
         task.minute = static_cast<std::int16_t>(i % 60);
         task.deleted = i % 10 == 0 ? "Y" : "N";
-        task.description = "Notes for task " + std::to_string(i);
+        task.description = "Notes for task " + std::to_string(i) + descriptionText(i);
     }
     store.taskCount = Module1::taskSlots;
     for (int i = 0; i < Module1::ruleSlots; ++i)
@@ -113,20 +130,56 @@ void layoutPass(benchmark::State& state)
 BENCHMARK(layoutPass)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
 
 // What the screen gets: the part of the list container inside the viewport.
+void paintVisible(const frmMain& w, QImage& image)
+{
+    auto& list = control<LabelContainer>(w, "lstContainer");
+    const QRect visible(0, -list.y(), list.width(), control<QWidget>(w, "pctContainer").height());
+    if (image.size() != visible.size())
+        image = QImage(visible.size(), QImage::Format_ARGB32_Premultiplied);
+    list.render(&image, QPoint(), QRegion(visible));
+    benchmark::DoNotOptimize(image.constBits());
+}
+
 void paintVisibleList(benchmark::State& state)
 {
     frmMain& w = *scene().window;
     auto& vscroll = control<QScrollBar>(w, "vscroll");
     vscroll.setValue(vscroll.maximum() / 2);
-    auto& list = control<LabelContainer>(w, "lstContainer");
-    const QRect visible(0, -list.y(), list.width(), control<QWidget>(w, "pctContainer").height());
-    QImage image(visible.size(), QImage::Format_ARGB32_Premultiplied);
-    for (auto _ : state) {
-        list.render(&image, QPoint(), QRegion(visible));
-        benchmark::DoNotOptimize(image.constBits());
-    }
+    QImage image;
+    for (auto _ : state)
+        paintVisible(w, image);
 }
 BENCHMARK(paintVisibleList)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
+
+void pressKey(QWidget& widget, Qt::Key key, const QString& text)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(&widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(&widget, &release);
+}
+
+// From a key pressed in the find bar until the list it leaves is painted. "note" lists every task
+// of the view; an "s" narrows it to a third, Backspace widens it again, in turns.
+void findKeystroke(benchmark::State& state)
+{
+    frmMain& w = *scene().window;
+    control<QAction>(w, "menu_find").trigger();
+    auto& field = control<QLineEdit>(w, "findField");
+    field.setText(QStringLiteral("note"));
+    QImage image;
+    bool narrow = true;
+    for (auto _ : state) {
+        if (narrow)
+            pressKey(field, Qt::Key_S, QStringLiteral("s"));
+        else
+            pressKey(field, Qt::Key_Backspace, {});
+        paintVisible(w, image);
+        narrow = !narrow;
+    }
+    pressKey(field, Qt::Key_Escape, {});
+}
+BENCHMARK(findKeystroke)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
 
 // The same cells, one widget each, rebuilt as a redraw rebuilds them.
 void qlabelCells(benchmark::State& state)

@@ -93,6 +93,7 @@ private slots:
     void selectionIsReadAndAnnounced();
     void paneButtonsPress_data();
     void paneButtonsPress();
+    void findCountIsAnnounced();
 };
 
 void AccessibilityTest::tableFollowsTheDrawnRows_data()
@@ -215,6 +216,20 @@ void AccessibilityTest::paneButtonsPress()
         QTest::keyClick(&recycled, how == u"space" ? Qt::Key_Space : Qt::Key_Return);
     }
     QTRY_COMPARE(rowCaptions(lblTitle(w)), QStringList{u"Beta"_s});
+}
+
+// The field keeps the focus while the list narrows: the count reaches a reader as its description.
+void AccessibilityTest::findCountIsAnnounced()
+{
+    auto&& [store, w] = WindowWith({{"Alpha", 1}, {"Beta", 2}}, Shown::active);
+    menuItem(w, "menu_find").trigger();
+    auto& field = control<QLineEdit>(w, "findField");
+    typeText(field, u"alp"_s);
+    QCOMPARE(nameOf(&accessible(&field)), u"Find tasks"_s);
+    QCOMPARE(accessible(&field).text(QAccessible::Description), u"1 of 2"_s);
+    QVERIFY(std::any_of(seenEvents.begin(), seenEvents.end(), [&field](const SeenEvent& seen) {
+        return seen.type == QAccessible::DescriptionChanged && seen.object == &field;
+    }));
 }
 
 QTEST_MAIN(AccessibilityTest)

@@ -1,4 +1,5 @@
 // Text helpers the reader and the sort rely on: strict UTF-8, Windows-1252, Unicode lower case.
+#include "store/taskquery.h"
 #include "store/tests/testsupport.h"
 #include "store/textcodec.h"
 
@@ -79,5 +80,35 @@ TEST(Utf8Prefix, CountsCharactersNotBytes)
     EXPECT_EQ(utf8Prefix("", 3), 0u);
     EXPECT_EQ(utf8Prefix("\U0001D11Ex", 1), 4u);
 }
+
+struct FindCase
+{
+    const char* name;
+    std::string typed;
+    bool found;
+    friend void PrintTo(const FindCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class FindTask : public testing::TestWithParam<FindCase>
+{
+};
+
+TEST_P(FindTask, EveryWordInTitleForOrDescriptionIgnoringCaseAndAccents)
+{
+    TaskRecord task = testsupport::task("Caf\u00E9 order", "J\u00FCrgen");
+    task.description = "Pick up in M\u00DCNCHEN\r\n\u0141\u00F3d\u017A too";
+    EXPECT_EQ(TaskQuery(GetParam().typed).matches(task), GetParam().found);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Words, FindTask,
+    testing::Values(FindCase{"NoWords", " \t ", true}, FindCase{"Title", "order", true},
+                    FindCase{"For", "jurgen", true}, FindCase{"Description", "pick", true},
+                    FindCase{"AnyOrder", "munchen order cafe", true}, FindCase{"UpperCaseAccent", "M\u00DCNCHEN", true},
+                    FindCase{"AccentInWordOnly", "c\u00E1fe", true}, FindCase{"CombiningAccent", "cafe\u0301", true},
+                    FindCase{"Stroke", "LODZ", true}, FindCase{"PartOfAWord", "unch", true},
+                    FindCase{"OneWordMissing", "cafe tea", false}, FindCase{"AcrossTwoFields", "orderj", false},
+                    FindCase{"AcrossALineBreak", "munchenl", false}),
+    testsupport::caseName<FindCase>);
 
 } // namespace
