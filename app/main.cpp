@@ -2,7 +2,7 @@
 #include "app/startup.h"
 #include "mainwindow/frmmain.h"
 #include "store/module1.h"
-#include "widgets/storereports.h"
+#include "commands/storereports.h"
 #include "widgets/translations.h"
 
 #include <QApplication>
