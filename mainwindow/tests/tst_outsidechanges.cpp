@@ -6,12 +6,14 @@
 #include <QSignalSpy>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 using namespace Qt::StringLiterals;
 
 // Another program changes tasks.txt while the window is open: idle, the window follows it; with
-// the task editor open, its Ok meets the change and the user chooses, losing nothing either way.
+// the task editor open, or a change on screen whose save failed, the user chooses, losing nothing
+// either way; a step the change has overtaken is refused.
 class OutsideChangesTest : public QObject
 {
     Q_OBJECT
@@ -28,20 +30,33 @@ private slots:
     void idleWindowFollowsOutsideChangesButNotItsOwn();
     void editorOkAfterAnOutsideChangeKeepsBothVersions_data();
     void editorOkAfterAnOutsideChangeKeepsBothVersions();
+    void failedSaveIsNeverReadOver_data();
+    void failedSaveIsNeverReadOver();
+    void stepOvertakenByAnOutsideChangeIsRefused();
 };
 
 namespace {
 
 const char* const conflictFile = "tasks (conflict 2024-03-15 10-31).txt";
 
-// Another program adds Delta to the file, replacing it by a rename; returns what it wrote.
-std::string addDeltaElsewhere()
+// Another program changes the file, replacing it by a rename; returns what it wrote.
+std::string changeElsewhere(const std::function<void(Module1&)>& change)
 {
     const auto other = std::make_unique<Module1>();
     if (!other->loadTasks().ok)
         return {};
-    other->taskList[static_cast<std::size_t>(*other->appendEmptyTask())] = taskFrom({"Delta", 4});
+    change(*other);
     return other->saveTasks().ok ? fileText() : std::string();
+}
+
+void addTask(Module1& store, const TaskSpec& task)
+{
+    store.taskList[static_cast<std::size_t>(*store.appendEmptyTask())] = taskFrom(task);
+}
+
+std::string addDeltaElsewhere()
+{
+    return changeElsewhere([](Module1& other) { addTask(other, {"Delta", 4}); });
 }
 
 void select(frmMain& w, const QString& title)
@@ -119,6 +134,69 @@ void OutsideChangesTest::editorOkAfterAnOutsideChangeKeepsBothVersions()
     QVERIFY(taskBlock(ours, "Delta").empty());
     QCOMPARE(rowOf(w, u"Delta"_s) > 0, !mine);
     QCOMPARE(rowOf(w, u"Alpha edited"_s) > 0, mine);
+}
+
+void OutsideChangesTest::failedSaveIsNeverReadOver_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("reload the other version") << u"reloadOther"_s;
+    QTest::newRow("overwrite with mine") << u"overwriteWithMine"_s;
+}
+
+// Recycling Alpha fails to save; then another program writes Alpha and Other in the file's place.
+void OutsideChangesTest::failedSaveIsNeverReadOver()
+{
+    QFETCH(QString, answer);
+    auto&& [store, w] = WindowWith({{"Alpha", 1}}, Shown::exposed);
+    // Root writes read-only files too: a folder in the file's place fails the save for everyone.
+    std::filesystem::remove("tasks.txt");
+    std::filesystem::create_directory("tasks.txt");
+    select(w, u"Alpha"_s);
+    ModalScript script;
+    script.then(clickBoxButton(QMessageBox::Yes)).then(clickBoxButton(QMessageBox::Ok));
+    menuItem(w, "menu_delete").trigger();
+    QVERIFY(script.seen().constLast().text.startsWith(u"Cannot write file"_s));
+    const std::string mine = taskFileText(store);
+
+    std::filesystem::remove("tasks.txt");
+    script
+        .then([answer](QWidget& box) {
+            QTest::mouseClick(&control<QPushButton>(box, qPrintable(answer)), Qt::LeftButton);
+        })
+        .then(clickBoxButton(QMessageBox::Ok));
+    const std::string other = changeElsewhere([](Module1& writer) {
+        addTask(writer, {"Alpha", 1});
+        addTask(writer, {"Other", 2});
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(script.seen().size() == 4, 2000);
+    QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
+    QVERIFY(script.seen().value(2).text.contains(u"was changed elsewhere"_s));
+    const bool kept = answer == u"overwriteWithMine";
+    QCOMPARE(fileText(), kept ? mine : other);
+    QCOMPARE(fileText(conflictFile), kept ? other : mine);
+    QCOMPARE(rowCaptions(lblTitle(w)), kept ? QStringList{} : (QStringList{u"Alpha"_s, u"Other"_s}));
+}
+
+void OutsideChangesTest::stepOvertakenByAnOutsideChangeIsRefused()
+{
+    auto&& [store, w] = WindowWith({{"Alpha", 1}, {"Bravo", 2}}, Shown::active);
+    select(w, u"Alpha"_s);
+    ModalScript script;
+    script.then(clickBoxButton(QMessageBox::Yes));
+    menuItem(w, "menu_delete").trigger();
+    const std::string other = changeElsewhere([](Module1& writer) {
+        writer.taskList[0].description = "Changed elsewhere";
+        addTask(writer, {"Delta", 4});
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(rowOf(w, u"Delta"_s) > 0, 1000);
+
+    script.then(clickBoxButton(QMessageBox::Ok));
+    QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
+    QVERIFY(script.seen().constLast().text.startsWith(u"Cannot undo Delete “Alpha”:"_s));
+    QCOMPARE(fileText(), other);
+    QCOMPARE(rowCaptions(lblTitle(w)), (QStringList{u"Bravo"_s, u"Delta"_s}));
+    QVERIFY(!menuItem(w, "menu_undo").isEnabled());
 }
 
 QTEST_MAIN(OutsideChangesTest)
