@@ -1,10 +1,10 @@
 #include "editor/frmtask.h"
 
+#include "commands/storereports.h"
 #include "store/duetext.h"
 #include "store/number.h"
 #include "widgets/dialogframe.h"
 #include "widgets/linebreaks.h"
-#include "commands/storereports.h"
 
 #include <QComboBox>
 #include <QLabel>

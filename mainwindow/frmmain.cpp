@@ -190,8 +190,10 @@ QLabel* statusPanel(QWidget* parent)
 } // namespace
 
 frmMain::frmMain(Module1& store, QWidget* parent)
-    : QMainWindow(parent), store_(store), history_(new QUndoStack(this)),
-      commands_{store, this, [this](const std::optional<TaskRecord>& task) { redrawSelecting(task); }}
+    : QMainWindow(parent), store_(store),
+      history_(new QUndoStack(this)), commands_{store, this, [this](const std::optional<TaskRecord>& task) {
+                                                    redrawSelecting(task);
+                                                }}
 {
     setWindowTitle(QCoreApplication::applicationName());
     auto* client = new QWidget(this);

@@ -1,11 +1,11 @@
 // frmMain's menus, task commands, views and keyboard operation of the list.
 #include "alertpage/frmstartup.h"
 #include "alertpage/pagefile.h"
+#include "commands/filemessages.h"
+#include "commands/storereports.h"
 #include "editor/frmtask.h"
 #include "mainwindow/frmmain.h"
 #include "rules/frmalerts.h"
-#include "commands/filemessages.h"
-#include "commands/storereports.h"
 #include "widgets/twips.h"
 
 #include <QApplication>
@@ -61,7 +61,7 @@ void frmMain::createMenus()
     for (auto [action, name, key] : {std::tuple{menu_undo, u"menu_undo"_s, QKeySequence::Undo},
                                      std::tuple{menu_redo, u"menu_redo"_s, QKeySequence::Redo}}) {
         action->setObjectName(name);
-        action->setShortcut(key);
+        action->setShortcuts(key);
         menu_edit->addAction(action);
     }
     menu_options = addMenu(menuBar(), tr("&Options"), "menu_options");

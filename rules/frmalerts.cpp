@@ -1,9 +1,9 @@
 #include "rules/frmalerts.h"
 
+#include "commands/storereports.h"
 #include "store/number.h"
 #include "widgets/bgrcolor.h"
 #include "widgets/dialogframe.h"
-#include "commands/storereports.h"
 
 #include <QCheckBox>
 #include <QColorDialog>

@@ -445,6 +445,7 @@ void CommandsTest::undoDeleteForGoodBringsTheTaskBack()
     QVERIFY(taskBlock(after, "Bravo").empty());
     QCOMPARE(undo.text(), u"&Undo Delete “Bravo” Permanently"_s);
 
+    showActive(w); // again, once the question has gone
     QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(fileText(), before);
     QCOMPARE(rowCaptions(lblTitle(w)), QStringList{u"Bravo"_s});

@@ -191,6 +191,7 @@ void OutsideChangesTest::stepOvertakenByAnOutsideChangeIsRefused()
     QTRY_VERIFY_WITH_TIMEOUT(rowOf(w, u"Delta"_s) > 0, 1000);
 
     script.then(clickBoxButton(QMessageBox::Ok));
+    showActive(w); // again, once the question has gone
     QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
     QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
     QVERIFY(script.seen().constLast().text.startsWith(u"Cannot undo Delete “Alpha”:"_s));
