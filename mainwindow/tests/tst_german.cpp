@@ -33,7 +33,7 @@ void GermanTest::windowSpeaksGerman()
     QStringList menus;
     for (const QAction* menu : w.menuBar()->actions())
         menus << menu->text();
-    QCOMPARE(menus, (QStringList{u"&Aufgaben"_s, u"&Optionen"_s, u"A&nsicht"_s, u"&Hilfe"_s}));
+    QCOMPARE(menus, (QStringList{u"&Aufgaben"_s, u"&Bearbeiten"_s, u"&Optionen"_s, u"A&nsicht"_s, u"&Hilfe"_s}));
     QCOMPARE(control<QAbstractButton>(w, "cmdDue").text(), u"Fällig"_s);
     QCOMPARE(paneCaption(w, NavigationPane::Attention).text(), u"Sofort erledigen"_s);
     QCOMPARE(hotArea(w, NavigationPane::AllItems).accessibleName(), u"Alle"_s);
