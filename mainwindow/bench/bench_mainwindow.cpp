@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QAbstractButton>
 #include <QAction>
 #include <QLabel>
 #include <QMessageBox>
