@@ -6,7 +6,6 @@
 #include <QSignalSpy>
 
 #include <filesystem>
-#include <functional>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -39,24 +38,14 @@ namespace {
 
 const char* const conflictFile = "tasks (conflict 2024-03-15 10-31).txt";
 
-// Another program changes the file, replacing it by a rename; returns what it wrote.
-std::string changeElsewhere(const std::function<void(Module1&)>& change)
+// Another program adds Delta to the file, replacing it by a rename; returns what it wrote.
+std::string addDeltaElsewhere()
 {
     const auto other = std::make_unique<Module1>();
     if (!other->loadTasks().ok)
         return {};
-    change(*other);
+    other->taskList[static_cast<std::size_t>(*other->appendEmptyTask())] = taskFrom({"Delta", 4});
     return other->saveTasks().ok ? fileText() : std::string();
-}
-
-void addTask(Module1& store, const TaskSpec& task)
-{
-    store.taskList[static_cast<std::size_t>(*store.appendEmptyTask())] = taskFrom(task);
-}
-
-std::string addDeltaElsewhere()
-{
-    return changeElsewhere([](Module1& other) { addTask(other, {"Delta", 4}); });
 }
 
 void select(frmMain& w, const QString& title)
@@ -158,16 +147,14 @@ void OutsideChangesTest::failedSaveIsNeverReadOver()
     QVERIFY(script.seen().constLast().text.startsWith(u"Cannot write file"_s));
     const std::string mine = taskFileText(store);
 
-    std::filesystem::remove("tasks.txt");
     script
         .then([answer](QWidget& box) {
             QTest::mouseClick(&control<QPushButton>(box, qPrintable(answer)), Qt::LeftButton);
         })
         .then(clickBoxButton(QMessageBox::Ok));
-    const std::string other = changeElsewhere([](Module1& writer) {
-        addTask(writer, {"Alpha", 1});
-        addTask(writer, {"Other", 2});
-    });
+    std::filesystem::remove("tasks.txt");
+    QVERIFY(writeTaskFile({{"Alpha", 1}, {"Other", 2}}));
+    const std::string other = fileText();
     QTRY_VERIFY_WITH_TIMEOUT(script.seen().size() == 4, 2000);
     QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
     QVERIFY(script.seen().value(2).text.contains(u"was changed elsewhere"_s));
@@ -184,10 +171,8 @@ void OutsideChangesTest::stepOvertakenByAnOutsideChangeIsRefused()
     ModalScript script;
     script.then(clickBoxButton(QMessageBox::Yes));
     menuItem(w, "menu_delete").trigger();
-    const std::string other = changeElsewhere([](Module1& writer) {
-        writer.taskList[0].description = "Changed elsewhere";
-        addTask(writer, {"Delta", 4});
-    });
+    QVERIFY(writeTaskFile({{"Alpha", 1, "Y", "Changed elsewhere"}, {"Bravo", 2}, {"Delta", 4}}));
+    const std::string other = fileText();
     QTRY_VERIFY_WITH_TIMEOUT(rowOf(w, u"Delta"_s) > 0, 1000);
 
     script.then(clickBoxButton(QMessageBox::Ok));
