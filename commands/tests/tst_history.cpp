@@ -8,8 +8,7 @@
 #include <memory>
 #include <random>
 
-// Random runs of every data command through the store and the history, without windows: undoing
-// every step gives back the file as it began, byte for byte, and redoing every step the file as it ended.
+// Random runs of every data command, no window: undoing all steps restores the file byte for byte, redoing its end.
 class HistoryTest : public QObject
 {
     Q_OBJECT
@@ -25,7 +24,6 @@ TaskRecord randomTask(std::mt19937& random)
 {
     TaskRecord task;
     task.title = "Task " + std::to_string(random() % 4);
-    task.year = 2024;
     task.month = static_cast<std::int16_t>(1 + random() % 12);
     task.day = static_cast<std::int16_t>(1 + random() % 28);
     task.deleted = random() % 3 ? "N" : "Y";
@@ -91,12 +89,9 @@ void HistoryTest::undoAndRedoEveryStepRestoreTheFileExactly()
             anyCommand(commands, history, random);
         const std::string end = testsupport::readBytes("tasks.txt");
         const int steps = history.count();
-
-        while (history.canUndo())
-            history.undo();
+        history.setIndex(0);
         QVERIFY2(testsupport::readBytes("tasks.txt") == start, context);
-        while (history.canRedo())
-            history.redo();
+        history.setIndex(steps);
         QVERIFY2(testsupport::readBytes("tasks.txt") == end, context);
         QVERIFY2(history.count() == steps, context); // no step was refused
     }
