@@ -364,12 +364,6 @@ void Module1::recycleTask(std::int16_t slot)
         taskList[static_cast<std::size_t>(slot)].deleted = recycledMark;
 }
 
-void Module1::restoreTask(std::int16_t slot)
-{
-    if (slot >= 0 && static_cast<std::size_t>(slot) < tasks().size())
-        taskList[static_cast<std::size_t>(slot)].deleted = restoredMark;
-}
-
 void Module1::ensureOneRule()
 {
     if (ruleCount != 0)

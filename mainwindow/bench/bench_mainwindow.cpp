@@ -4,10 +4,10 @@
 #include "store/calendar.h"
 #include "widgets/labelcontainer.h"
 
-#include <QApplication>
-#include <QImage>
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QImage>
 #include <QLabel>
 #include <QMessageBox>
 #include <QScrollBar>
