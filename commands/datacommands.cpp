@@ -73,22 +73,16 @@ void DataCommand::refuse(bool forward, bool first)
     showFileError(context_.window, what + u'\n' + reason);
 }
 
-TaskChange::TaskChange(CommandContext& context, const QString& text, std::int16_t slot,
-                       std::optional<TaskRecord> before, std::optional<TaskRecord> after)
-    : DataCommand(context, text), slot_(slot), before_(std::move(before)), after_(std::move(after))
+bool applyTaskEdit(Module1& store, TaskEdit& edit, bool forward)
 {
-}
-
-bool TaskChange::change(Module1& store, bool forward)
-{
-    const std::optional<TaskRecord>& from = forward ? before_ : after_;
-    const std::optional<TaskRecord>& to = forward ? after_ : before_;
+    const std::optional<TaskRecord>& from = forward ? edit.before : edit.after;
+    const std::optional<TaskRecord>& to = forward ? edit.after : edit.before;
     if (!from)
-        return to && store.insertTask(slot_, *to);
-    const std::optional<std::int16_t> slot = store.slotOf(*from, slot_);
+        return to && store.insertTask(edit.slot, *to);
+    const std::optional<std::int16_t> slot = store.slotOf(*from, edit.slot);
     if (!slot)
         return false;
-    slot_ = *slot;
+    edit.slot = *slot;
     if (to)
         store.taskList[static_cast<std::size_t>(*slot)] = *to;
     else
@@ -96,9 +90,9 @@ bool TaskChange::change(Module1& store, bool forward)
     return true;
 }
 
-std::optional<TaskRecord> TaskChange::taskAfter(bool forward) const
+TaskChange::TaskChange(CommandContext& context, const QString& text, TaskEdit edit)
+    : DataCommand(context, text), edit_(std::move(edit))
 {
-    return forward ? after_ : before_;
 }
 
 RuleTableChange::RuleTableChange(CommandContext& context, std::vector<AlertRule> before, std::vector<AlertRule> after)
@@ -117,33 +111,33 @@ bool RuleTableChange::change(Module1& store, bool forward)
 
 std::unique_ptr<DataCommand> newTaskStep(CommandContext& context, std::int16_t slot, const TaskRecord& task)
 {
-    return std::make_unique<TaskChange>(context, DataCommands::tr("New Task “%1”").arg(titleOf(task)), slot,
-                                        std::nullopt, task);
+    return std::make_unique<TaskChange>(context, DataCommands::tr("New Task “%1”").arg(titleOf(task)),
+                                        TaskEdit{slot, std::nullopt, task});
 }
 
 std::unique_ptr<DataCommand> editStep(CommandContext& context, std::int16_t slot, const TaskRecord& before,
                                       const TaskRecord& after)
 {
-    return std::make_unique<TaskChange>(context, DataCommands::tr("Edit “%1”").arg(titleOf(after)), slot, before,
-                                        after);
+    return std::make_unique<TaskChange>(context, DataCommands::tr("Edit “%1”").arg(titleOf(after)),
+                                        TaskEdit{slot, before, after});
 }
 
 std::unique_ptr<DataCommand> recycleStep(CommandContext& context, std::int16_t slot, const TaskRecord& task)
 {
-    return std::make_unique<TaskChange>(context, DataCommands::tr("Delete “%1”").arg(titleOf(task)), slot, task,
-                                        markedDeleted(task, recycledMark));
+    return std::make_unique<TaskChange>(context, DataCommands::tr("Delete “%1”").arg(titleOf(task)),
+                                        TaskEdit{slot, task, markedDeleted(task, recycledMark)});
 }
 
 std::unique_ptr<DataCommand> restoreStep(CommandContext& context, std::int16_t slot, const TaskRecord& task)
 {
-    return std::make_unique<TaskChange>(context, DataCommands::tr("Un-Delete “%1”").arg(titleOf(task)), slot, task,
-                                        markedDeleted(task, restoredMark));
+    return std::make_unique<TaskChange>(context, DataCommands::tr("Un-Delete “%1”").arg(titleOf(task)),
+                                        TaskEdit{slot, task, markedDeleted(task, restoredMark)});
 }
 
 std::unique_ptr<DataCommand> deleteForGoodStep(CommandContext& context, std::int16_t slot, const TaskRecord& task)
 {
-    return std::make_unique<TaskChange>(context, DataCommands::tr("Delete “%1” Permanently").arg(titleOf(task)), slot,
-                                        task, std::nullopt);
+    return std::make_unique<TaskChange>(context, DataCommands::tr("Delete “%1” Permanently").arg(titleOf(task)),
+                                        TaskEdit{slot, task, std::nullopt});
 }
 
 std::unique_ptr<DataCommand> ruleTableStep(CommandContext& context, std::vector<AlertRule> before,

@@ -53,22 +53,31 @@ private:
 };
 
 // One task's record from `before` to `after`: a new task has none before, a task deleted for good
-// none after. The task is found by its whole record, so a step never acts on another task; `slot`
-// tells equal records apart and is where a task comes back.
+// none after. The task is found by its whole record, so an edit never acts on another task; `slot`
+// tells equal records apart and is where a task comes back. Several of them under one save make
+// one step of many tasks.
+struct TaskEdit
+{
+    std::int16_t slot;
+    std::optional<TaskRecord> before;
+    std::optional<TaskRecord> after;
+};
+// Makes the edit in the tables, forward or back; false, having changed nothing, when the record
+// to change is not there exactly or the table is full.
+bool applyTaskEdit(Module1& store, TaskEdit& edit, bool forward);
+
+// A step of one task.
 class TaskChange : public DataCommand
 {
 public:
-    TaskChange(CommandContext& context, const QString& text, std::int16_t slot, std::optional<TaskRecord> before,
-               std::optional<TaskRecord> after);
+    TaskChange(CommandContext& context, const QString& text, TaskEdit edit);
 
 protected:
-    bool change(Module1& store, bool forward) override;
-    std::optional<TaskRecord> taskAfter(bool forward) const override;
+    bool change(Module1& store, bool forward) override { return applyTaskEdit(store, edit_, forward); }
+    std::optional<TaskRecord> taskAfter(bool forward) const override { return forward ? edit_.after : edit_.before; }
 
 private:
-    std::int16_t slot_;
-    std::optional<TaskRecord> before_;
-    std::optional<TaskRecord> after_;
+    TaskEdit edit_;
 };
 
 // The whole rule table, from before the rule editor opened to after its Ok.
