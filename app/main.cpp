@@ -1,8 +1,8 @@
 #include "app/singleinstance.h"
 #include "app/startup.h"
+#include "commands/storereports.h"
 #include "mainwindow/frmmain.h"
 #include "store/module1.h"
-#include "widgets/storereports.h"
 #include "widgets/translations.h"
 
 #include <QApplication>

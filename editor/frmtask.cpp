@@ -1,10 +1,10 @@
 #include "editor/frmtask.h"
 
+#include "commands/storereports.h"
 #include "store/duetext.h"
 #include "store/number.h"
 #include "widgets/dialogframe.h"
 #include "widgets/linebreaks.h"
-#include "widgets/storereports.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -192,8 +192,11 @@ void frmTask::prepare(std::int16_t Index)
 void frmTask::okClicked()
 {
     // After a failed save the dialog stays open with its changes, so the user can retry or cancel.
-    if (saveAndReadBack(this, store_))
-        accept();
+    const SaveOutcome outcome = saveAndReadBack(this, store_);
+    if (outcome == SaveOutcome::NotSaved)
+        return;
+    changeSaved_ = outcome == SaveOutcome::Saved;
+    accept();
 }
 
 void frmTask::reject()

@@ -28,6 +28,8 @@ public:
     std::int16_t selected() const { return selected_; }
 
     void prepare(std::int16_t Index);
+    // Whether the last Ok wrote the user's change, rather than take another program's version.
+    bool changeSaved() const { return changeSaved_; }
 
     // Esc and the close box: both act as Cancel, so no unsaved change lingers in the tables.
     void reject() override;
@@ -42,6 +44,7 @@ private:
     void okClicked();
 
     Module1& store_;
+    bool changeSaved_ = false;
     std::int16_t selected_ = 0;
 
     QLineEdit* txtTitle = nullptr;

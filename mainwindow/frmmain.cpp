@@ -34,6 +34,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
+#include <QUndoStack>
 
 #include <algorithm>
 #include <array>
@@ -190,7 +191,11 @@ QLabel* statusPanel(QWidget* parent)
 
 } // namespace
 
-frmMain::frmMain(Module1& store, QWidget* parent) : QMainWindow(parent), store_(store)
+frmMain::frmMain(Module1& store, QWidget* parent)
+    : QMainWindow(parent), store_(store),
+      history_(new QUndoStack(this)), commands_{store, this, [this](const std::optional<TaskRecord>& task) {
+                                                    redrawSelecting(task);
+                                                }}
 {
     setWindowTitle(QCoreApplication::applicationName());
     auto* client = new QWidget(this);
@@ -374,7 +379,7 @@ void frmMain::followClock()
         recolourRows();
         // The page counts the days left from the day it was made. The table is already in the
         // page's order, so the rows under it stay; an open dialog's slot must not move, though.
-        if (!WebBrowser1->isHidden() && !QApplication::activeModalWidget())
+        if (!WebBrowser1->isHidden() && !store_.hasUnsavedChanges(UnsavedReason::DialogEditing))
             refreshAttentionPage();
     }
     scheduleMidnight();

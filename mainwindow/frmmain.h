@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commands/datacommands.h"
 #include "mainwindow/navigationpane.h"
 #include "store/calendar.h"
 #include "store/module1.h"
@@ -31,6 +32,7 @@ class QPushButton;
 class QScrollBar;
 class QStatusBar;
 class QTimer;
+class QUndoStack;
 
 // The main window: the navigation pane and its views, the task list with its headers, selection
 // and rule colours, the description box, the splitter between them, the menus with the task
@@ -97,11 +99,13 @@ private:
     void manageRules();
     void showAbout();
     bool askDelete(bool permanently);
-    void runEditor(QDialog& editor);
+    bool runEditor(QDialog& editor);
+    void record(std::unique_ptr<DataCommand> step);
     bool hasSelection() const;
     std::optional<TaskRecord> selectedTask() const;
-    bool saveAndReload();
+    void saveAndReload();
     void reselectAfterSort(const std::optional<TaskRecord>& chosen);
+    void redrawSelecting(const std::optional<TaskRecord>& chosen);
     frmTask& taskEditor();
     frmAlerts& ruleEditor();
 
@@ -145,6 +149,9 @@ private:
     static constexpr int twipsPerScrollStep = 15;
 
     Module1& store_;
+    // Every change to the user's data, for Undo and Redo; lives for the run.
+    QUndoStack* history_ = nullptr;
+    CommandContext commands_;
     LoadReport loadReport_;
     std::int16_t selectedIndex_ = 0;
     bool showRecycled_ = false;
@@ -175,6 +182,8 @@ private:
     QAction* menu_exi = nullptr;
     QMenu* menu_edit = nullptr;
     QAction* menu_find = nullptr;
+    QAction* menu_undo = nullptr;
+    QAction* menu_redo = nullptr;
     QMenu* menu_options = nullptr;
     QAction* menu_manage = nullptr;
     QMenu* menu_view = nullptr;

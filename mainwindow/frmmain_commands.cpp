@@ -1,12 +1,12 @@
 // frmMain's menus, task commands, views and keyboard operation of the list.
 #include "alertpage/frmstartup.h"
 #include "alertpage/pagefile.h"
+#include "commands/filemessages.h"
+#include "commands/storereports.h"
 #include "editor/frmtask.h"
 #include "mainwindow/findbar.h"
 #include "mainwindow/frmmain.h"
 #include "rules/frmalerts.h"
-#include "widgets/filemessages.h"
-#include "widgets/storereports.h"
 #include "widgets/twips.h"
 
 #include <QApplication>
@@ -17,14 +17,19 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QUndoStack>
 
 #include <algorithm>
 #include <array>
 #include <utility>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// Far more than a session's changes; each step holds a task or the rule table.
+constexpr int historySteps = 1000;
 
 QAction* addMenuItem(QMenu* menu, const QString& caption, const char* name)
 {
@@ -51,6 +56,16 @@ void frmMain::createMenus()
     Menu_Tasks->addSeparator()->setObjectName(u"menu_sep"_s);
     menu_exi = addMenuItem(Menu_Tasks, tr("&Exit"), "menu_exi");
     menu_edit = addMenu(menuBar(), tr("&Edit"), "menu_edit");
+    history_->setUndoLimit(historySteps);
+    menu_undo = history_->createUndoAction(menu_edit, tr("&Undo"));
+    menu_redo = history_->createRedoAction(menu_edit, tr("&Redo"));
+    for (auto [action, name, key] : {std::tuple{menu_undo, u"menu_undo"_s, QKeySequence::Undo},
+                                     std::tuple{menu_redo, u"menu_redo"_s, QKeySequence::Redo}}) {
+        action->setObjectName(name);
+        action->setShortcuts(key);
+        menu_edit->addAction(action);
+    }
+    menu_edit->addSeparator();
     menu_find = addMenuItem(menu_edit, tr("&Find…"), "menu_find");
     menu_find->setShortcut(QKeySequence::Find);
     menu_options = addMenu(menuBar(), tr("&Options"), "menu_options");
@@ -121,9 +136,16 @@ frmAlerts& frmMain::ruleEditor()
     return *ruleEditor_;
 }
 
-bool frmMain::saveAndReload()
+void frmMain::saveAndReload()
 {
-    return saveAndReadBack(this, store_);
+    (void)saveAndReadBack(this, store_);
+}
+
+// Records a change the user has made and saved already.
+void frmMain::record(std::unique_ptr<DataCommand> step)
+{
+    step->markDone();
+    history_->push(step.release());
 }
 
 void frmMain::new_task()
@@ -138,16 +160,25 @@ void frmMain::new_task()
     }
     frmTask& editor = taskEditor();
     editor.prepare(static_cast<std::int16_t>(*slot + 1));
-    runEditor(editor);
+    if (runEditor(editor) && editor.changeSaved())
+        record(newTaskStep(commands_, *slot, store_.taskList[static_cast<std::size_t>(*slot)]));
+    drawList();
 }
 
 void frmMain::editTask()
 {
     if (!hasSelection())
         return;
+    const auto slot = static_cast<std::int16_t>(selectedIndex_ - 1);
+    const TaskRecord before = store_.taskList[static_cast<std::size_t>(slot)];
     frmTask& editor = taskEditor();
     editor.prepare(selectedIndex_);
-    runEditor(editor);
+    if (runEditor(editor) && editor.changeSaved()) {
+        const TaskRecord& after = store_.taskList[static_cast<std::size_t>(slot)];
+        if (after != before)
+            record(editStep(commands_, slot, before, after));
+    }
+    drawList();
 }
 
 bool frmMain::askDelete(bool permanently)
@@ -160,21 +191,20 @@ bool frmMain::askDelete(bool permanently)
     return question.exec() == QMessageBox::Yes;
 }
 
+// The task is taken before the question: should another program's change be read meanwhile, the
+// step finds it by its record, or refuses.
 void frmMain::deleteTask()
 {
     if (hasSelection()) {
         const auto slot = static_cast<std::int16_t>(selectedIndex_ - 1);
-        const bool recycled = isRecycled(store_.taskList[static_cast<std::size_t>(slot)]);
+        const TaskRecord task = store_.taskList[static_cast<std::size_t>(slot)];
+        const bool recycled = isRecycled(task);
         if (askDelete(recycled)) {
             cleanList();
-            if (recycled)
-                store_.removeTask(slot);
-            else
-                store_.recycleTask(slot);
-            const bool saved = saveAndReload();
+            history_->push((recycled ? deleteForGoodStep : recycleStep)(commands_, slot, task).release());
             drawList();
             txtDescription->clear(); // nothing is highlighted now, saved or not
-            if (!saved)
+            if (commands_.lastSave == SaveOutcome::NotSaved)
                 return; // said once is enough
         }
     }
@@ -186,34 +216,40 @@ void frmMain::undeleteTask()
     if (!hasSelection())
         return;
     const auto slot = static_cast<std::int16_t>(selectedIndex_ - 1);
+    const TaskRecord task = store_.taskList[static_cast<std::size_t>(slot)];
     cleanList();
-    store_.restoreTask(slot);
-    saveAndReload();
+    history_->push(restoreStep(commands_, slot, task).release());
     drawList();
     txtDescription->clear();
 }
 
 void frmMain::manageRules()
 {
+    // Taken before the editor shows a first rule in an empty table.
+    const std::vector<AlertRule> before(store_.rules().begin(), store_.rules().end());
     frmAlerts& editor = ruleEditor();
     editor.drawAlert(0);
-    runEditor(editor);
+    if (runEditor(editor) && editor.changeSaved() && !std::ranges::equal(store_.rules(), before))
+        record(ruleTableStep(commands_, before, {store_.rules().begin(), store_.rules().end()}));
+    drawList();
 }
 
-// An editor's Ok has saved (and the task editor read the file back). Its Cancel reads the file back
-// in the file's order rather than the list's, which would leave the rows naming other tasks' slots:
-// so the selection is kept on the task the user has highlighted.
-void frmMain::runEditor(QDialog& editor)
+// An editor's Ok has saved (and the task editor read the file back); true then. Its Cancel reads
+// the file back in the file's order rather than the list's, which would leave the rows naming other
+// tasks' slots: so the selection is kept on the task the user has highlighted. The caller redraws.
+bool frmMain::runEditor(QDialog& editor)
 {
     const std::optional<TaskRecord> chosen = selectedTask();
-    if (editor.exec() != QDialog::Accepted) {
-        store_.sortTasks();
-        reselectAfterSort(chosen);
-    } else if (&editor == taskEditor_) {
+    const DialogEditing editing(store_);
+    if (editor.exec() == QDialog::Accepted) {
         // Read back in the order it was saved in, the table has the task where the editor left it.
-        findBar_->keepShowing(store_.taskList[static_cast<std::size_t>(taskEditor_->selected() - 1)]);
+        if (&editor == taskEditor_)
+            findBar_->keepShowing(store_.taskList[static_cast<std::size_t>(taskEditor_->selected() - 1)]);
+        return true;
     }
-    drawList();
+    store_.sortTasks();
+    reselectAfterSort(chosen);
+    return false;
 }
 
 // After the table was re-sorted, the selection follows the chosen task to its new slot.
@@ -268,19 +304,30 @@ void frmMain::Image1_Click(int Index)
     }
 }
 
-// Another program changed the file while no command was running: show its version in the current
-// view, with the selection still on the same task where it is still there.
+// Another program changed the file while no dialog had the tables: show its version in the current
+// view, with the selection still on the same task where it is still there. A change whose save
+// failed is never read over: the user chooses between it and the other version.
 void frmMain::followOutsideChange()
 {
-    if (!WebBrowser1->isHidden()) {
+    const std::optional<TaskRecord> chosen = selectedTask();
+    if (store_.hasUnsavedChanges(UnsavedReason::SaveFailed))
+        saveAndReload();
+    else
         readBack(this, store_);
+    redrawSelecting(chosen);
+}
+
+// After the tables changed under the list: the attention page is made afresh, or the list is
+// redrawn with `chosen` selected where the view shows it.
+void frmMain::redrawSelecting(const std::optional<TaskRecord>& chosen)
+{
+    if (!WebBrowser1->isHidden()) {
         showAttentionView();
         return;
     }
-    const std::optional<TaskRecord> chosen = selectedTask();
-    readBack(this, store_);
+    txtDescription->clear();
     store_.sortTasks();
-    reselectAfterSort(chosen);
+    reselectAfterSort(chosen && isRecycled(*chosen) == showRecycled_ ? chosen : std::nullopt);
     drawList();
 }
 
@@ -335,9 +382,11 @@ void frmMain::bringUpAttention()
     raise();
     activateWindow();
     // An open dialog holds a slot number: the page's sort would move another task under it.
-    if (QWidget* dialog = QApplication::activeModalWidget()) {
-        dialog->raise();
-        dialog->activateWindow();
+    if (store_.hasUnsavedChanges(UnsavedReason::DialogEditing)) {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            dialog->raise();
+            dialog->activateWindow();
+        }
         return;
     }
     Image1_Click(NavigationPane::Attention);

@@ -12,11 +12,15 @@ namespace {
 // Long enough to gather an editor's or a sync tool's burst of writes, short enough to show the
 // change within a second.
 constexpr auto settleTime = 200ms;
-constexpr auto modalRetry = 250ms;
+constexpr auto popupRetry = 250ms;
 
 } // namespace
 
-TaskFileFollower::TaskFileFollower(const Module1& store, QObject* parent) : QObject(parent), store_(store)
+TaskFileFollower::TaskFileFollower(Module1& store, QObject* parent)
+    : QObject(parent), store_(store), unsavedListener_(store.onUnsavedCleared([this] {
+          if (waiting_)
+              settle_.start(0);
+      }))
 {
     setObjectName(QStringLiteral("taskFileFollower"));
     settle_.setSingleShot(true);
@@ -28,6 +32,11 @@ TaskFileFollower::TaskFileFollower(const Module1& store, QObject* parent) : QObj
     connect(&watcher_, &QFileSystemWatcher::fileChanged, this, changed);
     connect(&settle_, &QTimer::timeout, this, &TaskFileFollower::check);
     watch();
+}
+
+TaskFileFollower::~TaskFileFollower()
+{
+    store_.removeUnsavedListener(unsavedListener_);
 }
 
 void TaskFileFollower::watch()
@@ -46,10 +55,14 @@ void TaskFileFollower::watch()
 
 void TaskFileFollower::check()
 {
-    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
-        settle_.start(modalRetry);
+    // An open menu acts on the row it was opened on.
+    if (QApplication::activePopupWidget()) {
+        settle_.start(popupRetry);
         return;
     }
+    waiting_ = store_.hasUnsavedChanges(UnsavedReason::DialogEditing);
+    if (waiting_)
+        return;
     watch();
     if (store_.changedOnDisk())
         emit changedElsewhere();

@@ -1,9 +1,9 @@
 #include "rules/frmalerts.h"
 
+#include "commands/storereports.h"
 #include "store/number.h"
 #include "widgets/bgrcolor.h"
 #include "widgets/dialogframe.h"
-#include "widgets/storereports.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -202,8 +202,11 @@ void frmAlerts::selectClicked()
 void frmAlerts::okClicked()
 {
     // After a failed save the dialog stays open with its changes, so the user can retry or cancel.
-    if (saveTasksAsking(this, store_))
-        accept();
+    const SaveOutcome outcome = saveTasksAsking(this, store_);
+    if (outcome == SaveOutcome::NotSaved)
+        return;
+    changeSaved_ = outcome == SaveOutcome::Saved;
+    accept();
 }
 
 void frmAlerts::reject()

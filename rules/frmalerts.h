@@ -23,6 +23,8 @@ public:
     frmAlerts(Module1& store, QWidget* parent);
 
     void drawAlert(std::int16_t Index);
+    // Whether the last Ok wrote the user's change, rather than take another program's version.
+    bool changeSaved() const { return changeSaved_; }
 
     // Esc and the close box: both act as Cancel, so no unsaved change lingers in the tables.
     void reject() override;
@@ -45,6 +47,7 @@ private:
     void okClicked();
 
     Module1& store_;
+    bool changeSaved_ = false;
 
     QGroupBox* Frame1 = nullptr;
     QPushButton* cmdBack = nullptr;

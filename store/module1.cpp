@@ -110,6 +110,8 @@ LoadReport Module1::loadTasks()
     const FileContent content = readWholeFile(taskFile_, largestTaskFile);
     known_ = content.bytes ? std::optional(identityOf(*content.bytes)) : std::nullopt;
     loadFailed_ = content.failure.has_value();
+    // Whatever the tables held is gone now, read or not.
+    clearUnsaved(UnsavedReason::SaveFailed);
     if (loadFailed_)
         return LoadReport::failed(*content.failure);
     if (!content.bytes) {
@@ -124,6 +126,16 @@ LoadReport Module1::loadTasks()
 }
 
 SaveReport Module1::saveTasks()
+{
+    SaveReport report = writeTables();
+    if (report.ok)
+        clearUnsaved(UnsavedReason::SaveFailed);
+    else if (!report.refusal || report.refusal->why != SaveRefusal::Why::LoadFailed)
+        markUnsaved(UnsavedReason::SaveFailed);
+    return report;
+}
+
+SaveReport Module1::writeTables()
 {
     if (loadFailed_)
         return SaveReport::refused({SaveRefusal::Why::LoadFailed, taskFile_});
@@ -331,16 +343,65 @@ int Module1::appendTasks(std::span<const TaskRecord> added)
     return appended;
 }
 
+std::optional<std::int16_t> Module1::slotOf(const TaskRecord& task, std::int16_t hint) const
+{
+    if (hint >= 0 && hint < static_cast<int>(tasks().size()) && taskList[static_cast<std::size_t>(hint)] == task)
+        return hint;
+    return slotOf(task);
+}
+
+bool Module1::insertTask(std::int16_t slot, const TaskRecord& task)
+{
+    if (taskTableFull())
+        return false;
+    const std::span<TaskRecord> used = tasks();
+    const auto at = std::clamp<std::ptrdiff_t>(slot, 0, static_cast<std::ptrdiff_t>(used.size()));
+    ++taskCount;
+    const std::span<TaskRecord> grown = tasks();
+    std::move_backward(grown.begin() + at, grown.end() - 1, grown.end());
+    grown[static_cast<std::size_t>(at)] = task;
+    return true;
+}
+
+void Module1::replaceRules(std::span<const AlertRule> rules)
+{
+    const std::size_t kept = std::min(rules.size(), ruleList.size());
+    std::copy_n(rules.begin(), kept, ruleList.begin());
+    ruleCount = static_cast<std::int16_t>(kept);
+}
+
+void Module1::markUnsaved(UnsavedReason why)
+{
+    unsaved_ |= static_cast<unsigned>(why);
+}
+
+void Module1::clearUnsaved(UnsavedReason why)
+{
+    if (!hasUnsavedChanges(why))
+        return;
+    unsaved_ &= ~static_cast<unsigned>(why);
+    // A copy: a listener may remove itself.
+    const auto listeners = unsavedListeners_;
+    for (const auto& [id, listener] : listeners)
+        listener();
+}
+
+int Module1::onUnsavedCleared(std::function<void()> listener)
+{
+    const int id = nextListener_++;
+    unsavedListeners_.emplace(id, std::move(listener));
+    return id;
+}
+
+void Module1::removeUnsavedListener(int id)
+{
+    unsavedListeners_.erase(id);
+}
+
 void Module1::recycleTask(std::int16_t slot)
 {
     if (slot >= 0 && static_cast<std::size_t>(slot) < tasks().size())
         taskList[static_cast<std::size_t>(slot)].deleted = recycledMark;
-}
-
-void Module1::restoreTask(std::int16_t slot)
-{
-    if (slot >= 0 && static_cast<std::size_t>(slot) < tasks().size())
-        taskList[static_cast<std::size_t>(slot)].deleted = restoredMark;
 }
 
 void Module1::ensureOneRule()

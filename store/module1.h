@@ -8,6 +8,8 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -81,6 +83,12 @@ struct SaveReport
 // The two ways out of a conflict. Either way, the version not chosen is kept in a conflict file.
 enum class ConflictChoice { TakeOtherVersion, KeepMyVersion };
 
+// Why the tables may hold what the task file does not.
+enum class UnsavedReason : unsigned {
+    DialogEditing = 1, // a dialog edits the tables in place, field by field
+    SaveFailed = 2,    // a change whose save failed, or met another version, is still on screen
+};
+
 // The list's order as kept in the 16-bit sortKey: the column (0 Title, 1 For, 2 Due), plus 10 when
 // descending. Stored values outside these sort nothing.
 namespace SortKey {
@@ -152,9 +160,8 @@ public:
     [[nodiscard]] std::optional<std::int16_t> appendNewRule();
     // Moves every later rule down one slot and counts one rule less, as removeTask does.
     void removeRule(std::int16_t slot);
-    // Marks a task as in the recycle bin, or as live again. Nothing for a slot not in use.
+    // Marks a task as in the recycle bin. Nothing for a slot not in use.
     void recycleTask(std::int16_t slot);
-    void restoreTask(std::int16_t slot);
     // The rule editor always shows a rule: with none, slot 0 is counted, with the unit the rule walk
     // needs when it never held a rule.
     void ensureOneRule();
@@ -167,6 +174,27 @@ public:
     int giveMissingUids();
     // Appends as many of `tasks` as the table has room for, each with its due key; returns how many.
     int appendTasks(std::span<const TaskRecord> tasks);
+    // The slot of a record equal to `task`: `hint` when it holds one, which tells equal records
+    // apart, else the first.
+    std::optional<std::int16_t> slotOf(const TaskRecord& task, std::int16_t hint) const;
+    // Puts `task` into `slot` (at most taskCount), moving the later tasks up one. False when full.
+    bool insertTask(std::int16_t slot, const TaskRecord& task);
+    // The rule table becomes `rules`, as far as it fits.
+    void replaceRules(std::span<const AlertRule> rules);
+
+    // The tables hold what the file does not, for one reason or more. While they do, nothing may
+    // read the file over them. A load or a save that works ends SaveFailed; the one who opened a
+    // dialog ends DialogEditing. A save refused because the file could not be read does not count:
+    // such a file was never in the tables.
+    bool hasUnsavedChanges() const { return unsaved_ != 0; }
+    bool hasUnsavedChanges(UnsavedReason why) const { return (unsaved_ & static_cast<unsigned>(why)) != 0; }
+    void markUnsaved(UnsavedReason why);
+    void clearUnsaved(UnsavedReason why);
+    // Tells `listener` each time a reason ends; hasUnsavedChanges() says whether another still holds.
+    // It is called from inside the store's own calls, so it should only schedule what follows. The
+    // id removes it again.
+    int onUnsavedCleared(std::function<void()> listener);
+    void removeUnsavedListener(int id);
 
     bool taskTableFull() const { return taskCount >= taskSlots; }
     bool ruleTableFull() const { return ruleCount >= ruleSlots; }
@@ -184,10 +212,14 @@ private:
         bool operator==(const FileIdentity&) const = default;
     };
     static FileIdentity identityOf(std::string_view bytes);
+    SaveReport writeTables();
     SaveReport keepInConflictFile(std::string_view bytes, KeptVersion::Whose whose) const;
 
     std::filesystem::path taskFile_;
     std::optional<FileIdentity> known_; // the file as last read or written here; nothing when missing
     bool loadFailed_ = false;
     bool backupBeforeSave_ = false; // the file on disk holds what the next save would lose
+    unsigned unsaved_ = 0;          // UnsavedReason bits
+    std::map<int, std::function<void()>> unsavedListeners_;
+    int nextListener_ = 0;
 };

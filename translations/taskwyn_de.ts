@@ -2,6 +2,51 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de" sourcelanguage="en">
 <context>
+    <name>DataCommands</name>
+    <message>
+        <source>The task file was changed since, and what this step acts on is no longer there as it was.
+Nothing was changed; the step is dropped.</source>
+        <translation>Die Aufgabendatei wurde inzwischen geändert, und worauf dieser Schritt wirkt, ist nicht mehr so da, wie er es kannte.
+Nichts wurde geändert; der Schritt entfällt.</translation>
+    </message>
+    <message>
+        <source>Cannot redo %1:</source>
+        <translation>%1 kann nicht wiederholt werden:</translation>
+    </message>
+    <message>
+        <source>Cannot carry out %1:</source>
+        <translation>%1 kann nicht ausgeführt werden:</translation>
+    </message>
+    <message>
+        <source>Cannot undo %1:</source>
+        <translation>%1 kann nicht rückgängig gemacht werden:</translation>
+    </message>
+    <message>
+        <source>Colors And Alerts</source>
+        <translation>Farben und Hinweise</translation>
+    </message>
+    <message>
+        <source>New Task “%1”</source>
+        <translation>Neue Aufgabe „%1“</translation>
+    </message>
+    <message>
+        <source>Edit “%1”</source>
+        <translation>„%1“ bearbeiten</translation>
+    </message>
+    <message>
+        <source>Delete “%1”</source>
+        <translation>„%1“ löschen</translation>
+    </message>
+    <message>
+        <source>Un-Delete “%1”</source>
+        <translation>„%1“ wiederherstellen</translation>
+    </message>
+    <message>
+        <source>Delete “%1” Permanently</source>
+        <translation>„%1“ endgültig löschen</translation>
+    </message>
+</context>
+<context>
     <name>DesktopNotifier</name>
     <message>
         <source>For: %1
@@ -324,6 +369,12 @@ Oder überschreiben Sie sie mit Ihren Änderungen: Die andere Fassung bleibt in 
     <message>
         <source>&amp;Find…</source>
         <translation>&amp;Suchen…</translation>
+        <source>&amp;Undo</source>
+        <translation>&amp;Rückgängig</translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation>&amp;Wiederholen</translation>
     </message>
     <message>
         <source>&amp;View</source>

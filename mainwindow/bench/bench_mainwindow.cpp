@@ -1,18 +1,22 @@
 // The main window with full tables: a redraw of the list, one layout pass, one paint of the
-// visible rows, one keystroke in the find bar, and for comparison the same cells built as one
-// QLabel each.
+// visible rows, one keystroke in the find bar, the undo of a delete, and for comparison the same
+// cells built as one QLabel each.
 #include "mainwindow/frmmain.h"
 #include "store/calendar.h"
 #include "widgets/labelcontainer.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QUndoStack>
 
 #include <benchmark/benchmark.h>
 
@@ -210,6 +214,31 @@ void qlabelCells(benchmark::State& state)
     delete host;
 }
 BENCHMARK(qlabelCells)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
+
+// Ctrl+Z after a task was deleted for good from the bin, until the list is drawn again: the undo
+// puts the task back, saves the whole file, reads it back and redraws.
+void undoDelete(benchmark::State& state)
+{
+    frmMain& w = *scene().window;
+    w.Image1_Click(NavigationPane::Recycled);
+    QAction& remove = control<QAction>(w, "menu_delete");
+    QAction& undo = control<QAction>(w, "menu_undo");
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.highlight(1);
+        QTimer::singleShot(0, &w, [] {
+            if (auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                question->button(QMessageBox::Yes)->click();
+        });
+        remove.trigger();
+        if (w.findChild<QUndoStack*>()->count() == 0 || !undo.isEnabled())
+            std::abort();
+        state.ResumeTiming();
+        undo.trigger();
+    }
+    w.Image1_Click(NavigationPane::AllItems);
+}
+BENCHMARK(undoDelete)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
 
 // Keeps the medians so that the ratio of the two ways to build the cells can be printed.
 class MedianReporter : public benchmark::ConsoleReporter

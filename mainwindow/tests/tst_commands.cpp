@@ -41,6 +41,7 @@ private slots:
     void answerNoChangesNothing_data();
     void answerNoChangesNothing();
     void undeleteWritesN();
+    void undoDeleteForGoodBringsTheTaskBack();
     void deleteWithoutSelectionRewritesWithoutAsking();
     void failedSaveShowsReasonAndKeepsChange_data();
     void failedSaveShowsReasonAndKeepsChange();
@@ -425,6 +426,29 @@ void CommandsTest::failedSaveShowsReasonAndKeepsChange()
     QCOMPARE(rowCaptions(lblTitle(w)), liveAfter);
     clickPane(w, NavigationPane::Recycled);
     QCOMPARE(rowCaptions(lblTitle(w)), recycledAfter);
+}
+
+// The Edit menu names the step; Ctrl+Z puts the task back as it was, Ctrl+Shift+Z deletes it again.
+void CommandsTest::undoDeleteForGoodBringsTheTaskBack()
+{
+    auto&& [store, w] = WindowWith({{"Alpha", 1}, {"Bravo", 2, "Y", "Bravo's notes"}}, Shown::active);
+    const std::string before = fileText();
+    clickPane(w, NavigationPane::Recycled);
+    select(w, u"Bravo"_s);
+    ModalScript script;
+    script.then(clickBoxButton(QMessageBox::Yes));
+    menuItem(w, "menu_delete").trigger();
+    const std::string after = fileText();
+    QCOMPARE(menuItem(w, "menu_undo").text(), u"&Undo Delete “Bravo” Permanently"_s);
+    showActive(w); // again, once the question has gone
+    QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(fileText(), before);
+    QCOMPARE(rowCaptions(lblTitle(w)), QStringList{u"Bravo"_s});
+    QCOMPARE(selectedTitle(w, store), u"Bravo"_s);
+    QCOMPARE(menuItem(w, "menu_redo").text(), u"&Redo Delete “Bravo” Permanently"_s);
+    QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(fileText(), after);
+    QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
 }
 
 void CommandsTest::colorsAndAlertsOpensTheRuleEditor()

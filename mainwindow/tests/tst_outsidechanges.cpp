@@ -28,6 +28,9 @@ private slots:
     void idleWindowFollowsOutsideChangesButNotItsOwn();
     void editorOkAfterAnOutsideChangeKeepsBothVersions_data();
     void editorOkAfterAnOutsideChangeKeepsBothVersions();
+    void failedSaveIsNeverReadOver_data();
+    void failedSaveIsNeverReadOver();
+    void stepOvertakenByAnOutsideChangeIsRefused();
 };
 
 namespace {
@@ -119,6 +122,65 @@ void OutsideChangesTest::editorOkAfterAnOutsideChangeKeepsBothVersions()
     QVERIFY(taskBlock(ours, "Delta").empty());
     QCOMPARE(rowOf(w, u"Delta"_s) > 0, !mine);
     QCOMPARE(rowOf(w, u"Alpha edited"_s) > 0, mine);
+}
+
+void OutsideChangesTest::failedSaveIsNeverReadOver_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("reload the other version") << u"reloadOther"_s;
+    QTest::newRow("overwrite with mine") << u"overwriteWithMine"_s;
+}
+
+// Recycling Alpha fails to save; then another program writes Alpha and Other in the file's place.
+void OutsideChangesTest::failedSaveIsNeverReadOver()
+{
+    QFETCH(QString, answer);
+    auto&& [store, w] = WindowWith({{"Alpha", 1}}, Shown::exposed);
+    // Root writes read-only files too: a folder in the file's place fails the save for everyone.
+    std::filesystem::remove("tasks.txt");
+    std::filesystem::create_directory("tasks.txt");
+    select(w, u"Alpha"_s);
+    ModalScript script;
+    script.then(clickBoxButton(QMessageBox::Yes)).then(clickBoxButton(QMessageBox::Ok));
+    menuItem(w, "menu_delete").trigger();
+    QVERIFY(script.seen().constLast().text.startsWith(u"Cannot write file"_s));
+    const std::string mine = taskFileText(store);
+
+    script
+        .then([answer](QWidget& box) {
+            QTest::mouseClick(&control<QPushButton>(box, qPrintable(answer)), Qt::LeftButton);
+        })
+        .then(clickBoxButton(QMessageBox::Ok));
+    std::filesystem::remove("tasks.txt");
+    QVERIFY(writeTaskFile({{"Alpha", 1}, {"Other", 2}}));
+    const std::string other = fileText();
+    QTRY_VERIFY_WITH_TIMEOUT(script.seen().size() == 4, 2000);
+    QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
+    QVERIFY(script.seen().value(2).text.contains(u"was changed elsewhere"_s));
+    const bool kept = answer == u"overwriteWithMine";
+    QCOMPARE(fileText(), kept ? mine : other);
+    QCOMPARE(fileText(conflictFile), kept ? other : mine);
+    QCOMPARE(rowCaptions(lblTitle(w)), kept ? QStringList{} : (QStringList{u"Alpha"_s, u"Other"_s}));
+}
+
+void OutsideChangesTest::stepOvertakenByAnOutsideChangeIsRefused()
+{
+    auto&& [store, w] = WindowWith({{"Alpha", 1}, {"Bravo", 2}}, Shown::active);
+    select(w, u"Alpha"_s);
+    ModalScript script;
+    script.then(clickBoxButton(QMessageBox::Yes));
+    menuItem(w, "menu_delete").trigger();
+    QVERIFY(writeTaskFile({{"Alpha", 1, "Y", "Changed elsewhere"}, {"Bravo", 2}, {"Delta", 4}}));
+    const std::string other = fileText();
+    QTRY_VERIFY_WITH_TIMEOUT(rowOf(w, u"Delta"_s) > 0, 1000);
+
+    script.then(clickBoxButton(QMessageBox::Ok));
+    showActive(w); // again, once the question has gone
+    QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
+    QVERIFY(script.seen().constLast().text.startsWith(u"Cannot undo Delete “Alpha”:"_s));
+    QCOMPARE(fileText(), other);
+    QVERIFY(!menuItem(w, "menu_undo").isEnabled());
 }
 
 QTEST_MAIN(OutsideChangesTest)

@@ -1,4 +1,4 @@
-#include "widgets/messages.h"
+#include "commands/messages.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "widgets/filemessages.h"
+#include "commands/filemessages.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -1,7 +1,7 @@
-#include "widgets/storereports.h"
+#include "commands/storereports.h"
 
-#include "widgets/filemessages.h"
-#include "widgets/messages.h"
+#include "commands/filemessages.h"
+#include "commands/messages.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
@@ -31,25 +31,40 @@ ConflictChoice askConflict(QWidget* parent, const std::filesystem::path& file)
     return box.clickedButton() == overwrite ? ConflictChoice::KeepMyVersion : ConflictChoice::TakeOtherVersion;
 }
 
-bool saveTasksAsking(QWidget* parent, Module1& store)
+DialogEditing::DialogEditing(Module1& store)
+    : store_(store), marked_(!store.hasUnsavedChanges(UnsavedReason::DialogEditing))
 {
-    const SaveReport report = store.saveTasks();
-    if (!report.conflict)
-        return reportSave(parent, report);
-    const ConflictChoice choice = askConflict(parent, store.taskFile());
-    if (!reportSave(parent, store.resolveConflict(choice)))
-        return false;
-    if (choice == ConflictChoice::TakeOtherVersion)
-        readBack(parent, store);
-    return true;
+    store_.markUnsaved(UnsavedReason::DialogEditing);
 }
 
-bool saveAndReadBack(QWidget* parent, Module1& store)
+DialogEditing::~DialogEditing()
 {
-    if (!saveTasksAsking(parent, store))
-        return false;
+    if (marked_)
+        store_.clearUnsaved(UnsavedReason::DialogEditing);
+}
+
+SaveOutcome saveTasksAsking(QWidget* parent, Module1& store)
+{
+    // The boxes below wait for the user: nothing may read the file over the tables meanwhile.
+    const DialogEditing asking(store);
+    const SaveReport report = store.saveTasks();
+    if (!report.conflict)
+        return reportSave(parent, report) ? SaveOutcome::Saved : SaveOutcome::NotSaved;
+    const ConflictChoice choice = askConflict(parent, store.taskFile());
+    if (!reportSave(parent, store.resolveConflict(choice)))
+        return SaveOutcome::NotSaved;
+    if (choice == ConflictChoice::KeepMyVersion)
+        return SaveOutcome::Saved;
     readBack(parent, store);
-    return true;
+    return SaveOutcome::OtherVersionTaken;
+}
+
+SaveOutcome saveAndReadBack(QWidget* parent, Module1& store)
+{
+    const SaveOutcome outcome = saveTasksAsking(parent, store);
+    if (outcome == SaveOutcome::Saved)
+        readBack(parent, store);
+    return outcome;
 }
 
 void readBack(QWidget* parent, Module1& store)

@@ -6,17 +6,38 @@
 
 class QWidget;
 
+// Marks the tables as in a dialog's hands for as long as it lives, unless they already are.
+class DialogEditing
+{
+public:
+    explicit DialogEditing(Module1& store);
+    ~DialogEditing();
+    DialogEditing(const DialogEditing&) = delete;
+    DialogEditing& operator=(const DialogEditing&) = delete;
+
+private:
+    Module1& store_;
+    bool marked_;
+};
+
 // Asks what to do about a task file that was changed elsewhere since it was read: take the other
 // version or overwrite it. Enter and Esc take the other version, which leaves the file alone.
 ConflictChoice askConflict(QWidget* parent, const std::filesystem::path& file);
+
+// How a save that may have met another version ended.
+enum class SaveOutcome {
+    Saved,             // the tables were written
+    OtherVersionTaken, // the user took the other version: the tables hold it, theirs is in a conflict file
+    NotSaved,          // nothing was written, and the user was told why; the change stays on screen
+};
+
 // Writes the tables. When the file was changed elsewhere, the user chooses which version goes on;
 // the other is kept in a conflict file, and after taking the other version the tables hold it.
-// False, after the user was told why, when nothing was written.
-[[nodiscard]] bool saveTasksAsking(QWidget* parent, Module1& store);
+[[nodiscard]] SaveOutcome saveTasksAsking(QWidget* parent, Module1& store);
 
 // Writes the tables (asking as saveTasksAsking does) and reads the file back. After a failed save
-// nothing is read back, so the change stays in memory; false then, after the user was told why.
-[[nodiscard]] bool saveAndReadBack(QWidget* parent, Module1& store);
+// nothing is read back, so the change stays in memory.
+[[nodiscard]] SaveOutcome saveAndReadBack(QWidget* parent, Module1& store);
 // Reads the file back, dropping every change not saved; only a failure is told.
 void readBack(QWidget* parent, Module1& store);
 

@@ -1,0 +1,147 @@
+#include "commands/datacommands.h"
+
+#include "commands/messages.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+// The context the translators find these texts in.
+struct DataCommands
+{
+    Q_DECLARE_TR_FUNCTIONS(DataCommands)
+};
+
+QString titleOf(const TaskRecord& task)
+{
+    return QString::fromStdString(task.title);
+}
+
+TaskRecord markedDeleted(TaskRecord task, const char* mark)
+{
+    task.deleted = mark;
+    return task;
+}
+
+} // namespace
+
+DataCommand::DataCommand(CommandContext& context, const QString& text) : QUndoCommand(text), context_(context) {}
+
+void DataCommand::redo()
+{
+    step(true);
+}
+
+void DataCommand::undo()
+{
+    step(false);
+}
+
+void DataCommand::step(bool forward)
+{
+    const bool first = !pushed_;
+    pushed_ = true;
+    if (std::exchange(done_, false))
+        return;
+    context_.lastSave.reset();
+    if (!change(context_.store, forward)) {
+        refuse(forward, first);
+        setObsolete(true);
+        return;
+    }
+    // Taking the other version left this step's change in a conflict file only: nothing to undo.
+    context_.lastSave = saveAndReadBack(context_.window, context_.store);
+    if (context_.lastSave == SaveOutcome::OtherVersionTaken)
+        setObsolete(true);
+    // The command that pushed the step redraws as it always has.
+    if (!first && context_.changed)
+        context_.changed(taskAfter(forward));
+}
+
+void DataCommand::refuse(bool forward, bool first)
+{
+    const QString reason = DataCommands::tr("The task file was changed since, and what this step acts on is no longer "
+                                            "there as it was.\nNothing was changed; the step is dropped.");
+    QString what = DataCommands::tr("Cannot redo %1:").arg(text());
+    if (first)
+        what = DataCommands::tr("Cannot carry out %1:").arg(text());
+    else if (!forward)
+        what = DataCommands::tr("Cannot undo %1:").arg(text());
+    showFileError(context_.window, what + u'\n' + reason);
+}
+
+bool applyTaskEdit(Module1& store, TaskEdit& edit, bool forward)
+{
+    const std::optional<TaskRecord>& from = forward ? edit.before : edit.after;
+    const std::optional<TaskRecord>& to = forward ? edit.after : edit.before;
+    if (!from)
+        return to && store.insertTask(edit.slot, *to);
+    const std::optional<std::int16_t> slot = store.slotOf(*from, edit.slot);
+    if (!slot)
+        return false;
+    edit.slot = *slot;
+    if (to)
+        store.taskList[static_cast<std::size_t>(*slot)] = *to;
+    else
+        store.removeTask(*slot);
+    return true;
+}
+
+TaskChange::TaskChange(CommandContext& context, const QString& text, TaskEdit edit)
+    : DataCommand(context, text), edit_(std::move(edit))
+{
+}
+
+RuleTableChange::RuleTableChange(CommandContext& context, std::vector<AlertRule> before, std::vector<AlertRule> after)
+    : DataCommand(context, DataCommands::tr("Colors And Alerts")), before_(std::move(before)), after_(std::move(after))
+{
+}
+
+bool RuleTableChange::change(Module1& store, bool forward)
+{
+    const std::vector<AlertRule>& from = forward ? before_ : after_;
+    if (!std::ranges::equal(store.rules(), from))
+        return false;
+    store.replaceRules(forward ? after_ : before_);
+    return true;
+}
+
+std::unique_ptr<DataCommand> newTaskStep(CommandContext& context, std::int16_t slot, const TaskRecord& task)
+{
+    return std::make_unique<TaskChange>(context, DataCommands::tr("New Task “%1”").arg(titleOf(task)),
+                                        TaskEdit{slot, std::nullopt, task});
+}
+
+std::unique_ptr<DataCommand> editStep(CommandContext& context, std::int16_t slot, const TaskRecord& before,
+                                      const TaskRecord& after)
+{
+    return std::make_unique<TaskChange>(context, DataCommands::tr("Edit “%1”").arg(titleOf(after)),
+                                        TaskEdit{slot, before, after});
+}
+
+std::unique_ptr<DataCommand> recycleStep(CommandContext& context, std::int16_t slot, const TaskRecord& task)
+{
+    return std::make_unique<TaskChange>(context, DataCommands::tr("Delete “%1”").arg(titleOf(task)),
+                                        TaskEdit{slot, task, markedDeleted(task, recycledMark)});
+}
+
+std::unique_ptr<DataCommand> restoreStep(CommandContext& context, std::int16_t slot, const TaskRecord& task)
+{
+    return std::make_unique<TaskChange>(context, DataCommands::tr("Un-Delete “%1”").arg(titleOf(task)),
+                                        TaskEdit{slot, task, markedDeleted(task, restoredMark)});
+}
+
+std::unique_ptr<DataCommand> deleteForGoodStep(CommandContext& context, std::int16_t slot, const TaskRecord& task)
+{
+    return std::make_unique<TaskChange>(context, DataCommands::tr("Delete “%1” Permanently").arg(titleOf(task)),
+                                        TaskEdit{slot, task, std::nullopt});
+}
+
+std::unique_ptr<DataCommand> ruleTableStep(CommandContext& context, std::vector<AlertRule> before,
+                                           std::vector<AlertRule> after)
+{
+    return std::make_unique<RuleTableChange>(context, std::move(before), std::move(after));
+}

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "commands/storereports.h"
+#include "store/module1.h"
+
+#include <QUndoCommand>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QWidget;
+
+// What the data commands change, where they tell the user, and who redraws after an undo or redo.
+struct CommandContext
+{
+    Module1& store;
+    QWidget* window = nullptr; // the parent of every message
+    // The tables changed under an undo or a redo; `task` is the record the step left, if any.
+    std::function<void(const std::optional<TaskRecord>& task)> changed = {};
+    // How the last step's save ended; nothing when the step was refused.
+    std::optional<SaveOutcome> lastSave = {};
+};
+
+// A change of the user's data as one step of the history. Done, undone and redone through the
+// store, and each time saved (asking about another program's version) and read back like any
+// change. A step that no longer finds exactly what it left, or would act on, is refused with a
+// message, changes nothing and drops out of the history.
+class DataCommand : public QUndoCommand
+{
+public:
+    // The change was made and saved already, by a dialog's Ok: the push only records it.
+    void markDone() { done_ = true; }
+    void redo() override;
+    void undo() override;
+
+protected:
+    DataCommand(CommandContext& context, const QString& text);
+    // Changes the tables forward or back; false, having changed nothing, when the step cannot.
+    virtual bool change(Module1& store, bool forward) = 0;
+    // The task the step leaves, to select afterwards.
+    virtual std::optional<TaskRecord> taskAfter(bool forward) const = 0;
+
+private:
+    void step(bool forward);
+    void refuse(bool forward, bool first);
+
+    CommandContext& context_;
+    bool done_ = false;
+    bool pushed_ = false;
+};
+
+// One task's record from `before` to `after`: a new task has none before, a task deleted for good
+// none after. The task is found by its whole record, so an edit never acts on another task; `slot`
+// tells equal records apart and is where a task comes back. Several of them under one save make
+// one step of many tasks.
+struct TaskEdit
+{
+    std::int16_t slot;
+    std::optional<TaskRecord> before;
+    std::optional<TaskRecord> after;
+};
+// Makes the edit in the tables, forward or back; false, having changed nothing, when the record
+// to change is not there exactly or the table is full.
+bool applyTaskEdit(Module1& store, TaskEdit& edit, bool forward);
+
+// A step of one task.
+class TaskChange : public DataCommand
+{
+public:
+    TaskChange(CommandContext& context, const QString& text, TaskEdit edit);
+
+protected:
+    bool change(Module1& store, bool forward) override { return applyTaskEdit(store, edit_, forward); }
+    std::optional<TaskRecord> taskAfter(bool forward) const override { return forward ? edit_.after : edit_.before; }
+
+private:
+    TaskEdit edit_;
+};
+
+// The whole rule table, from before the rule editor opened to after its Ok.
+class RuleTableChange : public DataCommand
+{
+public:
+    RuleTableChange(CommandContext& context, std::vector<AlertRule> before, std::vector<AlertRule> after);
+
+protected:
+    bool change(Module1& store, bool forward) override;
+    std::optional<TaskRecord> taskAfter(bool) const override { return std::nullopt; }
+
+private:
+    std::vector<AlertRule> before_;
+    std::vector<AlertRule> after_;
+};
+
+// The steps of the windows' commands, named as the Edit menu shows them.
+std::unique_ptr<DataCommand> newTaskStep(CommandContext& context, std::int16_t slot, const TaskRecord& task);
+std::unique_ptr<DataCommand> editStep(CommandContext& context, std::int16_t slot, const TaskRecord& before,
+                                      const TaskRecord& after);
+std::unique_ptr<DataCommand> recycleStep(CommandContext& context, std::int16_t slot, const TaskRecord& task);
+std::unique_ptr<DataCommand> restoreStep(CommandContext& context, std::int16_t slot, const TaskRecord& task);
+std::unique_ptr<DataCommand> deleteForGoodStep(CommandContext& context, std::int16_t slot, const TaskRecord& task);
+std::unique_ptr<DataCommand> ruleTableStep(CommandContext& context, std::vector<AlertRule> before,
+                                           std::vector<AlertRule> after);
