@@ -1,0 +1,83 @@
+#pragma once
+
+#include "sync/davsession.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+
+class QNetworkReply;
+
+// One asynchronous conversation with the server: start() returns at once and finished() follows
+// exactly once, with the outcome as a fact for the caller to word.
+class DavJob : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Outcome {
+        Succeeded,
+        NetworkFailure,     // no answer: offline, refused, reset, timed out
+        TlsFailure,         // the server's certificate did not verify
+        RefusedAddress,     // http:// to another machine, or not a web address
+        RefusedRedirect,    // the server sent us elsewhere than https on the same host
+        PasswordRefused,    // 401
+        PreconditionFailed, // 412: the item changed on the server since its ETag was known
+        NotFound,           // 404 or 410
+        ServerFailure,      // any other refusal
+        BadAnswer,          // an answer the program cannot read
+        NoTaskService,      // the address offers no calendars
+    };
+    Q_ENUM(Outcome)
+
+    void start();
+    Outcome outcome() const { return outcome_; }
+    // Technical detail for the log and the details view: the HTTP status line or the network error.
+    QString detail() const { return detail_; }
+
+signals:
+    void finished();
+
+protected:
+    explicit DavJob(DavSession* session, QObject* parent);
+
+    struct Request
+    {
+        QByteArray verb;
+        QUrl url;
+        HttpHeaders headers;
+        QByteArray body;
+    };
+    struct Answer
+    {
+        int status = 0;
+        QUrl url; // where the answer came from, after redirects
+        QByteArray body;
+        QByteArray etag;
+    };
+    using AnswerHandler = std::function<void(const Answer&)>;
+
+    virtual void run() = 0;
+    // Handles redirects, network and TLS failures and 401 itself; every other answer goes to `onAnswer`.
+    void send(const Request& request, AnswerHandler onAnswer);
+    // Fails the job with the outcome for the answer's status unless it is one of `accepted`.
+    [[nodiscard]] bool expectStatus(const Answer& answer, std::initializer_list<int> accepted);
+    void succeed();
+    // Ends the job with `outcome`; later calls change nothing.
+    void finishWith(Outcome outcome, const QString& detail);
+    DavSession* session() const { return session_; }
+
+private:
+    void sendHop(const Request& request, AnswerHandler onAnswer, int redirectsLeft);
+    void receive(QNetworkReply* reply, const Request& request, AnswerHandler onAnswer, int redirectsLeft);
+
+    QPointer<DavSession> session_;
+    Outcome outcome_ = Outcome::Succeeded;
+    QString detail_;
+    bool finished_ = false;
+    bool overlong_ = false;
+};
+
+// An XML request body; the header every DAV request with a body carries.
+[[nodiscard]] HttpHeaders xmlBodyHeaders(const QByteArray& depth);
