@@ -79,14 +79,16 @@ TaskList taskListFrom(const QUrl& url, const DavResponse& response)
                     reports && reports->elements.contains(clarkName(dav::ns, "sync-collection"))};
 }
 
-QString withoutTrailingSlash(const QString& path)
+// The same item or collection, with or without the slash a server may add.
+QString resourceKey(const QUrl& url)
 {
+    const QString path = url.path();
     return path.endsWith(u'/') ? path.chopped(1) : path;
 }
 
 bool isSameResource(const QUrl& left, const QUrl& right)
 {
-    return withoutTrailingSlash(left.path()) == withoutTrailingSlash(right.path());
+    return resourceKey(left) == resourceKey(right);
 }
 
 QUrl asFolder(const QUrl& url)
@@ -209,6 +211,7 @@ ChangesJob::ChangesJob(DavSession* session, TaskList list, QString syncToken, QO
 
 void ChangesJob::run()
 {
+    changes_.complete = syncToken_.isEmpty();
     if (list_.offersSyncCollection)
         reportChanges(syncToken_);
     else
@@ -224,8 +227,10 @@ void ChangesJob::reportChanges(const QString& token)
                             R"(<d:prop><d:getetag/></d:prop></d:sync-collection>)";
     send(Request{reportVerb, list_.url, xmlBodyHeaders("0"), body}, [this, token](const Answer& answer) {
         const bool tokenRefused = parseDavErrorConditions(answer.body).contains(clarkName(dav::ns, "valid-sync-token"));
-        if (tokenRefused && !token.isEmpty())
+        if (tokenRefused && !token.isEmpty()) {
+            changes_ = ServerChanges{true, {}, {}, {}};
             return reportChanges(QString());
+        }
         if (answer.status == 400 || answer.status == 403 || answer.status == 405 || answer.status == 501)
             return listEtags();
         if (!expectStatus(answer, {207}))
@@ -233,9 +238,14 @@ void ChangesJob::reportChanges(const QString& token)
         const Multistatus multistatus = parseMultistatus(answer.body);
         if (!multistatus.errorString.isEmpty())
             return finishWith(Outcome::BadAnswer, multistatus.errorString);
-        changes_.complete = token.isEmpty();
         changes_.syncToken = multistatus.syncToken;
-        collect(multistatus.responses, answer.url);
+        // A server that sends its changes in parts marks all but the last; the token it gives
+        // continues from there (RFC 6578 3.6).
+        const bool truncated = collect(multistatus.responses, answer.url);
+        if (truncated && !multistatus.syncToken.isEmpty() && multistatus.syncToken != token)
+            return reportChanges(multistatus.syncToken);
+        if (truncated)
+            return finishWith(Outcome::BadAnswer, u"the server sent only part of its changes"_s);
         succeed();
     });
 }
@@ -248,23 +258,40 @@ void ChangesJob::listEtags()
         const Multistatus multistatus = parseMultistatus(answer.body);
         if (!multistatus.errorString.isEmpty())
             return finishWith(Outcome::BadAnswer, multistatus.errorString);
-        changes_.complete = true;
-        collect(multistatus.responses, answer.url);
+        changes_ = ServerChanges{true, {}, {}, {}};
+        if (collect(multistatus.responses, answer.url))
+            return finishWith(Outcome::BadAnswer, u"the server listed only part of the task list"_s);
         succeed();
     });
 }
 
-void ChangesJob::collect(const QList<DavResponse>& responses, const QUrl& base)
+bool ChangesJob::collect(const QList<DavResponse>& responses, const QUrl& base)
 {
+    bool truncated = false;
+    QList<ItemVersion> changed;
+    QList<QUrl> removed;
+    QSet<QString> listed;
     for (const DavResponse& response : responses) {
         const QUrl href = base.resolved(QUrl(response.href));
-        if (isSameResource(href, list_.url) || isCollection(response))
+        if (isSameResource(href, list_.url)) {
+            truncated = truncated || response.status == 507;
             continue;
+        }
+        const QString etag = textOf(response, dav::ns, "getetag");
         if (response.status == 404)
-            changes_.removed.append(href);
-        else if (const QString etag = textOf(response, dav::ns, "getetag"); !etag.isEmpty())
-            changes_.changed.append(ItemVersion{href, etag.toUtf8()});
+            removed.append(href);
+        else if (!etag.isEmpty() && !isCollection(response))
+            changed.append(ItemVersion{href, etag.toUtf8()});
+        else
+            continue;
+        listed.insert(resourceKey(href));
     }
+    // What a later part of the changes says of an item replaces what an earlier part said.
+    changes_.changed.removeIf([&listed](const ItemVersion& item) { return listed.contains(resourceKey(item.href)); });
+    changes_.removed.removeIf([&listed](const QUrl& href) { return listed.contains(resourceKey(href)); });
+    changes_.changed += changed;
+    changes_.removed += removed;
+    return truncated;
 }
 
 MultigetJob::MultigetJob(DavSession* session, QUrl list, QList<QUrl> hrefs, QObject* parent)
@@ -274,31 +301,46 @@ MultigetJob::MultigetJob(DavSession* session, QUrl list, QList<QUrl> hrefs, QObj
 
 void MultigetJob::run()
 {
+    fetchFrom(0);
+}
+
+void MultigetJob::fetchFrom(qsizetype first)
+{
+    if (first >= hrefs_.size())
+        return findMissing();
+    const QList<QUrl> part = hrefs_.mid(first, maxItemsPerRequest);
     QByteArray body = R"(<?xml version="1.0" encoding="utf-8"?>)"
                       R"(<c:calendar-multiget xmlns:d="DAV:" xmlns:c="urn:ietf:params:xml:ns:caldav">)"
                       R"(<d:prop><d:getetag/><c:calendar-data/></d:prop>)";
-    for (const QUrl& href : hrefs_)
+    for (const QUrl& href : part)
         body += "<d:href>" + xmlText(href.path(QUrl::FullyEncoded)) + "</d:href>";
     body += "</c:calendar-multiget>";
-    send(Request{reportVerb, list_, xmlBodyHeaders("1"), body}, [this](const Answer& answer) {
-        if (!expectStatus(answer, {207}))
-            return;
-        const Multistatus multistatus = parseMultistatus(answer.body);
-        if (!multistatus.errorString.isEmpty())
-            return finishWith(Outcome::BadAnswer, multistatus.errorString);
-        for (const DavResponse& response : multistatus.responses) {
-            const DavProperty* data = propertyOf(response, dav::caldavNs, "calendar-data");
-            if (data)
-                items_.append(FetchedItem{answer.url.resolved(QUrl(response.href)),
-                                          textOf(response, dav::ns, "getetag").toUtf8(), data->text.toUtf8()});
-        }
-        for (const QUrl& href : std::as_const(hrefs_)) {
-            const auto fetched = [&href](const FetchedItem& item) { return isSameResource(item.href, href); };
-            if (std::none_of(items_.cbegin(), items_.cend(), fetched))
-                missing_.append(href);
-        }
-        succeed();
-    });
+    send(Request{reportVerb, list_, xmlBodyHeaders("1"), body},
+         [this, next = first + part.size()](const Answer& answer) {
+             if (!expectStatus(answer, {207}))
+                 return;
+             const Multistatus multistatus = parseMultistatus(answer.body);
+             if (!multistatus.errorString.isEmpty())
+                 return finishWith(Outcome::BadAnswer, multistatus.errorString);
+             for (const DavResponse& response : multistatus.responses) {
+                 if (const DavProperty* data = propertyOf(response, dav::caldavNs, "calendar-data"))
+                     items_.append(FetchedItem{answer.url.resolved(QUrl(response.href)),
+                                               textOf(response, dav::ns, "getetag").toUtf8(), data->text.toUtf8()});
+             }
+             fetchFrom(next);
+         });
+}
+
+void MultigetJob::findMissing()
+{
+    QSet<QString> fetched;
+    for (const FetchedItem& item : std::as_const(items_))
+        fetched.insert(resourceKey(item.href));
+    for (const QUrl& href : std::as_const(hrefs_)) {
+        if (!fetched.contains(resourceKey(href)))
+            missing_.append(href);
+    }
+    succeed();
 }
 
 PutJob::PutJob(DavSession* session, QUrl href, QByteArray calendarData, QByteArray etag, QObject* parent)

@@ -85,7 +85,8 @@ private:
     void run() override;
     void reportChanges(const QString& token);
     void listEtags();
-    void collect(const QList<DavResponse>& responses, const QUrl& base);
+    // Adds the members' changes; true when the answer says it holds only part of them.
+    bool collect(const QList<DavResponse>& responses, const QUrl& base);
 
     TaskList list_;
     QString syncToken_;
@@ -99,18 +100,23 @@ struct FetchedItem
     QByteArray calendarData; // UTF-8 iCalendar text
 };
 
-// Fetches the given items of a task list in one calendar-multiget; items gone meanwhile are `missing`.
+// Fetches the given items of a task list with calendar-multiget; items gone meanwhile are `missing`.
+// A hundred items per request keep each answer quick to read on the event thread.
 class MultigetJob : public DavJob
 {
     Q_OBJECT
 
 public:
+    static constexpr qsizetype maxItemsPerRequest = 100;
+
     MultigetJob(DavSession* session, QUrl list, QList<QUrl> hrefs, QObject* parent = nullptr);
     const QList<FetchedItem>& items() const { return items_; }
     const QList<QUrl>& missing() const { return missing_; }
 
 private:
     void run() override;
+    void fetchFrom(qsizetype first);
+    void findMissing();
     QUrl list_;
     QList<QUrl> hrefs_;
     QList<FetchedItem> items_;

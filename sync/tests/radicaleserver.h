@@ -24,7 +24,7 @@ public:
     explicit RadicaleServer(Transport transport = Transport::Http) : port_(freePort())
     {
         const auto& dir = folder_.path();
-        testsupport::writeBytes(dir / "users", user + ":" + password + "\n");
+        testsupport::writeBytes(dir / "users", (user + u':' + password + u'\n').toStdString());
         std::string server = "[server]\nhosts = 127.0.0.1:" + std::to_string(port_) + "\n";
         if (transport == Transport::SelfSignedHttps) {
             run(u"openssl"_s,
@@ -52,7 +52,7 @@ public:
         return QUrl(QString::fromLatin1(scheme_) + u"://127.0.0.1:"_s + QString::number(port_) + u'/');
     }
     // Where the user's own collections live.
-    QUrl home() const { return root().resolved(QUrl(QString::fromStdString(user + "/"))); }
+    QUrl home() const { return root().resolved(QUrl(user + u'/')); }
 
     // Ends the server at once, in the middle of whatever it was doing.
     void stop()
@@ -63,8 +63,8 @@ public:
     // A server that hangs: it keeps its connections and never answers.
     void pause() const { ::kill(static_cast<pid_t>(process_.processId()), SIGSTOP); }
 
-    inline static const std::string user = "ada";
-    inline static const std::string password = "pässwörd 1";
+    inline static const QString user = u"ada"_s;
+    inline static const QString password = u"pässwörd 1"_s;
 
 private:
     static int freePort()
