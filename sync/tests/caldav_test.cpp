@@ -3,6 +3,7 @@
 #include "sync/tests/davtesting.h"
 #include "sync/tests/radicaleserver.h"
 
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTimer>
 
@@ -169,61 +170,90 @@ TEST(CalDavServer, AStoppedHungOrUnverifiedServerFailsInsteadOfHanging)
     EXPECT_EQ(ranJob<DiscoveryJob>(&tls)->outcome(), Outcome::TlsFailure);
 }
 
-// A loopback server that answers every request with one canned answer and keeps what it was sent.
+// A loopback server that answers its requests with canned answers, one after the other (the last one
+// again and again), and keeps what it was sent.
 class CannedServer
 {
 public:
-    explicit CannedServer(QByteArray answer) : answer_(std::move(answer))
+    explicit CannedServer(QList<QByteArray> answers) : answers_(std::move(answers))
     {
         server_.listen(QHostAddress::LocalHost, 0);
         QObject::connect(&server_, &QTcpServer::newConnection, [this] {
             QTcpSocket* peer = server_.nextPendingConnection();
-            QObject::connect(peer, &QTcpSocket::readyRead, [this, peer] {
-                received += peer->readAll();
-                if (received.contains("\r\n\r\n"))
-                    peer->write(answer_), peer->disconnectFromHost();
+            QObject::connect(peer, &QTcpSocket::readyRead, [this, peer, request = QByteArray()]() mutable {
+                request += peer->readAll();
+                const qsizetype headerEnd = request.indexOf("\r\n\r\n");
+                const QByteArray length = QRegularExpression(u"Content-Length: (\\d+)"_s)
+                                              .match(QString::fromLatin1(request))
+                                              .captured(1)
+                                              .toLatin1();
+                if (headerEnd < 0 || request.size() < headerEnd + 4 + length.toInt())
+                    return;
+                received += request;
+                peer->write(answers_.size() > 1 ? answers_.takeFirst() : answers_.first());
+                peer->disconnectFromHost();
             });
         });
     }
-    QUrl url(const char* path) const
-    {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(QLatin1StringView(path)));
-    }
+    QUrl url(const QString& path) const { return QUrl(u"http://127.0.0.1:%1%2"_s.arg(server_.serverPort()).arg(path)); }
     QByteArray received;
 
 private:
     QTcpServer server_;
-    QByteArray answer_;
+    QList<QByteArray> answers_;
 };
+
+QByteArray answer(const char* status, const QByteArray& body = {}, const char* headers = "")
+{
+    return "HTTP/1.1 " + QByteArray(status) + "\r\n" + headers + "Content-Length: " + QByteArray::number(body.size()) +
+           "\r\n\r\n" + body;
+}
 
 TEST(CalDavServer, CredentialsAndRedirectsStayWithTheConfiguredOrigin)
 {
-    struct Row
-    {
-        const char* answer;
-        bool sameOrigin;
-        Outcome outcome;
-    };
-    const Row rows[] = {
-        {"HTTP/1.1 204 No Content\r\nContent-Length: 0\r\n\r\n", true, Outcome::Succeeded},
-        {"HTTP/1.1 204 No Content\r\nContent-Length: 0\r\n\r\n", false, Outcome::Succeeded},
-        {"HTTP/1.1 301 Moved\r\nLocation: https://elsewhere.example/x\r\nContent-Length: 0\r\n\r\n", true,
-         Outcome::RefusedRedirect},
-        {"HTTP/1.1 301 Moved\r\nLocation: http://127.0.0.2/x\r\nContent-Length: 0\r\n\r\n", true,
-         Outcome::RefusedRedirect},
-        {"HTTP/1.1 500 Broken\r\nContent-Length: 0\r\n\r\n", true, Outcome::ServerFailure},
+    const std::tuple<QByteArray, bool, Outcome> rows[] = {
+        {answer("204 No Content"), true, Outcome::Succeeded},
+        {answer("204 No Content"), false, Outcome::Succeeded},
+        {answer("301 Moved", {}, "Location: https://elsewhere.example/x\r\n"), true, Outcome::RefusedRedirect},
+        {answer("301 Moved", {}, "Location: http://127.0.0.2/x\r\n"), true, Outcome::RefusedRedirect},
+        {answer("500 Broken"), true, Outcome::ServerFailure},
         {"", true, Outcome::NetworkFailure},
     };
-    for (const Row& row : rows) {
-        CannedServer canned(row.answer);
-        const QUrl origin = row.sameOrigin ? canned.url("/") : QUrl(QStringLiteral("http://127.0.0.1:1/"));
-        DavSession session(DavAccount{origin, QStringLiteral("ada"), QStringLiteral("pw")});
-        EXPECT_EQ(ranJob<PutJob>(&session, canned.url("/x.ics"), "data", QByteArray())->outcome(), row.outcome)
-            << row.answer;
-        EXPECT_EQ(canned.received.contains("Authorization: Basic"), row.sameOrigin) << row.answer;
-        EXPECT_TRUE(canned.received.contains("If-None-Match: *"));
+    for (const auto& [canned, sameOrigin, outcome] : rows) {
+        CannedServer server({canned});
+        DavSession session(DavAccount{sameOrigin ? server.url(u"/"_s) : QUrl(u"http://127.0.0.1:1/"_s), u"ada"_s, {}});
+        EXPECT_EQ(ranJob<PutJob>(&session, server.url(u"/x.ics"_s), "data", QByteArray())->outcome(), outcome)
+            << canned.data();
+        EXPECT_EQ(server.received.contains("Authorization: Basic"), sameOrigin) << canned.data();
+        EXPECT_TRUE(server.received.contains("If-None-Match: *"));
         EXPECT_EQ(session.requestsSent(), 1);
     }
+}
+
+TEST(CalDavServer, ChangesSentInPartsAreCollectedUpToTheLastPart)
+{
+    const auto part = [](const char* token, const QByteArray& responses) {
+        return answer("207 Multi-Status", R"(<multistatus xmlns="DAV:"><sync-token>)" + QByteArray(token) +
+                                              "</sync-token>" + responses + "</multistatus>");
+    };
+    const QByteArray truncated = "<response><href>/l/</href><status>HTTP/1.1 507 Insufficient</status></response>";
+    CannedServer server({part("t1", R"(<response><href>/l/a.ics</href><propstat><prop><getetag>"1"</getetag></prop>)"
+                                    "<status>HTTP/1.1 200 OK</status></propstat></response>" +
+                                        truncated),
+                         part("t2", R"(<response><href>/l/b.ics</href><propstat><prop><getetag>"2"</getetag></prop>)"
+                                    "<status>HTTP/1.1 200 OK</status></propstat></response><response><href>/l/a.ics"
+                                    "</href><status>HTTP/1.1 404 Not Found</status></response>"),
+                         part("t2", truncated)});
+    DavSession session(DavAccount{server.url(u"/"_s), u"ada"_s, {}});
+    const auto changes = ranJob<ChangesJob>(&session, TaskList{server.url(u"/l/"_s), {}, {}, true}, QString());
+    EXPECT_EQ(changes->outcome(), Outcome::Succeeded);
+    EXPECT_TRUE(changes->changes().complete);
+    EXPECT_EQ(pathsOf(changes->changes().changed), QSet<QString>{u"/l/b.ics"_s});
+    EXPECT_EQ(changes->changes().removed, QList<QUrl>{server.url(u"/l/a.ics"_s)});
+    EXPECT_EQ(changes->changes().syncToken, u"t2"_s);
+    // A server that keeps saying "more" without moving on is not taken at its word.
+    EXPECT_EQ(ranJob<ChangesJob>(&session, TaskList{server.url(u"/l/"_s), {}, {}, true}, u"t2"_s)->outcome(),
+              Outcome::BadAnswer);
 }
 
 TEST(CalDavAddresses, PlainHttpOnlyToThisMachineAndRedirectsOnlyToHttpsOnTheSameHost)
