@@ -30,6 +30,17 @@ bool isAcceptedServerAddress(const QUrl& url)
     return url.scheme() == "http"_L1 && isLoopbackHost(url.host());
 }
 
+QUrl serverAddressFromUserText(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    QUrl url(trimmed.contains("://"_L1) ? trimmed : u"https://"_s + trimmed, QUrl::StrictMode);
+    if (!isAcceptedServerAddress(url))
+        return {};
+    if (url.path().isEmpty())
+        url.setPath(u"/"_s);
+    return url.adjusted(QUrl::RemoveFragment);
+}
+
 bool isSameOrigin(const QUrl& left, const QUrl& right)
 {
     return left.scheme() == right.scheme() && left.host().compare(right.host(), Qt::CaseInsensitive) == 0 &&

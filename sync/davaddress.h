@@ -9,6 +9,10 @@
 [[nodiscard]] bool isLoopbackHost(const QString& host);
 [[nodiscard]] bool isAcceptedServerAddress(const QUrl& url);
 
+// The address as the user typed it into the set-up dialog or on the command line: "dav.example.org"
+// or "dav.example.org/remote.php/dav" mean https; an address the program may not use gives an empty URL.
+[[nodiscard]] QUrl serverAddressFromUserText(const QString& text);
+
 // scheme, host and port, with the scheme's default port filled in.
 [[nodiscard]] bool isSameOrigin(const QUrl& left, const QUrl& right);
 

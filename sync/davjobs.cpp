@@ -29,6 +29,10 @@ const QByteArray listQuery = QByteArrayLiteral(
     R"(<d:prop><d:resourcetype/><d:displayname/><c:supported-calendar-component-set/><cs:getctag/>)"
     R"(<d:supported-report-set/></d:prop></d:propfind>)");
 
+const QByteArray ctagQuery = QByteArrayLiteral(
+    R"(<?xml version="1.0" encoding="utf-8"?>)"
+    R"(<d:propfind xmlns:d="DAV:" xmlns:cs="http://calendarserver.org/ns/"><d:prop><cs:getctag/></d:prop></d:propfind>)");
+
 const QByteArray etagQuery =
     QByteArrayLiteral(R"(<?xml version="1.0" encoding="utf-8"?>)"
                       R"(<d:propfind xmlns:d="DAV:"><d:prop><d:resourcetype/><d:getetag/></d:prop></d:propfind>)");
@@ -215,7 +219,21 @@ void ChangesJob::run()
     if (list_.offersSyncCollection)
         reportChanges(syncToken_);
     else
-        listEtags();
+        compareCtag();
+}
+
+void ChangesJob::compareCtag()
+{
+    send(Request{propfindVerb, list_.url, xmlBodyHeaders("0"), ctagQuery}, [this](const Answer& answer) {
+        const Multistatus multistatus = parseMultistatus(answer.body);
+        const QString ctag = answer.status == 207 && !multistatus.responses.isEmpty()
+                                 ? textOf(multistatus.responses.first(), dav::calendarServerNs, "getctag")
+                                 : QString();
+        if (ctag.isEmpty() || ctag != syncToken_)
+            return listEtags(ctag);
+        changes_.syncToken = ctag;
+        succeed();
+    });
 }
 
 void ChangesJob::reportChanges(const QString& token)
@@ -232,7 +250,7 @@ void ChangesJob::reportChanges(const QString& token)
             return reportChanges(QString());
         }
         if (answer.status == 400 || answer.status == 403 || answer.status == 405 || answer.status == 501)
-            return listEtags();
+            return compareCtag();
         if (!expectStatus(answer, {207}))
             return;
         const Multistatus multistatus = parseMultistatus(answer.body);
@@ -250,15 +268,15 @@ void ChangesJob::reportChanges(const QString& token)
     });
 }
 
-void ChangesJob::listEtags()
+void ChangesJob::listEtags(const QString& ctag)
 {
-    send(Request{propfindVerb, list_.url, xmlBodyHeaders("1"), etagQuery}, [this](const Answer& answer) {
+    send(Request{propfindVerb, list_.url, xmlBodyHeaders("1"), etagQuery}, [this, ctag](const Answer& answer) {
         if (!expectStatus(answer, {207}))
             return;
         const Multistatus multistatus = parseMultistatus(answer.body);
         if (!multistatus.errorString.isEmpty())
             return finishWith(Outcome::BadAnswer, multistatus.errorString);
-        changes_ = ServerChanges{true, {}, {}, {}};
+        changes_ = ServerChanges{true, {}, {}, ctag};
         if (collect(multistatus.responses, answer.url))
             return finishWith(Outcome::BadAnswer, u"the server listed only part of the task list"_s);
         succeed();

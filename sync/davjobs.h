@@ -68,11 +68,13 @@ struct ServerChanges
     bool complete = false;
     QList<ItemVersion> changed;
     QList<QUrl> removed;
-    QString syncToken; // empty when the server offers no tokens
+    QString syncToken; // the list's state to ask from next time: a sync token, else the list's ctag
 };
 
 // Asks for the changes since `syncToken` with sync-collection where the list offers it; an empty
 // or expired token, or a server that refuses the report, gives a complete ETag listing instead.
+// Without sync tokens, the list's ctag (CalendarServer's getctag) stands in for the token: while it
+// is the same, nothing changed and nothing is listed.
 class ChangesJob : public DavJob
 {
     Q_OBJECT
@@ -84,7 +86,8 @@ public:
 private:
     void run() override;
     void reportChanges(const QString& token);
-    void listEtags();
+    void compareCtag();
+    void listEtags(const QString& ctag);
     // Adds the members' changes; true when the answer says it holds only part of them.
     bool collect(const QList<DavResponse>& responses, const QUrl& base);
 

@@ -141,6 +141,11 @@ TEST_F(CalDav, FindsChangesSinceATokenOrByListingAndFetchesThem)
         EXPECT_TRUE(full->changes().complete);
         EXPECT_EQ(pathsOf(full->changes().changed), (QSet<QString>{a.path(), b.path(), fromOtherClient.path()}));
     }
+    const int requestsBefore = session.requestsSent();
+    const auto unchanged = ranJob<ChangesJob>(&session, list, listing->changes().syncToken);
+    EXPECT_FALSE(unchanged->changes().complete);
+    EXPECT_TRUE(unchanged->changes().changed.isEmpty());
+    EXPECT_EQ(session.requestsSent(), requestsBefore + 1);
 
     const auto fetched = ranJob<MultigetJob>(&session, list.url, QList<QUrl>{a, fromOtherClient, c});
     ASSERT_EQ(fetched->items().size(), 2);
@@ -273,6 +278,13 @@ TEST(CalDavAddresses, PlainHttpOnlyToThisMachineAndRedirectsOnlyToHttpsOnTheSame
         {"http://127.0.0.1:5232/", "http://127.0.0.1:5233/", false},
         {"http://localhost:5232/", "https://localhost/", true},
     };
+    for (const auto& [typed, meant] : {std::pair{" dav.example.org ", "https://dav.example.org/"},
+                                       {"localhost:5232/dav/#x", "https://localhost:5232/dav/"},
+                                       {"http://127.0.0.1:5232", "http://127.0.0.1:5232/"},
+                                       {"http://dav.example.org/", ""},
+                                       {"https://", ""}})
+        EXPECT_EQ(serverAddressFromUserText(QString::fromLatin1(typed)), QUrl(QString::fromLatin1(meant))) << typed;
+
     for (const auto& [from, to, accepted] : redirects)
         EXPECT_EQ(isAcceptedRedirect(QUrl(QString::fromLatin1(from)), QUrl(QString::fromLatin1(to))), accepted) << to;
 
