@@ -32,12 +32,21 @@ void DavJob::start()
 {
     // finished() never comes before start() has returned, whatever happens.
     QTimer::singleShot(0, this, [this] {
+        if (finished_)
+            return;
         if (!session_)
             return finishWith(Outcome::NetworkFailure, u"the connection was closed"_s);
         if (!isAcceptedServerAddress(session_->account().server))
             return finishWith(Outcome::RefusedAddress, session_->account().server.toDisplayString());
         run();
     });
+}
+
+void DavJob::cancel()
+{
+    finishWith(Outcome::Cancelled, {});
+    for (QNetworkReply* reply : findChildren<QNetworkReply*>())
+        reply->abort();
 }
 
 void DavJob::send(const Request& request, AnswerHandler onAnswer)
@@ -47,6 +56,8 @@ void DavJob::send(const Request& request, AnswerHandler onAnswer)
 
 void DavJob::sendHop(const Request& request, AnswerHandler onAnswer, int redirectsLeft)
 {
+    if (finished_)
+        return;
     if (!session_)
         return finishWith(Outcome::NetworkFailure, u"the connection was closed"_s);
     QNetworkReply* reply = session_->send(request.verb, request.url, request.headers, request.body);
@@ -91,6 +102,11 @@ void DavJob::receive(QNetworkReply* reply, const Request& request, AnswerHandler
         return sendHop(next, std::move(onAnswer), redirectsLeft - 1);
     }
     detail_ = statusLine(reply, status);
+    if (status == 429 || status == 503) {
+        // Only the seconds form; a date would need this machine's clock to agree with the server's.
+        retryAfter_ = std::chrono::seconds(reply->rawHeader(QByteArrayLiteral("Retry-After")).trimmed().toUInt());
+        return finishWith(Outcome::ServerBusy, detail_);
+    }
     onAnswer(Answer{status, request.url, reply->readAll(), reply->rawHeader(QByteArrayLiteral("ETag"))});
 }
 

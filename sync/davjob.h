@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include <chrono>
 #include <functional>
 
 class QNetworkReply;
@@ -25,16 +26,22 @@ public:
         PasswordRefused,    // 401
         PreconditionFailed, // 412: the item changed on the server since its ETag was known
         NotFound,           // 404 or 410
+        ServerBusy,         // 429 or 503: come back later, after retryAfter() where the server says
         ServerFailure,      // any other refusal
         BadAnswer,          // an answer the program cannot read
         NoTaskService,      // the address offers no calendars
+        Cancelled,          // cancel() was called
     };
     Q_ENUM(Outcome)
 
     void start();
+    // Ends the job at once, its request aborted, as when the user stops syncing or quits.
+    void cancel();
     Outcome outcome() const { return outcome_; }
     // Technical detail for the log and the details view: the HTTP status line or the network error.
     QString detail() const { return detail_; }
+    // How long a busy server asked to be left alone; zero when it did not say.
+    std::chrono::seconds retryAfter() const { return retryAfter_; }
 
 signals:
     void finished();
@@ -77,6 +84,7 @@ private:
     QString detail_;
     bool finished_ = false;
     bool overlong_ = false;
+    std::chrono::seconds retryAfter_{0};
 };
 
 // An XML request body; the header every DAV request with a body carries.

@@ -295,6 +295,9 @@ bool ChangesJob::collect(const QList<DavResponse>& responses, const QUrl& base)
             truncated = truncated || response.status == 507;
             continue;
         }
+        // Whatever a server names outside the list is never written or deleted on its word.
+        if (!href.path().startsWith(asFolder(list_.url).path()))
+            continue;
         const QString etag = textOf(response, dav::ns, "getetag");
         if (response.status == 404)
             removed.append(href);
@@ -351,6 +354,11 @@ void MultigetJob::fetchFrom(qsizetype first)
 
 void MultigetJob::findMissing()
 {
+    QSet<QString> asked;
+    for (const QUrl& href : std::as_const(hrefs_))
+        asked.insert(resourceKey(href));
+    // An answer may name items nobody asked for; they are not this list's business here.
+    items_.removeIf([&asked](const FetchedItem& item) { return !asked.contains(resourceKey(item.href)); });
     QSet<QString> fetched;
     for (const FetchedItem& item : std::as_const(items_))
         fetched.insert(resourceKey(item.href));

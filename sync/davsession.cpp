@@ -2,9 +2,13 @@
 
 #include "sync/davaddress.h"
 
+#include <QLoggingCategory>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+
+// Requests by method and address only: never a header, so never a password.
+Q_LOGGING_CATEGORY(davRequests, "taskwyn.sync.requests", QtWarningMsg)
 
 DavSession::DavSession(DavAccount account, QObject* parent)
     : QObject(parent), network_(new QNetworkAccessManager(this)), account_(std::move(account))
@@ -27,5 +31,6 @@ QNetworkReply* DavSession::send(const QByteArray& verb, const QUrl& url, const H
         request.setRawHeader(QByteArrayLiteral("Authorization"), "Basic " + credentials.toBase64());
     }
     ++requestsSent_;
+    qCDebug(davRequests) << verb << url.toDisplayString();
     return network_->sendCustomRequest(request, verb, body);
 }

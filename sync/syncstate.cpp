@@ -77,6 +77,8 @@ SyncStateFiles::SyncStateFiles(const fs::path& taskFile) : folder_(folderFor(tas
 LoadedSyncState SyncStateFiles::load() const
 {
     LoadedSyncState loaded;
+    for (const char* name : {"items.json", "token.json"})
+        removeStaleTemporaries(folder_ / name);
     const ReadJson items = readJson(folder_ / "items.json");
     const ReadJson token = readJson(folder_ / "token.json");
     loaded.failure = items.failure ? items.failure : token.failure;

@@ -1,16 +1,35 @@
 #include "sync/davaddress.h"
 #include "sync/davjobs.h"
-#include "sync/tests/davtesting.h"
 #include "sync/tests/radicaleserver.h"
 
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTimer>
+
+#include <gtest/gtest.h>
 
 namespace {
 
 using namespace Qt::StringLiterals;
 using Outcome = DavJob::Outcome;
+
+// Runs a job to its end; one that never finishes fails the test instead of hanging it.
+Outcome runJob(DavJob& job)
+{
+    QSignalSpy finished(&job, &DavJob::finished);
+    job.start();
+    EXPECT_TRUE(finished.wait(20000)) << "the job never finished";
+    EXPECT_EQ(finished.size(), 1);
+    return job.outcome();
+}
+
+template <typename Job, typename... Arguments> std::unique_ptr<Job> ranJob(Arguments&&... arguments)
+{
+    auto job = std::make_unique<Job>(std::forward<Arguments>(arguments)...);
+    runJob(*job);
+    return job;
+}
 
 QByteArray vtodo(const QString& uid, const QString& summary)
 {
@@ -81,7 +100,6 @@ TEST_F(CalDav, DiscoveryListsOnlyTaskListsFromTheRootOrFromAListsAddress)
     EXPECT_EQ(found.url, tasks.url);
     EXPECT_EQ(found.displayName, u"Taskwyn"_s);
     EXPECT_TRUE(found.offersSyncCollection);
-    EXPECT_FALSE(found.ctag.isEmpty());
 
     DavSession direct(accountAt(tasks.url));
     const auto fromList = ranJob<DiscoveryJob>(&direct);
@@ -166,6 +184,9 @@ TEST(CalDavServer, AStoppedHungOrUnverifiedServerFailsInsteadOfHanging)
     EXPECT_EQ(ranJob<DiscoveryJob>(&session)->outcome(), Outcome::NetworkFailure);
 
     session.setTransferTimeout(std::chrono::seconds(30));
+    DiscoveryJob cancelled(&session);
+    QTimer::singleShot(300, &cancelled, &DavJob::cancel);
+    EXPECT_EQ(runJob(cancelled), Outcome::Cancelled);
     DiscoveryJob stopped(&session);
     QTimer::singleShot(300, [&hanging] { hanging.stop(); });
     EXPECT_EQ(runJob(stopped), Outcome::NetworkFailure);
@@ -188,11 +209,8 @@ public:
             QObject::connect(peer, &QTcpSocket::readyRead, [this, peer, request = QByteArray()]() mutable {
                 request += peer->readAll();
                 const qsizetype headerEnd = request.indexOf("\r\n\r\n");
-                const QByteArray length = QRegularExpression(u"Content-Length: (\\d+)"_s)
-                                              .match(QString::fromLatin1(request))
-                                              .captured(1)
-                                              .toLatin1();
-                if (headerEnd < 0 || request.size() < headerEnd + 4 + length.toInt())
+                const auto length = QRegularExpression(u"Content-Length: (\\d+)"_s).match(QString::fromLatin1(request));
+                if (headerEnd < 0 || request.size() < headerEnd + 4 + length.captured(1).toInt())
                     return;
                 received += request;
                 peer->write(answers_.size() > 1 ? answers_.takeFirst() : answers_.first());
@@ -222,13 +240,15 @@ TEST(CalDavServer, CredentialsAndRedirectsStayWithTheConfiguredOrigin)
         {answer("301 Moved", {}, "Location: https://elsewhere.example/x\r\n"), true, Outcome::RefusedRedirect},
         {answer("301 Moved", {}, "Location: http://127.0.0.2/x\r\n"), true, Outcome::RefusedRedirect},
         {answer("500 Broken"), true, Outcome::ServerFailure},
+        {answer("503 Busy", {}, "Retry-After: 120\r\n"), true, Outcome::ServerBusy},
         {"", true, Outcome::NetworkFailure},
     };
     for (const auto& [canned, sameOrigin, outcome] : rows) {
         CannedServer server({canned});
         DavSession session(DavAccount{sameOrigin ? server.url(u"/"_s) : QUrl(u"http://127.0.0.1:1/"_s), u"ada"_s, {}});
-        EXPECT_EQ(ranJob<PutJob>(&session, server.url(u"/x.ics"_s), "data", QByteArray())->outcome(), outcome)
-            << canned.data();
+        const auto put = ranJob<PutJob>(&session, server.url(u"/x.ics"_s), "data", QByteArray());
+        EXPECT_EQ(put->outcome(), outcome) << canned.data();
+        EXPECT_EQ(put->retryAfter().count(), outcome == Outcome::ServerBusy ? 120 : 0);
         EXPECT_EQ(server.received.contains("Authorization: Basic"), sameOrigin) << canned.data();
         EXPECT_TRUE(server.received.contains("If-None-Match: *"));
         EXPECT_EQ(session.requestsSent(), 1);
@@ -244,7 +264,9 @@ TEST(CalDavServer, ChangesSentInPartsAreCollectedUpToTheLastPart)
     const QByteArray truncated = "<response><href>/l/</href><status>HTTP/1.1 507 Insufficient</status></response>";
     CannedServer server({part("t1", R"(<response><href>/l/a.ics</href><propstat><prop><getetag>"1"</getetag></prop>)"
                                     "<status>HTTP/1.1 200 OK</status></propstat></response>" +
-                                        truncated),
+                                        truncated +
+                                        "<response><href>/other/x.ics</href><status>HTTP/1.1 404 Not "
+                                        "Found</status></response>"),
                          part("t2", R"(<response><href>/l/b.ics</href><propstat><prop><getetag>"2"</getetag></prop>)"
                                     "<status>HTTP/1.1 200 OK</status></propstat></response><response><href>/l/a.ics"
                                     "</href><status>HTTP/1.1 404 Not Found</status></response>"),
@@ -263,13 +285,6 @@ TEST(CalDavServer, ChangesSentInPartsAreCollectedUpToTheLastPart)
 
 TEST(CalDavAddresses, PlainHttpOnlyToThisMachineAndRedirectsOnlyToHttpsOnTheSameHost)
 {
-    for (const char* accepted :
-         {"https://dav.example.org/", "http://localhost:5232/", "http://127.0.0.1:5232/x/", "http://[::1]:5232/"})
-        EXPECT_TRUE(isAcceptedServerAddress(QUrl(QString::fromLatin1(accepted)))) << accepted;
-    for (const char* refused : {"http://dav.example.org/", "http://192.168.1.2/", "ftp://dav.example.org/",
-                                "https://ada:pw@dav.example.org/", "dav.example.org"})
-        EXPECT_FALSE(isAcceptedServerAddress(QUrl(QString::fromLatin1(refused)))) << refused;
-
     const std::tuple<const char*, const char*, bool> redirects[] = {
         {"https://a.example/x", "https://a.example:8443/y", true},
         {"https://a.example/x", "https://b.example/y", false},
@@ -278,10 +293,16 @@ TEST(CalDavAddresses, PlainHttpOnlyToThisMachineAndRedirectsOnlyToHttpsOnTheSame
         {"http://127.0.0.1:5232/", "http://127.0.0.1:5233/", false},
         {"http://localhost:5232/", "https://localhost/", true},
     };
+    // Plain http only to this machine; a password in the address is refused, as it would be kept in the settings.
     for (const auto& [typed, meant] : {std::pair{" dav.example.org ", "https://dav.example.org/"},
                                        {"localhost:5232/dav/#x", "https://localhost:5232/dav/"},
                                        {"http://127.0.0.1:5232", "http://127.0.0.1:5232/"},
+                                       {"http://[::1]:5232/", "http://[::1]:5232/"},
+                                       {"http://localhost/", "http://localhost/"},
                                        {"http://dav.example.org/", ""},
+                                       {"http://192.168.1.2/", ""},
+                                       {"https://ada:pw@dav.example.org/", ""},
+                                       {"ftp://dav.example.org/", ""},
                                        {"https://", ""}})
         EXPECT_EQ(serverAddressFromUserText(QString::fromLatin1(typed)), QUrl(QString::fromLatin1(meant))) << typed;
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // A real CalDAV server for tests: Radicale on a free loopback port, with its own storage folder and
-// one htpasswd user, stopped with the test.
+// one htpasswd user, ended with the test.
 
 #include "os/tests/filetesting.h"
 
@@ -14,43 +14,50 @@
 #include <csignal>
 #include <stdexcept>
 
-using namespace Qt::StringLiterals;
-
 class RadicaleServer
 {
 public:
     enum class Transport { Http, SelfSignedHttps };
 
-    explicit RadicaleServer(Transport transport = Transport::Http) : port_(freePort())
+    explicit RadicaleServer(Transport transport = Transport::Http)
     {
-        const auto& dir = folder_.path();
-        testsupport::writeBytes(dir / "users", (user + u':' + password + u'\n').toStdString());
-        std::string server = "[server]\nhosts = 127.0.0.1:" + std::to_string(port_) + "\n";
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        port_ = probe.serverPort();
+        probe.close();
+        testsupport::writeBytes(folder_ / "users", (user + u':' + password + u'\n').toStdString());
+        std::string config = "[server]\nhosts = 127.0.0.1:" + std::to_string(port_) + "\n";
         if (transport == Transport::SelfSignedHttps) {
-            run(u"openssl"_s,
-                {u"req"_s, u"-x509"_s, u"-newkey"_s, u"rsa:2048"_s, u"-nodes"_s, u"-days"_s, u"1"_s, u"-subj"_s,
-                 u"/CN=127.0.0.1"_s, u"-keyout"_s, path("key.pem"), u"-out"_s, path("cert.pem")});
-            server += "ssl = True\ncertificate = " + (dir / "cert.pem").string() +
-                      "\nkey = " + (dir / "key.pem").string() + "\n";
-            scheme_ = "https";
+            QProcess::execute(QStringLiteral("openssl"), QStringLiteral("req -x509 -newkey rsa:2048 -nodes -days 1 "
+                                                                        "-subj /CN=127.0.0.1 -keyout %1 -out %2")
+                                                             .arg(path("key.pem"), path("cert.pem"))
+                                                             .split(u' '));
+            config += "ssl = True\ncertificate = " + (folder_ / "cert.pem").string() +
+                      "\nkey = " + (folder_ / "key.pem").string() + "\n";
+            scheme_ = QStringLiteral("https");
         }
-        const std::string config = server + "[auth]\ntype = htpasswd\nhtpasswd_encryption = plain\ndelay = 0\n" +
-                                   "htpasswd_filename = " + (dir / "users").string() + "\n[storage]\n" +
-                                   "filesystem_folder = " + (dir / "collections").string() +
-                                   "\n[logging]\nlevel = warning\n";
-        testsupport::writeBytes(dir / "config", config);
+        testsupport::writeBytes(folder_ / "config",
+                                config + "[auth]\ntype = htpasswd\nhtpasswd_encryption = plain\ndelay = 0\n" +
+                                    "htpasswd_filename = " + (folder_ / "users").string() +
+                                    "\n[storage]\nfilesystem_folder = " + (folder_ / "collections").string() +
+                                    "\n[logging]\nlevel = warning\n");
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start(QStringLiteral(TASKWYN_SYSTEM_PYTHON), {u"-m"_s, u"radicale"_s, u"--config"_s, path("config")});
-        waitUntilListening();
+        process_.start(QStringLiteral(TASKWYN_SYSTEM_PYTHON),
+                       {QStringLiteral("-m"), QStringLiteral("radicale"), QStringLiteral("--config"), path("config")});
+        for (int attempt = 0; attempt < 200 && process_.state() != QProcess::NotRunning;
+             ++attempt, QThread::msleep(50)) {
+            QTcpSocket connection;
+            connection.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
+            if (connection.waitForConnected(100))
+                return;
+        }
+        throw std::runtime_error("radicale did not start");
     }
     ~RadicaleServer() { stop(); }
     RadicaleServer(const RadicaleServer&) = delete;
     RadicaleServer& operator=(const RadicaleServer&) = delete;
 
-    QUrl root() const
-    {
-        return QUrl(QString::fromLatin1(scheme_) + u"://127.0.0.1:"_s + QString::number(port_) + u'/');
-    }
+    QUrl root() const { return QUrl(QStringLiteral("%1://127.0.0.1:%2/").arg(scheme_).arg(port_)); }
     // Where the user's own collections live.
     QUrl home() const { return root().resolved(QUrl(user + u'/')); }
 
@@ -63,39 +70,14 @@ public:
     // A server that hangs: it keeps its connections and never answers.
     void pause() const { ::kill(static_cast<pid_t>(process_.processId()), SIGSTOP); }
 
-    inline static const QString user = u"ada"_s;
-    inline static const QString password = u"pässwörd 1"_s;
+    inline static const QString user = QStringLiteral("ada");
+    inline static const QString password = QStringLiteral("pässwörd 1");
 
 private:
-    static int freePort()
-    {
-        QTcpServer probe;
-        if (!probe.listen(QHostAddress::LocalHost, 0))
-            throw std::runtime_error("no free loopback port");
-        return probe.serverPort();
-    }
-    QString path(const char* name) const { return QString::fromStdString((folder_.path() / name).string()); }
-    static void run(const QString& program, const QStringList& arguments)
-    {
-        QProcess process;
-        process.start(program, arguments);
-        if (!process.waitForFinished(60000) || process.exitCode() != 0)
-            throw std::runtime_error("could not run " + program.toStdString());
-    }
-    void waitUntilListening() const
-    {
-        for (int attempt = 0; attempt < 200 && process_.state() != QProcess::NotRunning; ++attempt) {
-            QTcpSocket probe;
-            probe.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
-            if (probe.waitForConnected(100))
-                return;
-            QThread::msleep(50);
-        }
-        throw std::runtime_error("radicale did not start");
-    }
+    QString path(const char* name) const { return QString::fromStdString((folder_ / name).string()); }
 
     testsupport::ScratchFolder folder_;
     QProcess process_;
-    int port_;
-    const char* scheme_ = "http";
+    int port_ = 0;
+    QString scheme_ = QStringLiteral("http");
 };
