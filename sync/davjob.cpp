@@ -123,6 +123,18 @@ bool DavJob::expectStatus(const Answer& answer, std::initializer_list<int> accep
     return false;
 }
 
+std::optional<Multistatus> DavJob::expectMultistatus(const Answer& answer)
+{
+    if (!expectStatus(answer, {207}))
+        return std::nullopt;
+    Multistatus multistatus = parseMultistatus(answer.body);
+    if (!multistatus.errorString.isEmpty()) {
+        finishWith(Outcome::BadAnswer, multistatus.errorString);
+        return std::nullopt;
+    }
+    return multistatus;
+}
+
 void DavJob::succeed()
 {
     finishWith(Outcome::Succeeded, detail_);

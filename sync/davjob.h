@@ -1,12 +1,14 @@
 #pragma once
 
 #include "sync/davsession.h"
+#include "sync/davxml.h"
 
 #include <QObject>
 #include <QPointer>
 
 #include <chrono>
 #include <functional>
+#include <optional>
 
 class QNetworkReply;
 
@@ -70,6 +72,8 @@ protected:
     void send(const Request& request, AnswerHandler onAnswer);
     // Fails the job with the outcome for the answer's status unless it is one of `accepted`.
     [[nodiscard]] bool expectStatus(const Answer& answer, std::initializer_list<int> accepted);
+    // The answer's multistatus, or nullopt when the job failed for the answer's status or form.
+    [[nodiscard]] std::optional<Multistatus> expectMultistatus(const Answer& answer);
     void succeed();
     // Ends the job with `outcome`; later calls change nothing.
     void finishWith(Outcome outcome, const QString& detail);

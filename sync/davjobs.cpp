@@ -130,12 +130,12 @@ void DiscoveryJob::examineAnswer(const Answer& answer, bool wellKnownTried)
     // A server without the well-known address may still answer at the address the user gave.
     if (answer.status != 207 && !wellKnownTried)
         return examine(session()->account().server, true);
-    if (!expectStatus(answer, {207}))
+    const std::optional<Multistatus> multistatus = expectMultistatus(answer);
+    if (!multistatus)
         return;
-    const Multistatus multistatus = parseMultistatus(answer.body);
-    if (!multistatus.errorString.isEmpty() || multistatus.responses.isEmpty())
-        return finishWith(Outcome::BadAnswer, multistatus.errorString);
-    const DavResponse& self = multistatus.responses.first();
+    if (multistatus->responses.isEmpty())
+        return finishWith(Outcome::BadAnswer, u"no properties"_s);
+    const DavResponse& self = multistatus->responses.first();
     if (holdsTasks(self)) {
         taskLists_.append(taskListFrom(answer.url, self));
         return succeed();
@@ -150,12 +150,12 @@ void DiscoveryJob::examineAnswer(const Answer& answer, bool wellKnownTried)
 void DiscoveryJob::findHome(const QUrl& principal)
 {
     send(Request{propfindVerb, principal, xmlBodyHeaders("0"), homeQuery}, [this](const Answer& answer) {
-        if (!expectStatus(answer, {207}))
+        const std::optional<Multistatus> multistatus = expectMultistatus(answer);
+        if (!multistatus)
             return;
-        const Multistatus multistatus = parseMultistatus(answer.body);
-        const QUrl home = multistatus.responses.isEmpty() ? QUrl()
-                                                          : firstHref(answer.url, multistatus.responses.first(),
-                                                                      dav::caldavNs, "calendar-home-set");
+        const QUrl home = multistatus->responses.isEmpty() ? QUrl()
+                                                           : firstHref(answer.url, multistatus->responses.first(),
+                                                                       dav::caldavNs, "calendar-home-set");
         if (home.isEmpty())
             return finishWith(Outcome::NoTaskService, answer.url.toDisplayString());
         listHome(home);
@@ -166,12 +166,10 @@ void DiscoveryJob::listHome(const QUrl& home)
 {
     home_ = home;
     send(Request{propfindVerb, home, xmlBodyHeaders("1"), listQuery}, [this](const Answer& answer) {
-        if (!expectStatus(answer, {207}))
+        const std::optional<Multistatus> multistatus = expectMultistatus(answer);
+        if (!multistatus)
             return;
-        const Multistatus multistatus = parseMultistatus(answer.body);
-        if (!multistatus.errorString.isEmpty())
-            return finishWith(Outcome::BadAnswer, multistatus.errorString);
-        for (const DavResponse& response : multistatus.responses) {
+        for (const DavResponse& response : multistatus->responses) {
             if (holdsTasks(response))
                 taskLists_.append(taskListFrom(answer.url.resolved(QUrl(response.href)), response));
         }
@@ -251,17 +249,15 @@ void ChangesJob::reportChanges(const QString& token)
         }
         if (answer.status == 400 || answer.status == 403 || answer.status == 405 || answer.status == 501)
             return compareCtag();
-        if (!expectStatus(answer, {207}))
+        const std::optional<Multistatus> multistatus = expectMultistatus(answer);
+        if (!multistatus)
             return;
-        const Multistatus multistatus = parseMultistatus(answer.body);
-        if (!multistatus.errorString.isEmpty())
-            return finishWith(Outcome::BadAnswer, multistatus.errorString);
-        changes_.syncToken = multistatus.syncToken;
+        changes_.syncToken = multistatus->syncToken;
         // A server that sends its changes in parts marks all but the last; the token it gives
         // continues from there (RFC 6578 3.6).
-        const bool truncated = collect(multistatus.responses, answer.url);
-        if (truncated && !multistatus.syncToken.isEmpty() && multistatus.syncToken != token)
-            return reportChanges(multistatus.syncToken);
+        const bool truncated = collect(multistatus->responses, answer.url);
+        if (truncated && !multistatus->syncToken.isEmpty() && multistatus->syncToken != token)
+            return reportChanges(multistatus->syncToken);
         if (truncated)
             return finishWith(Outcome::BadAnswer, u"the server sent only part of its changes"_s);
         succeed();
@@ -271,13 +267,11 @@ void ChangesJob::reportChanges(const QString& token)
 void ChangesJob::listEtags(const QString& ctag)
 {
     send(Request{propfindVerb, list_.url, xmlBodyHeaders("1"), etagQuery}, [this, ctag](const Answer& answer) {
-        if (!expectStatus(answer, {207}))
+        const std::optional<Multistatus> multistatus = expectMultistatus(answer);
+        if (!multistatus)
             return;
-        const Multistatus multistatus = parseMultistatus(answer.body);
-        if (!multistatus.errorString.isEmpty())
-            return finishWith(Outcome::BadAnswer, multistatus.errorString);
         changes_ = ServerChanges{true, {}, {}, ctag};
-        if (collect(multistatus.responses, answer.url))
+        if (collect(multistatus->responses, answer.url))
             return finishWith(Outcome::BadAnswer, u"the server listed only part of the task list"_s);
         succeed();
     });
@@ -338,12 +332,10 @@ void MultigetJob::fetchFrom(qsizetype first)
     body += "</c:calendar-multiget>";
     send(Request{reportVerb, list_, xmlBodyHeaders("1"), body},
          [this, next = first + part.size()](const Answer& answer) {
-             if (!expectStatus(answer, {207}))
+             const std::optional<Multistatus> multistatus = expectMultistatus(answer);
+             if (!multistatus)
                  return;
-             const Multistatus multistatus = parseMultistatus(answer.body);
-             if (!multistatus.errorString.isEmpty())
-                 return finishWith(Outcome::BadAnswer, multistatus.errorString);
-             for (const DavResponse& response : multistatus.responses) {
+             for (const DavResponse& response : multistatus->responses) {
                  if (const DavProperty* data = propertyOf(response, dav::caldavNs, "calendar-data"))
                      items_.append(FetchedItem{answer.url.resolved(QUrl(response.href)),
                                                textOf(response, dav::ns, "getetag").toUtf8(), data->text.toUtf8()});
