@@ -90,14 +90,15 @@ void upload(Server& server)
 }
 
 // One server for the reading benchmarks, filled once: Google Benchmark calls each function more than once.
+std::unique_ptr<Server> filled;
+
 Server& filledServer()
 {
-    static Server* server = [] {
-        auto* filled = new Server;
+    if (!filled) {
+        filled = std::make_unique<Server>();
         upload(*filled);
-        return filled;
-    }();
-    return *server;
+    }
+    return *filled;
 }
 
 void countRequests(benchmark::State& state, const Server& server, int before, const LoopWatch& watch)
@@ -164,5 +165,6 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    filled.reset();
     return 0;
 }
