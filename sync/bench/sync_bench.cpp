@@ -1,0 +1,170 @@
+// What the CalDAV transport costs for 1001 tasks: parsing a whole list's answer, and the requests
+// to a real local server, with the longest time the event loop went without turning.
+
+#include "sync/davjobs.h"
+#include "sync/davxml.h"
+#include "sync/tests/radicaleserver.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+using namespace Qt::StringLiterals;
+constexpr int taskCount = 1001;
+
+QByteArray vtodo(int index)
+{
+    return u"BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//bench//EN\r\nBEGIN:VTODO\r\nUID:task-%1\r\n"
+           "DTSTAMP:20260101T000000Z\r\nSUMMARY:Task number %1 with a title of usual length\r\n"
+           "DESCRIPTION:A description\\nover two lines\r\nDUE:20261231T120000\r\nEND:VTODO\r\nEND:VCALENDAR\r\n"_s
+               .arg(index)
+               .toUtf8();
+}
+
+QByteArray multigetAnswer()
+{
+    QByteArray body = R"(<?xml version="1.0"?><d:multistatus xmlns:d="DAV:" xmlns:c="urn:ietf:params:xml:ns:caldav">)";
+    for (int i = 0; i < taskCount; ++i)
+        body += "<d:response><d:href>/ada/tasks/task-" + QByteArray::number(i) +
+                ".ics</d:href><d:propstat><d:prop><d:getetag>\"" + QByteArray::number(i * 7919) +
+                "\"</d:getetag><c:calendar-data>" + vtodo(i) +
+                "</c:calendar-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>";
+    return body + "</d:multistatus>";
+}
+
+void BM_ParseMultigetOf1001(benchmark::State& state)
+{
+    const QByteArray body = multigetAnswer();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(parseMultistatus(body));
+}
+BENCHMARK(BM_ParseMultigetOf1001)->Unit(benchmark::kMillisecond);
+
+// Runs jobs on the event loop and measures the longest gap between turns of a 1 ms timer.
+struct LoopWatch
+{
+    QTimer ticker;
+    QElapsedTimer sinceTick;
+    qint64 longestStallMs = 0;
+    LoopWatch()
+    {
+        ticker.setInterval(1);
+        QObject::connect(&ticker, &QTimer::timeout,
+                         [this] { longestStallMs = std::max(longestStallMs, sinceTick.restart()); });
+        sinceTick.start();
+        ticker.start();
+    }
+};
+
+bool run(DavJob& job)
+{
+    QSignalSpy finished(&job, &DavJob::finished);
+    job.start();
+    return finished.wait(120000) && job.outcome() == DavJob::Outcome::Succeeded;
+}
+
+struct Server
+{
+    RadicaleServer radicale;
+    DavSession session{DavAccount{radicale.root(), RadicaleServer::user, RadicaleServer::password}};
+    TaskList list;
+    Server()
+    {
+        MakeTaskListJob make(&session, radicale.home(), u"Bench"_s);
+        run(make);
+        list = make.created();
+    }
+};
+
+void upload(Server& server)
+{
+    for (int i = 0; i < taskCount; ++i) {
+        PutJob put(&server.session, newItemUrl(server.list.url, u"task-%1"_s.arg(i)), vtodo(i), {});
+        run(put);
+    }
+}
+
+// One server for the reading benchmarks, filled once: Google Benchmark calls each function more than once.
+std::unique_ptr<Server> filled;
+
+Server& filledServer()
+{
+    if (!filled) {
+        filled = std::make_unique<Server>();
+        upload(*filled);
+    }
+    return *filled;
+}
+
+void countRequests(benchmark::State& state, const Server& server, int before, const LoopWatch& watch)
+{
+    state.counters["requests"] = server.session.requestsSent() - before;
+    state.counters["longest_stall_ms"] = static_cast<double>(watch.longestStallMs);
+}
+
+void BM_Upload1001(benchmark::State& state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        Server server;
+        const int before = server.session.requestsSent();
+        LoopWatch watch;
+        state.ResumeTiming();
+        upload(server);
+        countRequests(state, server, before, watch);
+    }
+}
+BENCHMARK(BM_Upload1001)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_ListAndFetchAll1001(benchmark::State& state)
+{
+    Server& server = filledServer();
+    const int before = server.session.requestsSent();
+    LoopWatch watch;
+    for (auto _ : state) {
+        ChangesJob changes(&server.session, server.list, {});
+        run(changes);
+        QList<QUrl> hrefs;
+        for (const ItemVersion& item : changes.changes().changed)
+            hrefs.append(item.href);
+        MultigetJob fetch(&server.session, server.list.url, hrefs);
+        run(fetch);
+        state.counters["fetched"] = static_cast<double>(fetch.items().size());
+    }
+    countRequests(state, server, before, watch);
+    state.counters["requests"] = state.counters["requests"] / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_ListAndFetchAll1001)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3);
+
+void BM_NothingChangedOf1001(benchmark::State& state)
+{
+    Server& server = filledServer();
+    ChangesJob initial(&server.session, server.list, {});
+    run(initial);
+    int requests = 0;
+    for (auto _ : state) {
+        const int before = server.session.requestsSent();
+        ChangesJob changes(&server.session, server.list, initial.changes().syncToken);
+        run(changes);
+        requests = server.session.requestsSent() - before;
+    }
+    state.counters["requests"] = requests;
+}
+BENCHMARK(BM_NothingChangedOf1001)->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(3);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    filled.reset();
+    return 0;
+}

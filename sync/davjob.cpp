@@ -1,0 +1,157 @@
+#include "sync/davjob.h"
+
+#include "sync/davaddress.h"
+
+#include <QNetworkReply>
+#include <QSslError>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int maxRedirects = 5;
+// Far above any real task list, low enough that a broken server cannot eat the memory.
+constexpr qint64 maxAnswerBytes = qint64{256} * 1024 * 1024;
+
+bool isRedirect(int status)
+{
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+QString statusLine(QNetworkReply* reply, int status)
+{
+    return u"HTTP %1 %2"_s.arg(status).arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
+}
+
+} // namespace
+
+DavJob::DavJob(DavSession* session, QObject* parent) : QObject(parent), session_(session) {}
+
+void DavJob::start()
+{
+    // finished() never comes before start() has returned, whatever happens.
+    QTimer::singleShot(0, this, [this] {
+        if (finished_)
+            return;
+        if (!session_)
+            return finishWith(Outcome::NetworkFailure, u"the connection was closed"_s);
+        if (!isAcceptedServerAddress(session_->account().server))
+            return finishWith(Outcome::RefusedAddress, session_->account().server.toDisplayString());
+        run();
+    });
+}
+
+void DavJob::cancel()
+{
+    finishWith(Outcome::Cancelled, {});
+    for (QNetworkReply* reply : findChildren<QNetworkReply*>())
+        reply->abort();
+}
+
+void DavJob::send(const Request& request, AnswerHandler onAnswer)
+{
+    sendHop(request, std::move(onAnswer), maxRedirects);
+}
+
+void DavJob::sendHop(const Request& request, AnswerHandler onAnswer, int redirectsLeft)
+{
+    if (finished_)
+        return;
+    if (!session_)
+        return finishWith(Outcome::NetworkFailure, u"the connection was closed"_s);
+    QNetworkReply* reply = session_->send(request.verb, request.url, request.headers, request.body);
+    reply->setParent(this); // a job deleted mid-request aborts its request
+    auto sslErrors = std::make_shared<QStringList>();
+    connect(reply, &QNetworkReply::sslErrors, this, [sslErrors](const QList<QSslError>& errors) {
+        for (const QSslError& error : errors)
+            sslErrors->append(error.errorString());
+    });
+    connect(reply, &QNetworkReply::downloadProgress, this, [this, reply](qint64 received, qint64) {
+        if (received > maxAnswerBytes) {
+            overlong_ = true;
+            reply->abort();
+        }
+    });
+    connect(reply, &QNetworkReply::finished, this, [=, this] {
+        reply->deleteLater();
+        if (reply->error() == QNetworkReply::SslHandshakeFailedError)
+            return finishWith(Outcome::TlsFailure,
+                              sslErrors->isEmpty() ? reply->errorString() : sslErrors->join(u"; "_s));
+        receive(reply, request, onAnswer, redirectsLeft);
+    });
+}
+
+void DavJob::receive(QNetworkReply* reply, const Request& request, AnswerHandler onAnswer, int redirectsLeft)
+{
+    if (overlong_)
+        return finishWith(Outcome::BadAnswer, u"the answer is larger than %1 MiB"_s.arg(maxAnswerBytes >> 20));
+    const QVariant statusAttribute = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!statusAttribute.isValid())
+        return finishWith(Outcome::NetworkFailure, reply->errorString());
+    const int status = statusAttribute.toInt();
+    if (status == 401)
+        return finishWith(Outcome::PasswordRefused, statusLine(reply, status));
+    if (isRedirect(status)) {
+        // Qt's parsed header drops relative addresses, which servers send.
+        const QUrl target = request.url.resolved(QUrl::fromEncoded(reply->rawHeader(QByteArrayLiteral("Location"))));
+        if (redirectsLeft == 0 || !isAcceptedRedirect(request.url, target))
+            return finishWith(Outcome::RefusedRedirect, target.toDisplayString());
+        Request next = request;
+        next.url = target;
+        return sendHop(next, std::move(onAnswer), redirectsLeft - 1);
+    }
+    detail_ = statusLine(reply, status);
+    if (status == 429 || status == 503) {
+        // Only the seconds form; a date would need this machine's clock to agree with the server's.
+        retryAfter_ = std::chrono::seconds(reply->rawHeader(QByteArrayLiteral("Retry-After")).trimmed().toUInt());
+        return finishWith(Outcome::ServerBusy, detail_);
+    }
+    onAnswer(Answer{status, request.url, reply->readAll(), reply->rawHeader(QByteArrayLiteral("ETag"))});
+}
+
+bool DavJob::expectStatus(const Answer& answer, std::initializer_list<int> accepted)
+{
+    if (std::find(accepted.begin(), accepted.end(), answer.status) != accepted.end())
+        return true;
+    if (answer.status == 412)
+        finishWith(Outcome::PreconditionFailed, detail_);
+    else if (answer.status == 404 || answer.status == 410)
+        finishWith(Outcome::NotFound, detail_);
+    else
+        finishWith(Outcome::ServerFailure, detail_);
+    return false;
+}
+
+std::optional<Multistatus> DavJob::expectMultistatus(const Answer& answer)
+{
+    if (!expectStatus(answer, {207}))
+        return std::nullopt;
+    Multistatus multistatus = parseMultistatus(answer.body);
+    if (!multistatus.errorString.isEmpty()) {
+        finishWith(Outcome::BadAnswer, multistatus.errorString);
+        return std::nullopt;
+    }
+    return multistatus;
+}
+
+void DavJob::succeed()
+{
+    finishWith(Outcome::Succeeded, detail_);
+}
+
+void DavJob::finishWith(Outcome outcome, const QString& detail)
+{
+    if (finished_)
+        return;
+    finished_ = true;
+    outcome_ = outcome;
+    detail_ = detail;
+    emit finished();
+}
+
+HttpHeaders xmlBodyHeaders(const QByteArray& depth)
+{
+    return {{QByteArrayLiteral("Content-Type"), QByteArrayLiteral("application/xml; charset=utf-8")},
+            {QByteArrayLiteral("Depth"), depth}};
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+// A real CalDAV server for tests: Radicale on a free loopback port, with its own storage folder and
+// one htpasswd user, ended with the test.
+
+#include "os/tests/filetesting.h"
+
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+#include <QUrl>
+
+#include <csignal>
+#include <stdexcept>
+
+class RadicaleServer
+{
+public:
+    enum class Transport { Http, SelfSignedHttps };
+
+    explicit RadicaleServer(Transport transport = Transport::Http)
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        port_ = probe.serverPort();
+        probe.close();
+        testsupport::writeBytes(folder_ / "users", (user + u':' + password + u'\n').toStdString());
+        std::string config = "[server]\nhosts = 127.0.0.1:" + std::to_string(port_) + "\n";
+        if (transport == Transport::SelfSignedHttps) {
+            QProcess::execute(QStringLiteral("openssl"), QStringLiteral("req -x509 -newkey rsa:2048 -nodes -days 1 "
+                                                                        "-subj /CN=127.0.0.1 -keyout %1 -out %2")
+                                                             .arg(path("key.pem"), path("cert.pem"))
+                                                             .split(u' '));
+            config += "ssl = True\ncertificate = " + (folder_ / "cert.pem").string() +
+                      "\nkey = " + (folder_ / "key.pem").string() + "\n";
+            scheme_ = QStringLiteral("https");
+        }
+        testsupport::writeBytes(folder_ / "config",
+                                config + "[auth]\ntype = htpasswd\nhtpasswd_encryption = plain\ndelay = 0\n" +
+                                    "htpasswd_filename = " + (folder_ / "users").string() +
+                                    "\n[storage]\nfilesystem_folder = " + (folder_ / "collections").string() +
+                                    "\n[logging]\nlevel = warning\n");
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.start(QStringLiteral(TASKWYN_SYSTEM_PYTHON),
+                       {QStringLiteral("-m"), QStringLiteral("radicale"), QStringLiteral("--config"), path("config")});
+        for (int attempt = 0; attempt < 200 && process_.state() != QProcess::NotRunning;
+             ++attempt, QThread::msleep(50)) {
+            QTcpSocket connection;
+            connection.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
+            if (connection.waitForConnected(100))
+                return;
+        }
+        throw std::runtime_error("radicale did not start");
+    }
+    ~RadicaleServer() { stop(); }
+    RadicaleServer(const RadicaleServer&) = delete;
+    RadicaleServer& operator=(const RadicaleServer&) = delete;
+
+    QUrl root() const { return QUrl(QStringLiteral("%1://127.0.0.1:%2/").arg(scheme_).arg(port_)); }
+    // Where the user's own collections live.
+    QUrl home() const { return root().resolved(QUrl(user + u'/')); }
+
+    // Ends the server at once, in the middle of whatever it was doing.
+    void stop()
+    {
+        process_.kill();
+        process_.waitForFinished();
+    }
+    // A server that hangs: it keeps its connections and never answers.
+    void pause() const { ::kill(static_cast<pid_t>(process_.processId()), SIGSTOP); }
+
+    inline static const QString user = QStringLiteral("ada");
+    inline static const QString password = QStringLiteral("pässwörd 1");
+
+private:
+    QString path(const char* name) const { return QString::fromStdString((folder_ / name).string()); }
+
+    testsupport::ScratchFolder folder_;
+    QProcess process_;
+    int port_ = 0;
+    QString scheme_ = QStringLiteral("http");
+};
