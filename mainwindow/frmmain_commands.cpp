@@ -1,6 +1,7 @@
 // frmMain's menus, task commands, views and keyboard operation of the list.
 #include "alertpage/frmstartup.h"
 #include "alertpage/pagefile.h"
+#include "config-taskwyn.h"
 #include "editor/frmtask.h"
 #include "mainwindow/frmmain.h"
 #include "rules/frmalerts.h"
