@@ -21,8 +21,12 @@ set(CPACK_PACKAGE_CONTACT ${TASKWYN_MAINTAINER})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "task list that shows which tasks are due")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Taskwyn keeps your tasks in one window: each has a title, who it is for, a due date and time and a description, in a list you sort by any column. Colour rules colour the rows by how soon a task is due, tasks due today or overdue are bold, and an attention page and desktop notifications tell you which tasks need attention now. Deleted tasks go to a recycle bin first.
+# Lines of up to 80 characters, as Debian's tools show them.
+set(CPACK_PACKAGE_DESCRIPTION "Taskwyn keeps your tasks in one window: each has a title, who it is for,
+a due date and time and a description, in a list you sort by any column.
+Colour rules colour the rows by how soon a task is due, tasks due today or
+overdue are bold, and an attention page and desktop notifications tell you
+which tasks need attention now. Deleted tasks go to a recycle bin first.
 
 Everything is kept in one plain text file, saved at once after every change.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
