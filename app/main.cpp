@@ -56,9 +56,7 @@ int showMainWindow(const std::filesystem::path& taskFile)
 int main(int argc, char* argv[])
 {
     const StartRequest request = readCommandLine(argumentsOf(argc, argv));
-    const std::unique_ptr<QCoreApplication> app = needsWindowSystem(request)
-                                                      ? std::make_unique<QApplication>(argc, argv)
-                                                      : std::make_unique<QCoreApplication>(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = createApplication(argc, argv, request);
     setUpApplication(*app);
     return std::visit(Overloaded{
                           [](const OpenWindow& open) { return showMainWindow(open.taskFile); },

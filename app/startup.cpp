@@ -37,6 +37,39 @@ bool needsWindowSystem(const StartRequest& request)
            (std::holds_alternative<BadTaskFile>(request) && windowSystemAvailable());
 }
 
+namespace {
+
+std::optional<FileFailure> refusalToTell;
+
+// Qt ends the program when the window system that a display names cannot be opened. A refusal
+// meant to show its box there is told on standard error instead, untranslated, as the program
+// ends as it would have without a display.
+void tellRefusalOnFatal(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    std::fputs(qPrintable(text + u'\n'), stderr);
+    if (type == QtFatalMsg && refusalToTell) {
+        std::fputs(qPrintable(fileFailureText(*refusalToTell) + u'\n'), stderr);
+        std::_Exit(usageErrorStatus);
+    }
+}
+
+} // namespace
+
+std::unique_ptr<QCoreApplication> createApplication(int& argc, char* argv[], const StartRequest& request)
+{
+    if (!needsWindowSystem(request))
+        return std::make_unique<QCoreApplication>(argc, argv);
+    const auto* bad = std::get_if<BadTaskFile>(&request);
+    if (!bad)
+        return std::make_unique<QApplication>(argc, argv);
+    refusalToTell = bad->failure;
+    const QtMessageHandler previous = qInstallMessageHandler(tellRefusalOnFatal);
+    auto app = std::make_unique<QApplication>(argc, argv);
+    qInstallMessageHandler(previous);
+    refusalToTell.reset();
+    return app;
+}
+
 void setUpApplication(QCoreApplication& app)
 {
     installTranslations(app);

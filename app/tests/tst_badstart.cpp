@@ -66,17 +66,22 @@ void BadStartTest::answeredWithoutWindow()
     QFETCH(int, status);
     QFETCH(QString, message);
 
-    QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const QString& display : {u"QT_QPA_PLATFORM"_s, u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s})
-        environment.remove(display);
-    program.setProcessEnvironment(environment);
-    program.start(QStringLiteral(TASKWYN_PROGRAM), arguments);
-    QVERIFY(program.waitForFinished(20000));
-    const QString output = QString::fromLocal8Bit(program.readAllStandardOutput() + program.readAllStandardError());
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), status);
-    QVERIFY2(output.contains(message), qPrintable(output));
+    // Without a display, and with one that names no window system that can be opened.
+    for (const QString& display : {QString(), u":9999"_s}) {
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const QString& variable : {u"QT_QPA_PLATFORM"_s, u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s})
+            environment.remove(variable);
+        if (!display.isEmpty())
+            environment.insert(u"DISPLAY"_s, display);
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(TASKWYN_PROGRAM), arguments);
+        QVERIFY(program.waitForFinished(20000));
+        const QString output = QString::fromLocal8Bit(program.readAllStandardOutput() + program.readAllStandardError());
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), status);
+        QVERIFY2(output.contains(message), qPrintable(output));
+    }
 
     // Where there is a display, a refusal shows the same message in a box as well.
     const StartRequest request = readCommandLine(QStringList{u"taskwyn"_s} + arguments);
