@@ -240,8 +240,13 @@ void frmSync::stopSyncing()
         return;
     forgetSyncAccount(taskFile_);
     secrets_.remove(SecretStore::accountKey(kept_->server, kept_->user), [](const SecretStore::Answer&) {});
-    if (const auto failure = SyncStateFiles(taskFile_).remove())
+    const SyncStateFiles state(taskFile_);
+    if (const auto failure = state.remove()) {
         QMessageBox::warning(this, windowTitle(), fileFailureText(*failure));
+    } else {
+        std::error_code ignored; // an emptied folder left behind holds nothing
+        std::filesystem::remove(state.folder(), ignored);
+    }
     done(Stopped);
 }
 

@@ -80,16 +80,19 @@ private slots:
         QVERIFY(account->taskList.path().startsWith(server->home().path()));
         QVERIFY(account->taskList.path() != server->home().path() + u"chores/"_s);
 
+        // Without a store the password is held for this run only, by the same store.
         std::optional<SecretStore::Answer> stored;
-        SecretStore(u"taskwyn-test"_s)
-            .read(SecretStore::accountKey(account->server, account->user),
-                  [&stored](const SecretStore::Answer& answer) { stored = answer; });
+        secrets.read(SecretStore::accountKey(account->server, account->user),
+                     [&stored](const SecretStore::Answer& answer) { stored = answer; });
         QTRY_VERIFY_WITH_TIMEOUT(stored.has_value(), 20000);
-        QCOMPARE(stored->password == RadicaleServer::password, withSecretService);
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(std::filesystem::current_path()))
-            QVERIFY2(!entry.is_regular_file() || !testsupport::contains(testsupport::readBytes(entry.path()),
-                                                                        RadicaleServer::password.toStdString()),
-                     entry.path().c_str());
+        QCOMPARE(stored->password, RadicaleServer::password);
+        QCOMPARE(stored->kept, withSecretService);
+        std::error_code noFolder; // a folder nothing was written to holds no password
+        for (const char* userFolder : {"XDG_CONFIG_HOME", "XDG_STATE_HOME"})
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(std::getenv(userFolder), noFolder))
+                QVERIFY2(!entry.is_regular_file() || !testsupport::contains(testsupport::readBytes(entry.path()),
+                                                                            RadicaleServer::password.toStdString()),
+                         entry.path().c_str());
     }
 
     void refusesWithAMessageAndKeepsNothing_data()
@@ -143,12 +146,15 @@ private:
     bool madeList(DavSession& session, const QString& name, const char* component)
     {
         if (!reply)
-            reply = session.send("MKCALENDAR", server->home().resolved(QUrl(name)), {},
-                                 "<c:mkcalendar xmlns:d='DAV:' xmlns:c='urn:ietf:params:xml:ns:caldav'><d:set><d:prop>"
-                                 "<c:supported-calendar-component-set><c:comp name='" +
-                                     QByteArray(component) +
-                                     "'/></c:supported-calendar-component-set>"
-                                     "</d:prop></d:set></c:mkcalendar>");
+            reply = session.send(
+                "MKCALENDAR", server->home().resolved(QUrl(name)), {},
+                "<c:mkcalendar xmlns:d='DAV:' xmlns:c='urn:ietf:params:xml:ns:caldav'><d:set><d:prop><d:displayname>" +
+                    name.chopped(1).toUtf8() +
+                    "</d:displayname>"
+                    "<c:supported-calendar-component-set><c:comp name='" +
+                    QByteArray(component) +
+                    "'/></c:supported-calendar-component-set>"
+                    "</d:prop></d:set></c:mkcalendar>");
         if (!reply->isFinished())
             return false;
         reply->deleteLater();
