@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QSettings>
-#include <QSignalSpy>
 
 using namespace Qt::StringLiterals;
 
@@ -28,9 +27,8 @@ void findTaskLists(frmSync& dialog, const QString& server, const QString& passwo
 QStringList listedNames(const frmSync& dialog)
 {
     QStringList names;
-    const auto& lists = control<QListWidget>(dialog, "lstTaskLists");
-    for (int row = 0; row < lists.count(); ++row)
-        names.append(lists.item(row)->text());
+    for (const QListWidgetItem* item : control<QListWidget>(dialog, "lstTaskLists").findItems({}, Qt::MatchContains))
+        names.append(item->text());
     return names;
 }
 
@@ -45,8 +43,14 @@ private slots:
     {
         server = std::make_unique<RadicaleServer>();
         DavSession session(DavAccount{server->root(), RadicaleServer::user, RadicaleServer::password});
-        QVERIFY(QTest::qWaitFor([&] { return madeList(session, u"events/"_s, "VEVENT"); }, 20000));
-        QVERIFY(QTest::qWaitFor([&] { return madeList(session, u"chores/"_s, "VTODO"); }, 20000));
+        for (auto [name, component] : {std::pair{u"events"_s, u"VEVENT"_s}, std::pair{u"chores"_s, u"VTODO"_s}}) {
+            const QString body = u"<c:mkcalendar xmlns:d='DAV:' xmlns:c='urn:ietf:params:xml:ns:caldav'><d:set><d:prop>"
+                                 "<d:displayname>%1</d:displayname><c:supported-calendar-component-set><c:comp "
+                                 "name='%2'/></c:supported-calendar-component-set></d:prop></d:set></c:mkcalendar>"_s;
+            QNetworkReply* made = session.send("MKCALENDAR", server->home().resolved(QUrl(name + u'/')), {},
+                                               body.arg(name, component).toUtf8());
+            QTRY_VERIFY_WITH_TIMEOUT(made->isFinished(), 20000);
+        }
     }
     void init()
     {
@@ -142,28 +146,7 @@ private slots:
     }
 
 private:
-    // A collection of the user's that holds only `component`; true once the server answered.
-    bool madeList(DavSession& session, const QString& name, const char* component)
-    {
-        if (!reply)
-            reply = session.send(
-                "MKCALENDAR", server->home().resolved(QUrl(name)), {},
-                "<c:mkcalendar xmlns:d='DAV:' xmlns:c='urn:ietf:params:xml:ns:caldav'><d:set><d:prop><d:displayname>" +
-                    name.chopped(1).toUtf8() +
-                    "</d:displayname>"
-                    "<c:supported-calendar-component-set><c:comp name='" +
-                    QByteArray(component) +
-                    "'/></c:supported-calendar-component-set>"
-                    "</d:prop></d:set></c:mkcalendar>");
-        if (!reply->isFinished())
-            return false;
-        reply->deleteLater();
-        reply = nullptr;
-        return true;
-    }
-
     std::unique_ptr<RadicaleServer> server;
-    QNetworkReply* reply = nullptr;
     QTemporaryDir folder;
     std::filesystem::path taskFile;
 };
