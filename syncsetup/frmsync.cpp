@@ -124,21 +124,15 @@ void frmSync::findTaskLists()
         return;
     forgetFoundLists();
     session_ = std::make_unique<DavSession>(DavAccount{*server, txtUser->text(), txtPassword->text()});
-    auto* job = new DiscoveryJob(session_.get(), session_.get());
-    running_ = job;
-    connect(job, &DavJob::finished, this, &frmSync::discoveryFinished);
-    setBusy(tr("Looking for task lists…"));
-    job->start();
+    runJob(new DiscoveryJob(session_.get(), session_.get()), &frmSync::discoveryFinished,
+           tr("Looking for task lists…"));
 }
 
 void frmSync::discoveryFinished()
 {
-    const auto* job = qobject_cast<const DiscoveryJob*>(running_.data());
-    running_ = nullptr;
-    if (job->outcome() != DavJob::Outcome::Succeeded) {
-        setIdle(outcomeText(job->outcome(), job->detail()));
+    const auto* job = qobject_cast<const DiscoveryJob*>(takeSucceededJob());
+    if (!job)
         return;
-    }
     home_ = job->calendarHome();
     for (const TaskList& list : job->taskLists())
         addTaskList(list);
@@ -150,24 +144,37 @@ void frmSync::discoveryFinished()
 
 void frmSync::createTaskList()
 {
-    auto* job = new MakeTaskListJob(session_.get(), home_, newListName, session_.get());
-    running_ = job;
-    connect(job, &DavJob::finished, this, &frmSync::creationFinished);
-    setBusy(tr("Creating the task list \"%1\"…").arg(newListName));
-    job->start();
+    runJob(new MakeTaskListJob(session_.get(), home_, newListName, session_.get()), &frmSync::creationFinished,
+           tr("Creating the task list \"%1\"…").arg(newListName));
 }
 
 void frmSync::creationFinished()
 {
-    const auto* job = qobject_cast<const MakeTaskListJob*>(running_.data());
-    running_ = nullptr;
-    if (job->outcome() != DavJob::Outcome::Succeeded) {
-        setIdle(outcomeText(job->outcome(), job->detail()));
+    const auto* job = qobject_cast<const MakeTaskListJob*>(takeSucceededJob());
+    if (!job)
         return;
-    }
     addTaskList(job->created());
     lstTaskLists->setCurrentRow(lstTaskLists->count() - 1);
     setIdle(tr("Created the task list \"%1\".").arg(newListName));
+}
+
+void frmSync::runJob(DavJob* job, void (frmSync::*onFinished)(), const QString& doing)
+{
+    running_ = job;
+    connect(job, &DavJob::finished, this, onFinished);
+    setBusy(doing);
+    job->start();
+}
+
+// The job that just finished, when it succeeded; otherwise the user is told why, and null.
+const DavJob* frmSync::takeSucceededJob()
+{
+    const DavJob* job = running_.data();
+    running_ = nullptr;
+    if (job->outcome() == DavJob::Outcome::Succeeded)
+        return job;
+    setIdle(outcomeText(job->outcome(), job->detail()));
+    return nullptr;
 }
 
 void frmSync::addTaskList(const TaskList& list)

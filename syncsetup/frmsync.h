@@ -45,6 +45,8 @@ private:
     void discoveryFinished();
     void createTaskList();
     void creationFinished();
+    void runJob(DavJob* job, void (frmSync::*onFinished)(), const QString& doing);
+    [[nodiscard]] const DavJob* takeSucceededJob();
     void addTaskList(const TaskList& list);
     void forgetFoundLists();
     void keepAccount();
