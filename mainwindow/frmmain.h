@@ -33,6 +33,7 @@ class QScrollBar;
 class QStatusBar;
 class QTimer;
 class QUndoStack;
+class SecretStore;
 
 // The main window: the navigation pane and its views, the task list with its headers, selection
 // and rule colours, the description box, the splitter between them, the menus with the task
@@ -97,6 +98,7 @@ private:
     void editTask();
     void undeleteTask();
     void manageRules();
+    void setUpSync();
     void showAbout();
     bool askDelete(bool permanently);
     bool runEditor(QDialog& editor);
@@ -186,6 +188,7 @@ private:
     QAction* menu_redo = nullptr;
     QMenu* menu_options = nullptr;
     QAction* menu_manage = nullptr;
+    QAction* menu_sync = nullptr;
     QMenu* menu_view = nullptr;
     QMenu* menu_help = nullptr;
     QAction* menu_about = nullptr;
@@ -196,6 +199,7 @@ private:
 
     frmTask* taskEditor_ = nullptr;
     frmAlerts* ruleEditor_ = nullptr;
+    SecretStore* secrets_ = nullptr;
     std::unique_ptr<frmStartup> attentionPage_;
     QLabel* datePanel_ = nullptr;
     QTimer* midnight_ = nullptr;

@@ -8,6 +8,8 @@
 #include "mainwindow/findbar.h"
 #include "mainwindow/frmmain.h"
 #include "rules/frmalerts.h"
+#include "sync/secretstore.h"
+#include "syncsetup/frmsync.h"
 #include "widgets/twips.h"
 
 #include <QApplication>
@@ -71,6 +73,7 @@ void frmMain::createMenus()
     menu_find->setShortcut(QKeySequence::Find);
     menu_options = addMenu(menuBar(), tr("&Options"), "menu_options");
     menu_manage = addMenuItem(menu_options, tr("&Colors And Alerts"), "menu_manage");
+    menu_sync = addMenuItem(menu_options, tr("&Sync with Server…"), "menu_sync");
     menu_view = addMenu(menuBar(), tr("&View"), "menu_view");
     const std::array<std::pair<const char*, const char*>, 3> views{
         {{QT_TR_NOOP("&Immideate Attention"), "menu_attention"},
@@ -118,6 +121,7 @@ void frmMain::createMenus()
     connect(menu_undelete, &QAction::triggered, this, &frmMain::undeleteTask);
     connect(menu_find, &QAction::triggered, this, &frmMain::openFindBar);
     connect(menu_manage, &QAction::triggered, this, &frmMain::manageRules);
+    connect(menu_sync, &QAction::triggered, this, &frmMain::setUpSync);
     connect(menu_about, &QAction::triggered, this, &frmMain::showAbout);
     // Every change has been written by the command that made it: nothing is left to save.
     connect(menu_exi, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
@@ -233,6 +237,15 @@ void frmMain::manageRules()
     if (runEditor(editor) && editor.changeSaved() && !std::ranges::equal(store_.rules(), before))
         record(ruleTableStep(commands_, before, {store_.rules().begin(), store_.rules().end()}));
     drawList();
+}
+
+// One secret store for the run, so that a password no store keeps is asked for once per run.
+void frmMain::setUpSync()
+{
+    if (!secrets_)
+        secrets_ = new SecretStore(u"taskwyn"_s, this);
+    frmSync dialog(store_.taskFile(), *secrets_, this);
+    dialog.exec();
 }
 
 // An editor's Ok has saved (and the task editor read the file back); true then. Its Cancel reads

@@ -421,6 +421,10 @@ Oder überschreiben Sie sie mit Ihren Änderungen: Die andere Fassung bleibt in 
         <translation>&amp;Farben und Hinweise</translation>
     </message>
     <message>
+        <source>&amp;Sync with Server…</source>
+        <translation>Mit &amp;Server abgleichen…</translation>
+    </message>
+    <message>
         <source>&amp;Help</source>
         <translation>&amp;Hilfe</translation>
     </message>
@@ -619,6 +623,133 @@ Eine schnelle, verlässliche Aufgabenliste für eine Person.</translation>
     <message>
         <source>The task file, or a folder that holds tasks.txt.</source>
         <translation>Die Aufgabendatei oder ein Ordner, der tasks.txt enthält.</translation>
+    </message>
+</context>
+<context>
+    <name>frmSync</name>
+    <message>
+        <source>Sync with Server</source>
+        <translation>Mit Server abgleichen</translation>
+    </message>
+    <message>
+        <source>Server &amp;address:</source>
+        <translation>Server&amp;adresse:</translation>
+    </message>
+    <message>
+        <source>&amp;User name:</source>
+        <translation>&amp;Benutzername:</translation>
+    </message>
+    <message>
+        <source>&amp;Password:</source>
+        <translation>&amp;Passwort:</translation>
+    </message>
+    <message>
+        <source>No secret store answers: the password is not kept, and Taskwyn asks for it again after the next start.</source>
+        <translation>Kein Passwortspeicher antwortet: Das Passwort wird nicht aufbewahrt, und Taskwyn fragt nach dem nächsten Start erneut danach.</translation>
+    </message>
+    <message>
+        <source>&amp;Find Task Lists</source>
+        <translation>Aufgabenlisten &amp;finden</translation>
+    </message>
+    <message>
+        <source>Task &amp;lists:</source>
+        <translation>Aufgaben&amp;listen:</translation>
+    </message>
+    <message>
+        <source>&amp;Create &quot;%1&quot;</source>
+        <translation>„%1“ &amp;anlegen</translation>
+    </message>
+    <message>
+        <source>Stop Syncing</source>
+        <translation>Abgleich beenden</translation>
+    </message>
+    <message>
+        <source>This task file syncs with the task list below.</source>
+        <translation>Diese Aufgabendatei wird mit der Aufgabenliste unten abgeglichen.</translation>
+    </message>
+    <message>
+        <source>Give the server&apos;s address, your user name and password, then find your task lists.</source>
+        <translation>Geben Sie die Adresse des Servers, Ihren Benutzernamen und Ihr Passwort ein und suchen Sie dann Ihre Aufgabenlisten.</translation>
+    </message>
+    <message>
+        <source>Looking for task lists…</source>
+        <translation>Aufgabenlisten werden gesucht…</translation>
+    </message>
+    <message>
+        <source>Choose the task list this file syncs with.</source>
+        <translation>Wählen Sie die Aufgabenliste, mit der diese Datei abgeglichen wird.</translation>
+    </message>
+    <message>
+        <source>The server holds no task list yet; create one.</source>
+        <translation>Der Server hat noch keine Aufgabenliste; legen Sie eine an.</translation>
+    </message>
+    <message>
+        <source>Creating the task list &quot;%1&quot;…</source>
+        <translation>Die Aufgabenliste „%1“ wird angelegt…</translation>
+    </message>
+    <message>
+        <source>Created the task list &quot;%1&quot;.</source>
+        <translation>Die Aufgabenliste „%1“ wurde angelegt.</translation>
+    </message>
+    <message>
+        <source>Keeping the password…</source>
+        <translation>Das Passwort wird gespeichert…</translation>
+    </message>
+    <message>
+        <source>The secret store did not keep the password: %1</source>
+        <translation>Der Passwortspeicher hat das Passwort nicht gespeichert: %1</translation>
+    </message>
+    <message>
+        <source>No secret store answers, so the password is not kept: Taskwyn holds it for this run only and asks for it again after the next start.</source>
+        <translation>Kein Passwortspeicher antwortet, daher wird das Passwort nicht aufbewahrt: Taskwyn behält es nur bis zum Beenden und fragt nach dem nächsten Start erneut danach.</translation>
+    </message>
+    <message>
+        <source>Stop syncing this task file? The tasks stay as they are, here and on the server.</source>
+        <translation>Den Abgleich dieser Aufgabendatei beenden? Die Aufgaben bleiben, wie sie sind, hier und auf dem Server.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a server address.</source>
+        <translation>„%1“ ist keine Serveradresse.</translation>
+    </message>
+    <message>
+        <source>&amp;Stop</source>
+        <translation>&amp;Anhalten</translation>
+    </message>
+    <message>
+        <source>The server refused the user name or the password.</source>
+        <translation>Der Server hat den Benutzernamen oder das Passwort abgelehnt.</translation>
+    </message>
+    <message>
+        <source>Taskwyn sends passwords over plain http only to this computer; give an address that starts with https://.</source>
+        <translation>Taskwyn sendet Passwörter über unverschlüsseltes http nur an diesen Computer; geben Sie eine Adresse an, die mit https:// beginnt.</translation>
+    </message>
+    <message>
+        <source>The server sent Taskwyn on to another address than https on the same host, so it did not follow.</source>
+        <translation>Der Server hat Taskwyn an eine andere Adresse als https auf demselben Rechner weitergeleitet; Taskwyn ist ihr nicht gefolgt.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s certificate could not be verified, so Taskwyn did not connect (%1).</source>
+        <translation>Das Zertifikat des Servers konnte nicht geprüft werden, daher hat Taskwyn keine Verbindung aufgebaut (%1).</translation>
+    </message>
+    <message>
+        <source>The server cannot be reached; check the address and the network connection (%1).</source>
+        <translation>Der Server ist nicht erreichbar; prüfen Sie die Adresse und die Netzwerkverbindung (%1).</translation>
+    </message>
+    <message>
+        <source>No task service answers at this address. Give the address of a CalDAV server or of one of its task lists.</source>
+        <translation>Unter dieser Adresse antwortet kein Aufgabendienst. Geben Sie die Adresse eines CalDAV-Servers oder einer seiner Aufgabenlisten an.</translation>
+    </message>
+    <message>
+        <source>The server is busy; try again in a while.</source>
+        <translation>Der Server ist ausgelastet; versuchen Sie es später noch einmal.</translation>
+    </message>
+    <message>
+        <source>Stopped.</source>
+        <translation>Angehalten.</translation>
+    </message>
+    <message>
+        <source>The server refused the request (%1).</source>
+        <translation>Der Server hat die Anfrage abgelehnt (%1).</translation>
     </message>
 </context>
 </TS>

@@ -35,6 +35,7 @@ void GermanTest::windowSpeaksGerman()
         menus << menu->text();
     QCOMPARE(menus, (QStringList{u"&Aufgaben"_s, u"&Bearbeiten"_s, u"&Optionen"_s, u"A&nsicht"_s, u"&Hilfe"_s}));
     QCOMPARE(control<QAbstractButton>(w, "cmdDue").text(), u"Fällig"_s);
+    QCOMPARE(menuItem(w, "menu_sync").text(), u"Mit &Server abgleichen…"_s);
     QCOMPARE(paneCaption(w, NavigationPane::Attention).text(), u"Sofort erledigen"_s);
     QCOMPARE(hotArea(w, NavigationPane::AllItems).accessibleName(), u"Alle"_s);
     for (int i = 0; i < NavigationPane::buttonCount; ++i) {

@@ -1,0 +1,49 @@
+#include "sync/syncaccount.h"
+
+#include <QSettings>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QSettings userSettings()
+{
+    return QSettings(u"taskwyn"_s, u"taskwyn"_s);
+}
+
+// One settings group per file; the path is encoded whole, as a '/' would open nested groups.
+QString groupFor(const std::filesystem::path& taskFile)
+{
+    std::error_code ec;
+    std::filesystem::path canonical = std::filesystem::weakly_canonical(std::filesystem::absolute(taskFile, ec), ec);
+    if (ec)
+        canonical = std::filesystem::absolute(taskFile, ec);
+    return u"sync/"_s + QString::fromLatin1(QUrl::toPercentEncoding(QString::fromStdString(canonical.string())));
+}
+
+} // namespace
+
+std::optional<SyncAccount> loadSyncAccount(const std::filesystem::path& taskFile)
+{
+    QSettings settings = userSettings();
+    settings.beginGroup(groupFor(taskFile));
+    SyncAccount account{settings.value("server"_L1).toUrl(), settings.value("taskList"_L1).toUrl(),
+                        settings.value("user"_L1).toString()};
+    if (!account.server.isValid() || !account.taskList.isValid())
+        return std::nullopt;
+    return account;
+}
+
+void storeSyncAccount(const std::filesystem::path& taskFile, const SyncAccount& account)
+{
+    QSettings settings = userSettings();
+    settings.beginGroup(groupFor(taskFile));
+    settings.setValue("server"_L1, account.server);
+    settings.setValue("taskList"_L1, account.taskList);
+    settings.setValue("user"_L1, account.user);
+}
+
+void forgetSyncAccount(const std::filesystem::path& taskFile)
+{
+    userSettings().remove(groupFor(taskFile));
+}

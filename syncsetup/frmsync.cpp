@@ -1,0 +1,329 @@
+#include "syncsetup/frmsync.h"
+
+#include "commands/filemessages.h"
+#include "sync/davaddress.h"
+#include "sync/davsession.h"
+#include "sync/secretstore.h"
+#include "sync/syncstate.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString newListName = u"Taskwyn"_s;
+
+QLineEdit* addTextRow(QFormLayout* form, const QString& caption, const char* name)
+{
+    auto* box = new QLineEdit;
+    box->setObjectName(QString::fromLatin1(name));
+    form->addRow(caption, box);
+    return box;
+}
+
+} // namespace
+
+frmSync::frmSync(std::filesystem::path taskFile, SecretStore& secrets, QWidget* parent)
+    : QDialog(parent), taskFile_(std::move(taskFile)), secrets_(secrets), kept_(loadSyncAccount(taskFile_))
+{
+    setWindowTitle(tr("Sync with Server"));
+    createControls();
+    if (kept_)
+        showAccount(*kept_);
+    setIdle(kept_ ? tr("This task file syncs with the task list below.")
+                  : tr("Give the server's address, your user name and password, then find your task lists."));
+}
+
+frmSync::~frmSync()
+{
+    // The job dies with its session; it must not report to a dialog that is half gone.
+    if (running_)
+        running_->disconnect(this);
+}
+
+void frmSync::createControls()
+{
+    auto* form = new QFormLayout;
+    txtServer = addTextRow(form, tr("Server &address:"), "txtServer");
+    txtServer->setPlaceholderText(u"https://dav.example.org"_s);
+    txtUser = addTextRow(form, tr("&User name:"), "txtUser");
+    txtPassword = addTextRow(form, tr("&Password:"), "txtPassword");
+    txtPassword->setEchoMode(QLineEdit::Password);
+    lblPasswordNotKept = new QLabel(tr("No secret store answers: the password is not kept, and Taskwyn asks for it "
+                                       "again after the next start."));
+    lblPasswordNotKept->setWordWrap(true);
+    lblPasswordNotKept->setVisible(secrets_.knownMissing());
+    form->addRow(lblPasswordNotKept);
+    cmdFind = new QPushButton(tr("&Find Task Lists"));
+    cmdFind->setObjectName(u"cmdFind"_s);
+    form->addRow(QString(), cmdFind);
+    lstTaskLists = new QListWidget;
+    lstTaskLists->setObjectName(u"lstTaskLists"_s);
+    form->addRow(tr("Task &lists:"), lstTaskLists);
+    cmdCreate = new QPushButton(tr("&Create \"%1\"").arg(newListName));
+    cmdCreate->setObjectName(u"cmdCreate"_s);
+    form->addRow(QString(), cmdCreate);
+
+    barBusy = new QProgressBar;
+    barBusy->setRange(0, 0);
+    barBusy->setTextVisible(false);
+    lblStatus = new QLabel;
+    lblStatus->setObjectName(u"lblStatus"_s);
+    lblStatus->setWordWrap(true);
+    buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    cmdStopSyncing = buttons->addButton(tr("Stop Syncing"), QDialogButtonBox::DestructiveRole);
+    cmdStopSyncing->setObjectName(u"cmdStopSyncing"_s);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(u"cmdOk"_s);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(barBusy);
+    layout->addWidget(lblStatus);
+    layout->addWidget(buttons);
+    resize(520, 440);
+
+    for (QLineEdit* box : {txtServer, txtUser, txtPassword})
+        connect(box, &QLineEdit::textEdited, this, &frmSync::forgetFoundLists);
+    connect(cmdFind, &QPushButton::clicked, this, &frmSync::findOrStop);
+    connect(cmdCreate, &QPushButton::clicked, this, &frmSync::createTaskList);
+    connect(lstTaskLists, &QListWidget::currentItemChanged, this, &frmSync::updateButtons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &frmSync::keepAccount);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(cmdStopSyncing, &QPushButton::clicked, this, &frmSync::stopSyncing);
+}
+
+// The kept list stands in the list until the user changes the address, the name or the password.
+void frmSync::showAccount(const SyncAccount& account)
+{
+    txtServer->setText(account.server.toString());
+    txtUser->setText(account.user);
+    addTaskList(TaskList{account.taskList, account.taskList.toString(), {}, false});
+}
+
+void frmSync::findOrStop()
+{
+    if (running_)
+        running_->cancel();
+    else
+        findTaskLists();
+}
+
+void frmSync::findTaskLists()
+{
+    const std::optional<QUrl> server = serverAddress();
+    if (!server)
+        return;
+    forgetFoundLists();
+    session_ = std::make_unique<DavSession>(DavAccount{*server, txtUser->text(), txtPassword->text()});
+    runJob(new DiscoveryJob(session_.get(), session_.get()), &frmSync::discoveryFinished,
+           tr("Looking for task lists…"));
+}
+
+void frmSync::discoveryFinished()
+{
+    const auto* job = qobject_cast<const DiscoveryJob*>(takeSucceededJob());
+    if (!job)
+        return;
+    home_ = job->calendarHome();
+    for (const TaskList& list : job->taskLists())
+        addTaskList(list);
+    if (lstTaskLists->count() == 1)
+        lstTaskLists->setCurrentRow(0);
+    setIdle(lstTaskLists->count() > 0 ? tr("Choose the task list this file syncs with.")
+                                      : tr("The server holds no task list yet; create one."));
+}
+
+void frmSync::createTaskList()
+{
+    runJob(new MakeTaskListJob(session_.get(), home_, newListName, session_.get()), &frmSync::creationFinished,
+           tr("Creating the task list \"%1\"…").arg(newListName));
+}
+
+void frmSync::creationFinished()
+{
+    const auto* job = qobject_cast<const MakeTaskListJob*>(takeSucceededJob());
+    if (!job)
+        return;
+    addTaskList(job->created());
+    lstTaskLists->setCurrentRow(lstTaskLists->count() - 1);
+    setIdle(tr("Created the task list \"%1\".").arg(newListName));
+}
+
+void frmSync::runJob(DavJob* job, void (frmSync::*onFinished)(), const QString& doing)
+{
+    running_ = job;
+    connect(job, &DavJob::finished, this, onFinished);
+    setBusy(doing);
+    job->start();
+}
+
+// The job that just finished, when it succeeded; otherwise the user is told why, and null.
+const DavJob* frmSync::takeSucceededJob()
+{
+    const DavJob* job = running_.data();
+    running_ = nullptr;
+    if (job->outcome() == DavJob::Outcome::Succeeded)
+        return job;
+    setIdle(outcomeText(job->outcome(), job->detail()));
+    return nullptr;
+}
+
+void frmSync::addTaskList(const TaskList& list)
+{
+    auto* item = new QListWidgetItem(list.displayName.isEmpty() ? list.url.path() : list.displayName, lstTaskLists);
+    item->setData(Qt::UserRole, list.url);
+    item->setToolTip(list.url.toString());
+}
+
+// What was found belongs to the address, name and password it was found with.
+void frmSync::forgetFoundLists()
+{
+    if (running_)
+        running_->cancel();
+    lstTaskLists->clear();
+    home_.clear();
+    updateButtons();
+}
+
+void frmSync::keepAccount()
+{
+    const QListWidgetItem* chosen = lstTaskLists->currentItem();
+    if (!chosen || running_ || savingPassword_)
+        return;
+    const SyncAccount account =
+        session_ ? SyncAccount{session_->account().server, chosen->data(Qt::UserRole).toUrl(), session_->account().user}
+                 : *kept_;
+    // A password not typed anew stays as the store keeps it.
+    const QString password = session_ ? session_->account().password : QString();
+    if (password.isEmpty()) {
+        passwordKept(account, true, {});
+        return;
+    }
+    savingPassword_ = true;
+    setBusy(tr("Keeping the password…"));
+    secrets_.write(SecretStore::accountKey(account.server, account.user), password,
+                   [this, account, alive = QPointer(this)](const SecretStore::Answer& answer) {
+                       if (!alive)
+                           return;
+                       savingPassword_ = false;
+                       using Kind = SecretStore::Answer::Kind;
+                       passwordKept(account, answer.kind == Kind::Found,
+                                    answer.kind == Kind::Failed ? answer.detail : QString());
+                   });
+}
+
+// A store that refused leaves everything as it was; with no store at all, the password is held for
+// this run only, and the user is told so.
+void frmSync::passwordKept(const SyncAccount& account, bool keptInStore, const QString& problem)
+{
+    if (!problem.isEmpty()) {
+        setIdle(tr("The secret store did not keep the password: %1").arg(problem));
+        return;
+    }
+    storeSyncAccount(taskFile_, account);
+    if (!keptInStore) {
+        lblPasswordNotKept->show();
+        QMessageBox::information(this, windowTitle(),
+                                 tr("No secret store answers, so the password is not kept: Taskwyn holds it for "
+                                    "this run only and asks for it again after the next start."));
+    }
+    accept();
+}
+
+void frmSync::stopSyncing()
+{
+    if (QMessageBox::question(this, windowTitle(),
+                              tr("Stop syncing this task file? The tasks stay as they are, here and on the server.")) !=
+        QMessageBox::Yes)
+        return;
+    forgetSyncAccount(taskFile_);
+    secrets_.remove(SecretStore::accountKey(kept_->server, kept_->user), [](const SecretStore::Answer&) {});
+    const SyncStateFiles state(taskFile_);
+    if (const auto failure = state.remove()) {
+        QMessageBox::warning(this, windowTitle(), fileFailureText(*failure));
+    } else {
+        std::error_code ignored; // an emptied folder left behind holds nothing
+        std::filesystem::remove(state.folder(), ignored);
+    }
+    done(Stopped);
+}
+
+std::optional<QUrl> frmSync::serverAddress()
+{
+    const QString text = txtServer->text().trimmed();
+    const QUrl server = serverAddressFromUserText(text);
+    if (!server.isEmpty())
+        return server;
+    const QUrl typed(text);
+    setIdle(typed.scheme() == "http"_L1 && !typed.host().isEmpty() ? outcomeText(DavJob::Outcome::RefusedAddress, {})
+                                                                   : tr("\"%1\" is not a server address.").arg(text));
+    return std::nullopt;
+}
+
+void frmSync::setBusy(const QString& doing)
+{
+    barBusy->show();
+    lblStatus->setText(doing);
+    cmdFind->setText(tr("&Stop"));
+    updateButtons();
+}
+
+void frmSync::setIdle(const QString& message)
+{
+    barBusy->hide();
+    lblStatus->setText(message);
+    cmdFind->setText(tr("&Find Task Lists"));
+    updateButtons();
+}
+
+void frmSync::updateButtons()
+{
+    const bool busy = running_ || savingPassword_;
+    buttons->button(QDialogButtonBox::Ok)->setEnabled(!busy && lstTaskLists->currentItem());
+    cmdFind->setEnabled(!savingPassword_);
+    cmdCreate->setEnabled(!busy && !home_.isEmpty());
+    cmdStopSyncing->setVisible(kept_.has_value());
+    cmdStopSyncing->setEnabled(!busy);
+}
+
+QString frmSync::outcomeText(DavJob::Outcome outcome, const QString& detail)
+{
+    using Outcome = DavJob::Outcome;
+    switch (outcome) {
+    case Outcome::Succeeded:
+        return {};
+    case Outcome::PasswordRefused:
+        return tr("The server refused the user name or the password.");
+    case Outcome::RefusedAddress:
+        return tr("Taskwyn sends passwords over plain http only to this computer; give an address that starts "
+                  "with https://.");
+    case Outcome::RefusedRedirect:
+        return tr("The server sent Taskwyn on to another address than https on the same host, so it did not follow.");
+    case Outcome::TlsFailure:
+        return tr("The server's certificate could not be verified, so Taskwyn did not connect (%1).").arg(detail);
+    case Outcome::NetworkFailure:
+        return tr("The server cannot be reached; check the address and the network connection (%1).").arg(detail);
+    case Outcome::NoTaskService:
+    case Outcome::NotFound:
+        return tr("No task service answers at this address. Give the address of a CalDAV server or of one of its "
+                  "task lists.");
+    case Outcome::ServerBusy:
+        return tr("The server is busy; try again in a while.");
+    case Outcome::Cancelled:
+        return tr("Stopped.");
+    case Outcome::PreconditionFailed:
+    case Outcome::ServerFailure:
+    case Outcome::BadAnswer:
+        break;
+    }
+    return tr("The server refused the request (%1).").arg(detail);
+}
