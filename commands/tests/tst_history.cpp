@@ -36,7 +36,8 @@ void anyCommand(CommandContext& context, QUndoStack& history, std::mt19937& rand
 {
     Module1& store = context.store;
     const auto slot = static_cast<std::int16_t>(random() % std::max<int>(store.taskCount, 1));
-    const TaskRecord before = store.taskList[static_cast<std::size_t>(slot)];
+    TaskRecord& chosen = store.taskList[static_cast<std::size_t>(slot)];
+    const TaskRecord before = chosen;
     const auto recordSaved = [&](const std::function<std::unique_ptr<DataCommand>()>& step) {
         QVERIFY(saveAndReadBack(nullptr, store) == SaveOutcome::Saved);
         std::unique_ptr<DataCommand> made = step();
@@ -52,10 +53,9 @@ void anyCommand(CommandContext& context, QUndoStack& history, std::mt19937& rand
             [&] { return newTaskStep(context, static_cast<std::int16_t>(added), store.taskList[added]); });
     }
     case 1:
-        store.taskList[static_cast<std::size_t>(slot)].title = randomTask(random).title;
-        store.taskList[static_cast<std::size_t>(slot)].day = static_cast<std::int16_t>(1 + random() % 28);
-        return recordSaved(
-            [&] { return editStep(context, slot, before, store.taskList[static_cast<std::size_t>(slot)]); });
+        chosen.title = randomTask(random).title;
+        chosen.day = static_cast<std::int16_t>(1 + random() % 28);
+        return recordSaved([&] { return editStep(context, slot, before, chosen); });
     case 2:
         return history.push((isRecycled(before) ? deleteForGoodStep : recycleStep)(context, slot, before).release());
     case 3:

@@ -30,15 +30,10 @@ const std::vector<TaskSpec> findTasks{{"Caf\u00E9 order", 1, "N", "call at noon"
                                       {"Write report", 3, "N", "", "Ann"},
                                       {"Old caf\u00E9 bill", 4, "Y"}};
 
-QLineEdit& findField(frmMain& w)
-{
-    return control<QLineEdit>(w, "findField");
-}
-
 void find(frmMain& w, const QString& words)
 {
     menuItem(w, "menu_find").trigger();
-    typeText(findField(w), words);
+    typeText(control<QLineEdit>(w, "findField"), words);
 }
 
 } // namespace
@@ -117,7 +112,7 @@ void FindBarTest::commandsActOnTheTaskShown()
     QVERIFY(QString::fromStdString(taskBlock(fileText(), title.toStdString())).contains(line));
     // An edited task that no longer matches stays until the next key in the field.
     QCOMPARE(rowCaptions(lblTitle(w)), titles);
-    QTest::keyClick(&findField(w), Qt::Key_Space);
+    QTest::keyClick(&control<QLineEdit>(w, "findField"), Qt::Key_Space);
     QCOMPARE(rowCaptions(lblTitle(w)), QStringList());
 }
 
@@ -128,7 +123,7 @@ void FindBarTest::filterLastsUntilClosed()
     auto&& [store, w] = WindowWith(tasks, Shown::active);
     const QRect paneBefore = twipsOf(w, "pctContainer");
     QTest::keySequence(&control<QPlainTextEdit>(w, "txtDescription"), QKeySequence::Find); // a box that eats keys
-    typeText(findField(w), u"cafe"_s);
+    typeText(control<QLineEdit>(w, "findField"), u"cafe"_s);
     QVERIFY(twipsOf(w, "pctContainer").height() < paneBefore.height());
     clickPane(w, NavigationPane::Recycled);
     QCOMPARE(rowCaptions(lblTitle(w)), QStringList{u"Old caf\u00E9 bill"_s});
@@ -143,9 +138,9 @@ void FindBarTest::filterLastsUntilClosed()
     QTRY_COMPARE_WITH_TIMEOUT(lblTitle(w).count(), 3, 2000);
     QCOMPARE(control<QLabel>(w, "findCount").text(), u"2 of 54"_s);
 
-    QTest::keyClick(&findField(w), Qt::Key_Down);
+    QTest::keyClick(&control<QLineEdit>(w, "findField"), Qt::Key_Down);
     QCOMPARE(selectedTitle(w, store), u"Caf\u00E9 order"_s);
-    QTest::keyClick(&findField(w), Qt::Key_Escape);
+    QTest::keyClick(&control<QLineEdit>(w, "findField"), Qt::Key_Escape);
     QCOMPARE(twipsOf(w, "pctContainer"), paneBefore);
     QCOMPARE(lblTitle(w).count(), 55);
     QCOMPARE(highlightedRows(w), QList<int>{51});

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 using testsupport::crlfLines;
 using testsupport::fixture;
@@ -232,9 +233,7 @@ TEST(TaskFileReader, UidBelongsToItsOwnBlockAndALaterDuplicateGetsANewOne)
                                           "act=addalert", "ttl=c", "act=addtask", "uid=one", "act=addtask"}));
     const Module1& s = *loaded.store;
     ASSERT_EQ(s.taskCount, 4);
-    EXPECT_EQ(s.taskList[0].uid, "one");
-    EXPECT_EQ(s.taskList[1].uid, "");
-    EXPECT_EQ(s.taskList[2].uid, "");
+    EXPECT_EQ(std::tie(s.taskList[0].uid, s.taskList[1].uid, s.taskList[2].uid), std::tuple("one", "", ""));
     EXPECT_EQ(s.taskList[3].uid.size(), 36u);
     EXPECT_EQ(s.taskList[3].uid[14], '4');
     EXPECT_EQ(loaded.report.uidsRenewed, 1);

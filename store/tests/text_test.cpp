@@ -86,12 +86,9 @@ struct FindCase
     const char* name;
     std::string typed;
     bool found;
-    friend void PrintTo(const FindCase& c, std::ostream* os) { *os << c.name; }
 };
 
-class FindTask : public testing::TestWithParam<FindCase>
-{
-};
+using FindTask = testing::TestWithParam<FindCase>;
 
 TEST_P(FindTask, EveryWordInTitleForOrDescriptionIgnoringCaseAndAccents)
 {
