@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commands/datacommands.h"
+#include "ical/exchange.h"
 #include "mainwindow/navigationpane.h"
 #include "store/calendar.h"
 #include "store/module1.h"
@@ -11,9 +12,11 @@
 #include <QMainWindow>
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class FindBar;
 class frmAlerts;
@@ -22,6 +25,8 @@ class frmTask;
 class LabelTable;
 class QAction;
 class QDialog;
+class QDropEvent;
+class QDragEnterEvent;
 class QFrame;
 class QKeyEvent;
 class QLabel;
@@ -33,6 +38,7 @@ class QScrollBar;
 class QStatusBar;
 class QTimer;
 class QUndoStack;
+template <typename T> class QFutureWatcher;
 
 // The main window: the navigation pane and its views, the task list with its headers, selection
 // and rule colours, the description box, the splitter between them, the menus with the task
@@ -86,6 +92,8 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createListPane(QWidget* client);
@@ -108,6 +116,12 @@ private:
     void redrawSelecting(const std::optional<TaskRecord>& chosen);
     frmTask& taskEditor();
     frmAlerts& ruleEditor();
+
+    void exportTasks();
+    void chooseImport();
+    void startImport(const std::vector<std::filesystem::path>& files);
+    void applyImport();
+    void showImportSummary(const ical::ImportSummary& summary);
 
     void followOutsideChange();
     void showListView(bool recycled);
@@ -179,6 +193,8 @@ private:
     QAction* menu_new = nullptr;
     QAction* menu_modify = nullptr;
     QAction* menu_delete = nullptr;
+    QAction* menu_export = nullptr;
+    QAction* menu_import = nullptr;
     QAction* menu_exi = nullptr;
     QMenu* menu_edit = nullptr;
     QAction* menu_find = nullptr;
@@ -193,6 +209,13 @@ private:
     QAction* menu_modify2 = nullptr;
     QAction* menu_delete2 = nullptr;
     QAction* menu_undelete = nullptr;
+
+    // The last forms of the tasks that came from outside; read afresh before each use.
+    ical::KeptForms keptForms_;
+    // The files of one import, read away from the drawing thread; then applied once no dialog edits.
+    QFutureWatcher<ical::CalendarFiles>* importReading_ = nullptr;
+    bool importWaiting_ = false;
+    int unsavedListener_ = -1;
 
     frmTask* taskEditor_ = nullptr;
     frmAlerts* ruleEditor_ = nullptr;
