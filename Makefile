@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 TASKWYN_WERROR ?= OFF
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTASKWYN_WERROR=$(TASKWYN_WERROR) -DTASKWYN_BENCH=ON
 
-.PHONY: run test bench fuzz deps build clean FORCE
+.PHONY: run test bench fuzz package deps build clean FORCE
 
 deps:
 	@sh tools/install-deps.sh
@@ -32,6 +32,10 @@ test: build
 bench: build
 	cmake --build $(BUILD) --target benchmarks
 	@for b in $(BUILD)/bench/*; do [ -x "$$b" ] && QT_QPA_PLATFORM=offscreen "$$b"; done
+
+# taskwyn_<version>_<arch>.deb in the build folder, for `apt install ./taskwyn_*.deb`.
+package: build
+	cmake --build $(BUILD) --target package
 
 fuzz:
 	@sh tools/install-deps.sh fuzz

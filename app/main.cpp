@@ -1,9 +1,9 @@
 #include "app/singleinstance.h"
 #include "app/startup.h"
 #include "commands/storereports.h"
+#include "config-taskwyn.h"
 #include "mainwindow/frmmain.h"
 #include "store/module1.h"
-#include "widgets/translations.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -11,17 +11,27 @@
 
 #include <memory>
 
-int main(int argc, char* argv[])
+namespace {
+
+template <typename... Handlers> struct Overloaded : Handlers...
 {
-    QApplication app(argc, argv);
-    installTranslations(app);
-    QApplication::setApplicationName(QStringLiteral("Taskwyn"));
-    QApplication::setApplicationVersion(QStringLiteral(TASKWYN_VERSION));
-    QGuiApplication::setDesktopFileName(QString::fromLatin1(applicationId));
+    using Handlers::operator()...;
+};
+
+QStringList argumentsOf(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+int showMainWindow(const std::filesystem::path& taskFile)
+{
+    QGuiApplication::setDesktopFileName(QStringLiteral(TASKWYN_APP_ID));
     QApplication::setWindowIcon(applicationIcon());
     // Desktops without an icon theme of their own still get the pane's icons.
     QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
-    const std::filesystem::path taskFile = taskFileFromArguments(QApplication::arguments());
 
     // 1001 tasks are too many for the stack.
     const auto store = std::make_unique<Module1>(taskFile);
@@ -38,5 +48,21 @@ int main(int argc, char* argv[])
     window.show();
     // Told once the window is up, so the user sees what the message is about.
     QTimer::singleShot(0, &window, [&window] { reportLoad(&window, window.loadReport()); });
-    return app.exec();
+    return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    const StartRequest request = readCommandLine(argumentsOf(argc, argv));
+    const std::unique_ptr<QCoreApplication> app = createApplication(argc, argv, request);
+    setUpApplication(*app);
+    return std::visit(Overloaded{
+                          [](const OpenWindow& open) { return showMainWindow(open.taskFile); },
+                          [](const ShowHelpOrVersion&) { return answerHelpOrVersion(QCoreApplication::arguments()); },
+                          [](const UsageError&) { return answerUsageError(QCoreApplication::arguments()); },
+                          [](const BadTaskFile& bad) { return refuseTaskFile(bad.failure); },
+                      },
+                      request);
 }

@@ -96,10 +96,12 @@ int SingleInstance::refuse(Claim claim, const fs::path& taskFile)
 {
     if (claim != Claim::Unreachable)
         return 0;
+    std::error_code ec;
+    const fs::path shown = fs::absolute(taskFile, ec);
     QMessageBox::warning(
         nullptr, QCoreApplication::applicationName(),
         u"The task file \"%1\" is open in another %2 window that does not answer.\nSwitch to that "
         "window, or end it if it hangs, then start again."_s.arg(
-            QString::fromStdString(fs::absolute(taskFile).string()), QCoreApplication::applicationName()));
+            QString::fromStdString((ec ? taskFile : shown).string()), QCoreApplication::applicationName()));
     return 1;
 }

@@ -1,11 +1,14 @@
 #include "app/startup.h"
 
-#include "os/privatefile.h"
-#include "os/xdgdirs.h"
+#include "commands/filemessages.h"
+#include "commands/messages.h"
+#include "config-taskwyn.h"
+#include "widgets/translations.h"
 
-#include <QCommandLineParser>
-#include <QCoreApplication>
-#include <QFile>
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
 
 using namespace Qt::StringLiterals;
 
@@ -15,36 +18,70 @@ QIcon applicationIcon()
     // Each size given here is decoded and sent to the X server at every start.
     QIcon icon;
     for (const int size : {16, 22, 24, 32, 48, 64})
-        icon.addFile(u":/icons/%1/%2.png"_s.arg(size).arg(QLatin1StringView(applicationId)), QSize(size, size));
+        icon.addFile(u":/icons/%1/%2.png"_s.arg(size).arg(QLatin1StringView(TASKWYN_APP_ID)), QSize(size, size));
     return icon;
 }
 
-std::filesystem::path taskFileFromArguments(const QStringList& arguments)
+bool windowSystemAvailable()
 {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QCoreApplication::translate("main", "A task list."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption menu(
-        u"menu"_s, QCoreApplication::translate("main", "Without a file, use tasks.txt in the user's data folder "
-                                                       "(~/.local/share/taskwyn) instead of the current folder."));
-    parser.addOption(menu);
-    parser.addPositionalArgument(
-        u"file"_s, QCoreApplication::translate("main", "The task file, or a folder that holds tasks.txt."),
-        u"[file]"_s);
-    parser.process(arguments);
+    for (const char* variable : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY"}) {
+        if (const char* value = std::getenv(variable); value && *value)
+            return true;
+    }
+    return false;
+}
 
-    if (const QStringList given = parser.positionalArguments(); !given.isEmpty()) {
-        const std::filesystem::path path = QFile::encodeName(given.first()).toStdString();
-        return std::filesystem::is_directory(path) ? path / "tasks.txt" : path;
+bool needsWindowSystem(const StartRequest& request)
+{
+    return std::holds_alternative<OpenWindow>(request) ||
+           (std::holds_alternative<BadTaskFile>(request) && windowSystemAvailable());
+}
+
+namespace {
+
+std::optional<FileFailure> refusalToTell;
+
+// Qt ends the program when the window system that a display names cannot be opened. A refusal
+// meant to show its box there is told on standard error instead, untranslated, as the program
+// ends as it would have without a display.
+void tellRefusalOnFatal(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    std::fputs(qPrintable(text + u'\n'), stderr);
+    if (type == QtFatalMsg && refusalToTell) {
+        std::fputs(qPrintable(fileFailureText(*refusalToTell) + u'\n'), stderr);
+        std::_Exit(usageErrorStatus);
     }
-    if (parser.isSet(menu)) {
-        if (const std::filesystem::path data = dataHome(); !data.empty()) {
-            const std::filesystem::path folder = data / "taskwyn";
-            // Should the folder be refused, the first save says so, naming the file.
-            (void)createMissingFolders(folder);
-            return folder / "tasks.txt";
-        }
-    }
-    return "tasks.txt";
+}
+
+} // namespace
+
+std::unique_ptr<QCoreApplication> createApplication(int& argc, char* argv[], const StartRequest& request)
+{
+    if (!needsWindowSystem(request))
+        return std::make_unique<QCoreApplication>(argc, argv);
+    const auto* bad = std::get_if<BadTaskFile>(&request);
+    if (!bad)
+        return std::make_unique<QApplication>(argc, argv);
+    refusalToTell = bad->failure;
+    const QtMessageHandler previous = qInstallMessageHandler(tellRefusalOnFatal);
+    auto app = std::make_unique<QApplication>(argc, argv);
+    qInstallMessageHandler(previous);
+    refusalToTell.reset();
+    return app;
+}
+
+void setUpApplication(QCoreApplication& app)
+{
+    installTranslations(app);
+    QCoreApplication::setApplicationName(u"Taskwyn"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(TASKWYN_VERSION));
+}
+
+int refuseTaskFile(const FileFailure& failure)
+{
+    const QString message = fileFailureText(failure);
+    std::fputs(qPrintable(message + u'\n'), stderr);
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()))
+        showFileError(nullptr, message);
+    return usageErrorStatus;
 }

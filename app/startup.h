@@ -1,19 +1,26 @@
 #pragma once
 
+#include "app/commandline.h"
+
 #include <QIcon>
-#include <QStringList>
 
-#include <filesystem>
+#include <memory>
 
-// One name for the menu entry, the icon, the metainfo and the windows, so that the desktop can
-// match them up.
-inline constexpr char applicationId[] = TASKWYN_APP_ID;
+class QCoreApplication;
 
 // The program's icon, built in, so that the window has it when the program is not installed.
 QIcon applicationIcon();
 
-// The task file the command line asks for: a file, or a folder that holds tasks.txt. Without one,
-// tasks.txt in the current folder; with --menu (the menu entry passes it, as a menu start has no
-// meaningful current folder) tasks.txt in the user's data folder, which is created for it.
-// --help, --version and unknown options end the program with their message.
-std::filesystem::path taskFileFromArguments(const QStringList& arguments);
+// Whether a window system is there to be opened: without one, Qt would abort the program.
+bool windowSystemAvailable();
+// Whether answering `request` opens the window system: the main window does, and a refusal shows a
+// box as well where it can; everything else is answered on the terminal alone.
+bool needsWindowSystem(const StartRequest& request);
+// The application object that answers `request`: with the window system where it needs one.
+std::unique_ptr<QCoreApplication> createApplication(int& argc, char* argv[], const StartRequest& request);
+
+// The program's name, version and translations, for every kind of start.
+void setUpApplication(QCoreApplication& app);
+// Says why the task file named on the command line cannot be used, on standard error and, when there
+// is a window system, in a box; returns the exit status.
+int refuseTaskFile(const FileFailure& failure);

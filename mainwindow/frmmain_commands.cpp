@@ -3,6 +3,7 @@
 #include "alertpage/pagefile.h"
 #include "commands/filemessages.h"
 #include "commands/storereports.h"
+#include "config-taskwyn.h"
 #include "editor/frmtask.h"
 #include "mainwindow/findbar.h"
 #include "mainwindow/frmmain.h"

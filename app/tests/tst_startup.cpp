@@ -1,4 +1,4 @@
-#include "app/startup.h"
+#include "app/commandline.h"
 #include "os/tests/filetesting.h"
 
 #include <QTest>
@@ -29,6 +29,8 @@ void StartupTest::taskFile_data()
     QTest::newRow("a file, not there yet") << QStringList{u"folder/mine.txt"_s} << u"folder/mine.txt"_s << false;
     QTest::newRow("the menu: the data folder") << QStringList{u"--menu"_s} << u"DATA/taskwyn/tasks.txt"_s << true;
     QTest::newRow("the menu with a folder") << QStringList{u"--menu"_s, u"folder"_s} << u"folder/tasks.txt"_s << false;
+    QTest::newRow("Qt's option with its value")
+        << QStringList{u"-style"_s, u"fusion"_s, u"folder"_s} << u"folder/tasks.txt"_s << false;
 }
 
 void StartupTest::taskFile()
@@ -41,7 +43,9 @@ void StartupTest::taskFile()
     const testsupport::EnvironmentOverride dataHome("XDG_DATA_HOME", data.string());
 
     arguments.prepend(u"taskwyn"_s);
-    const std::filesystem::path file = taskFileFromArguments(arguments);
+    const StartRequest request = readCommandLine(arguments);
+    QVERIFY(std::holds_alternative<OpenWindow>(request));
+    const std::filesystem::path file = std::get<OpenWindow>(request).taskFile;
     QCOMPARE(QString::fromStdString(file.string()), expected.replace(u"DATA"_s, QString::fromStdString(data.string())));
     // The menu's folder is made for the first save, private to the user.
     struct stat status

@@ -2,10 +2,10 @@
 # Installs the build into a scratch prefix and checks what a desktop reads from it: the menu entry,
 # the metainfo (alone and together with the entry and the icons), the icon sizes, and that the
 # installed program starts.
-# Usage: install_test.sh BUILD_DIR
+# Usage: install_test.sh BUILD_DIR APP_ID
 set -eu
 build=$1
-id=io.github.taskwyn.Taskwyn
+id=$2
 prefix=$(pwd)/prefix
 rm -rf "$prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null

@@ -1,3 +1,4 @@
+#include "config-taskwyn.h"
 #include "mainwindow/tests/commandtesting.h"
 #include "store/taskfile.h"
 

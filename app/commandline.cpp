@@ -1,0 +1,160 @@
+#include "app/commandline.h"
+
+#include "os/privatefile.h"
+#include "os/xdgdirs.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+
+namespace fs = std::filesystem;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct QtOption
+{
+    const char* name;
+    bool takesValue;
+};
+
+// Qt's own options, which QApplication takes off the command line before the program reads it. Known
+// here, unseen in --help, so that reading the command line before QApplication exists neither refuses
+// them nor takes their value for the task file.
+constexpr std::array qtOptions = {
+    QtOption{"platform", true},        QtOption{"platformpluginpath", true},
+    QtOption{"platformtheme", true},   QtOption{"plugin", true},
+    QtOption{"qwindowgeometry", true}, QtOption{"qwindowicon", true},
+    QtOption{"qwindowtitle", true},    QtOption{"session", true},
+    QtOption{"display", true},         QtOption{"geometry", true},
+    QtOption{"style", true},           QtOption{"stylesheet", true},
+    QtOption{"qmljsdebugger", true},   QtOption{"reverse", false},
+    QtOption{"widgetcount", false},
+};
+
+void describeOptions(QCommandLineParser& parser)
+{
+    // As Qt reads its own: "-style" is one option, not five.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(QCoreApplication::translate("main", "A task list."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption({u"menu"_s, QCoreApplication::translate("main", "Without a file, use tasks.txt in the user's data "
+                                                                     "folder (~/.local/share/taskwyn) instead of the "
+                                                                     "current folder.")});
+    parser.addPositionalArgument(
+        u"file"_s, QCoreApplication::translate("main", "The task file, or a folder that holds tasks.txt."),
+        u"[file]"_s);
+    for (const auto& [name, takesValue] : qtOptions) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        if (takesValue)
+            option.setValueName(u"value"_s);
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
+FailureReason notRegularFile(FileKind kind)
+{
+    return {FailureReason::Kind::NotRegularFile, 0, kind};
+}
+
+FailureReason reasonNotRegular(fs::file_type type)
+{
+    switch (type) {
+    case fs::file_type::directory:
+        return FailureReason::system(EISDIR);
+    case fs::file_type::fifo:
+        return notRegularFile(FileKind::NamedPipe);
+    case fs::file_type::character:
+        return notRegularFile(FileKind::CharacterDevice);
+    case fs::file_type::block:
+        return notRegularFile(FileKind::BlockDevice);
+    case fs::file_type::socket:
+        return notRegularFile(FileKind::Socket);
+    default:
+        return notRegularFile(FileKind::Unknown);
+    }
+}
+
+FileFailure readFailure(const fs::path& file, const FailureReason& reason)
+{
+    return {FileAction::ReadFile, file, reason};
+}
+
+fs::path menuTaskFile()
+{
+    if (const fs::path data = dataHome(); !data.empty()) {
+        const fs::path folder = data / "taskwyn";
+        // Should the folder be refused, the first save says so, naming the file.
+        (void)createMissingFolders(folder);
+        return folder / "tasks.txt";
+    }
+    return "tasks.txt";
+}
+
+fs::path taskFileNamed(const QString& argument)
+{
+    const fs::path path = QFile::encodeName(argument).toStdString();
+    // Anything that cannot be looked at as a folder is taken as a file, for taskFileProblem() to judge.
+    std::error_code ec;
+    return fs::is_directory(path, ec) ? path / "tasks.txt" : path;
+}
+
+} // namespace
+
+StartRequest readCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    describeOptions(parser);
+    if (!parser.parse(arguments))
+        return UsageError{};
+    if (parser.isSet(u"help"_s) || parser.isSet(u"help-all"_s) || parser.isSet(u"version"_s))
+        return ShowHelpOrVersion{};
+    const QStringList given = parser.positionalArguments();
+    if (given.isEmpty())
+        return OpenWindow{parser.isSet(u"menu"_s) ? menuTaskFile() : fs::path("tasks.txt")};
+    const fs::path file = taskFileNamed(given.first());
+    if (std::optional<FileFailure> problem = taskFileProblem(file))
+        return BadTaskFile{*std::move(problem)};
+    return OpenWindow{file};
+}
+
+int answerHelpOrVersion(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    describeOptions(parser);
+    parser.process(arguments);
+    return 0;
+}
+
+int answerUsageError(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    describeOptions(parser);
+    (void)parser.parse(arguments);
+    std::fputs(qPrintable(u"%1: %2\n"_s.arg(QCoreApplication::applicationName(), parser.errorText())), stderr);
+    return usageErrorStatus;
+}
+
+std::optional<FileFailure> taskFileProblem(const fs::path& file)
+{
+    if (file.empty())
+        return readFailure(file, FailureReason::system(ENOENT));
+    std::error_code ec;
+    const fs::file_status status = fs::status(file, ec);
+    if (fs::is_regular_file(status))
+        return std::nullopt;
+    if (fs::exists(status))
+        return readFailure(file, reasonNotRegular(status.type()));
+    if (ec != std::errc::no_such_file_or_directory)
+        return readFailure(file, FailureReason::system(ec.value()));
+    // Not there yet: the first save creates it, in a folder that has to be there.
+    if (!fs::is_directory(file.has_parent_path() ? file.parent_path() : fs::path("."), ec))
+        return readFailure(file, FailureReason::system(ec ? ec.value() : ENOTDIR));
+    return std::nullopt;
+}
