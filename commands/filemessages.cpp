@@ -136,6 +136,11 @@ QString calendarFaultText(ical::CalendarFault fault)
     return FileMessages::tr("It is cut off or broken inside: it does not end as an iCalendar file does.");
 }
 
+QString calendarFailureText(const std::filesystem::path& file, ical::CalendarFault fault)
+{
+    return FileMessages::tr("Cannot import file \"%1\":\n%2").arg(pathText(file), calendarFaultText(fault));
+}
+
 } // namespace
 
 QString loadNoticeText(const LoadReport& report)
@@ -154,10 +159,16 @@ QString calendarReadFailureText(const ical::CalendarFiles& read)
 {
     if (read.failure)
         return fileFailureText(*read.failure);
-    if (!read.content.fault)
-        return {};
-    return FileMessages::tr("Cannot import file \"%1\":\n%2")
-        .arg(pathText(read.faultyFile), calendarFaultText(*read.content.fault));
+    return read.content.fault ? calendarFailureText(read.faultyFile, *read.content.fault) : QString();
+}
+
+QString importFailureText(const ical::ImportReport& report, const std::filesystem::path& file)
+{
+    if (report.failure)
+        return fileFailureText(*report.failure);
+    if (report.fault)
+        return calendarFailureText(file, *report.fault);
+    return report.saved ? saveFailureText(*report.saved) : QString();
 }
 
 QString importSummaryText(const ical::ImportSummary& summary)

@@ -22,5 +22,7 @@ QString saveNoticeText(const SaveReport& report);
 
 // Why files chosen or dropped for import cannot be imported; empty when they can.
 QString calendarReadFailureText(const ical::CalendarFiles& read);
+// Why an import of `file` did not work; empty when it did.
+QString importFailureText(const ical::ImportReport& report, const std::filesystem::path& file);
 // What an import did, in one sentence: "12 tasks imported, 3 already here, 2 events skipped".
 QString importSummaryText(const ical::ImportSummary& summary);
