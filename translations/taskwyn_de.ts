@@ -739,5 +739,17 @@ Eine schnelle, verlässliche Aufgabenliste für eine Person.</translation>
         <source>The task file, or a folder that holds tasks.txt.</source>
         <translation>Die Aufgabendatei oder ein Ordner, der tasks.txt enthält.</translation>
     </message>
+    <message>
+        <source>Write every task to this iCalendar file, without a window.</source>
+        <translation>Alle Aufgaben ohne Fenster in diese iCalendar-Datei schreiben.</translation>
+    </message>
+    <message>
+        <source>Add the to-dos of this iCalendar file, without a window.</source>
+        <translation>Die Aufgaben dieser iCalendar-Datei ohne Fenster hinzufügen.</translation>
+    </message>
+    <message>
+        <source>--export and --import cannot be given together.</source>
+        <translation>--export und --import können nicht zusammen angegeben werden.</translation>
+    </message>
 </context>
 </TS>
