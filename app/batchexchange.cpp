@@ -4,6 +4,7 @@
 #include "store/calendar.h"
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -20,46 +21,42 @@ int failed(const QString& message)
     return failedStatus;
 }
 
-// Nothing when the task file was read; notices about one that was are told on the way.
-// 1001 tasks are too many for the stack.
-std::unique_ptr<Module1> loadedStore(const std::filesystem::path& taskFile, QString& failure)
+// Reads the task file and hands the tables and the kept forms to `work`; a file that cannot be read
+// ends it. Notices about a file that was read are told on the way.
+int withLoadedStore(const std::filesystem::path& taskFile,
+                    const std::function<int(Module1& store, ical::KeptForms& forms)>& work)
 {
-    auto store = std::make_unique<Module1>(taskFile);
+    // 1001 tasks are too many for the stack.
+    const auto store = std::make_unique<Module1>(taskFile);
     const LoadReport report = store->loadTasks();
-    failure = loadFailureText(report);
     if (!report.ok)
-        return nullptr;
+        return failed(loadFailureText(report));
     tell(stderr, loadNoticeText(report));
-    return store;
+    ical::KeptForms forms;
+    return work(*store, forms);
 }
 
 } // namespace
 
 int exportTasks(const ExportTasks& request)
 {
-    QString failure;
-    const std::unique_ptr<Module1> store = loadedStore(request.taskFile, failure);
-    if (!store)
-        return failed(failure);
-    ical::KeptForms forms;
-    const ical::ExportReport report = ical::exportFile(*store, forms, request.calendar, epochSeconds(now()));
-    if (report.failure)
-        return failed(fileFailureText(*report.failure));
-    if (report.saved && !report.saved->ok)
-        return failed(saveFailureText(*report.saved));
-    return 0;
+    return withLoadedStore(request.taskFile, [&request](Module1& store, ical::KeptForms& forms) {
+        const ical::ExportReport report = ical::exportFile(store, forms, request.calendar, epochSeconds(now()));
+        if (report.failure)
+            return failed(fileFailureText(*report.failure));
+        if (report.saved && !report.saved->ok)
+            return failed(saveFailureText(*report.saved));
+        return 0;
+    });
 }
 
 int importTasks(const ImportTasks& request)
 {
-    QString failure;
-    const std::unique_ptr<Module1> store = loadedStore(request.taskFile, failure);
-    if (!store)
-        return failed(failure);
-    ical::KeptForms forms;
-    const ical::ImportReport report = ical::importFile(*store, forms, request.calendar);
-    if (!report.ok())
-        return failed(importFailureText(report, request.calendar));
-    tell(stdout, importSummaryText(report.summary));
-    return 0;
+    return withLoadedStore(request.taskFile, [&request](Module1& store, ical::KeptForms& forms) {
+        const ical::ImportReport report = ical::importFile(store, forms, request.calendar);
+        if (!report.ok())
+            return failed(importFailureText(report, request.calendar));
+        tell(stdout, importSummaryText(report.summary));
+        return 0;
+    });
 }
