@@ -66,8 +66,6 @@ void BadStartTest::answeredWithoutWindow_data()
                                            << u"Cannot import file \"bad.ics\":\nIt is not an iCalendar file."_s;
     QTest::newRow("import of a missing file") << QStringList{u"--import"_s, u"none.ics"_s} << 1
                                               << u"Cannot read file \"none.ics\":\nNo such file or directory"_s;
-    QTest::newRow("export to a missing folder")
-        << QStringList{u"--export"_s, u"gone/out.ics"_s} << 1 << u"Cannot write file \"gone/out.ics\":\nNo such"_s;
     QTest::newRow("export and import") << QStringList{u"--export"_s, u"a.ics"_s, u"--import"_s, u"b.ics"_s} << 2
                                        << u"cannot be given together"_s;
     QTest::newRow("empty argument") << QStringList{QString()} << 2
