@@ -234,7 +234,7 @@ frmMain::frmMain(Module1& store, QWidget* parent)
     setAcceptDrops(true);
     unsavedListener_ = store_.onUnsavedCleared([this] {
         if (importWaiting_)
-            QTimer::singleShot(0, this, &frmMain::applyImport);
+            QTimer::singleShot(0, this, &frmMain::appendImported);
     });
 }
 

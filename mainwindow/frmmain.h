@@ -120,7 +120,8 @@ private:
     void exportTasks();
     void chooseImport();
     void startImport(const std::vector<std::filesystem::path>& files);
-    void applyImport();
+    void planImported();
+    void appendImported();
     void showImportSummary(const ical::ImportSummary& summary);
 
     void followOutsideChange();
@@ -212,8 +213,11 @@ private:
 
     // The last forms of the tasks that came from outside; read afresh before each use.
     ical::KeptForms keptForms_;
-    // The files of one import, read away from the drawing thread; then applied once no dialog edits.
+    // One import at a time: its files are read, and its forms kept, away from the drawing thread;
+    // the tasks are appended once no dialog edits the tables.
     QFutureWatcher<ical::CalendarFiles>* importReading_ = nullptr;
+    QFutureWatcher<std::optional<FileFailure>>* formsKeeping_ = nullptr;
+    std::optional<ical::ImportPlan> importPlan_;
     bool importWaiting_ = false;
     int unsavedListener_ = -1;
 

@@ -15,6 +15,8 @@
 #include <QUndoStack>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -81,38 +83,55 @@ void frmMain::chooseImport()
         startImport({*file});
 }
 
-// A large file takes longer than a frame to read: the window goes on meanwhile, and one import at a
-// time is read.
+// A large file takes longer than a frame to read, and its forms to keep: the window goes on
+// meanwhile, and one import at a time runs.
 void frmMain::startImport(const std::vector<std::filesystem::path>& files)
 {
     menu_import->setEnabled(false);
     importReading_ = new QFutureWatcher<ical::CalendarFiles>(this);
-    connect(importReading_, &QFutureWatcherBase::finished, this, &frmMain::applyImport);
+    connect(importReading_, &QFutureWatcherBase::finished, this, &frmMain::planImported);
     importReading_->setFuture(QtConcurrent::run(ical::readCalendarFiles, files));
 }
 
-void frmMain::applyImport()
+void frmMain::planImported()
 {
-    if (!importReading_ || !importReading_->isFinished())
-        return;
-    // An open dialog holds slot numbers: the tasks come in once it is closed.
-    importWaiting_ = store_.hasUnsavedChanges(UnsavedReason::DialogEditing);
-    if (importWaiting_)
-        return;
     const ical::CalendarFiles read = importReading_->result();
     importReading_->deleteLater();
     importReading_ = nullptr;
-    menu_import->setEnabled(true);
     if (const QString failure = calendarReadFailureText(read); !failure.isEmpty()) {
+        menu_import->setEnabled(true);
         showFileError(this, failure);
         return;
     }
     ical::ImportPlan plan = ical::planImport(store_, read.content);
     if (plan.tasks.empty()) {
+        menu_import->setEnabled(true);
         showImportSummary(plan.summary);
         return;
     }
-    if (const std::optional<FileFailure> failure = ical::keepForms(plan, keptForms_)) {
+    formsKeeping_ = new QFutureWatcher<std::optional<FileFailure>>(this);
+    connect(formsKeeping_, &QFutureWatcherBase::finished, this, &frmMain::appendImported);
+    formsKeeping_->setFuture(QtConcurrent::run([plan, file = keptForms_.file()] {
+        ical::KeptForms forms(file);
+        return ical::keepForms(plan, forms);
+    }));
+    importPlan_ = std::move(plan);
+}
+
+void frmMain::appendImported()
+{
+    if (!formsKeeping_ || !formsKeeping_->isFinished())
+        return;
+    // An open dialog holds slot numbers: the tasks come in once it is closed.
+    importWaiting_ = store_.hasUnsavedChanges(UnsavedReason::DialogEditing);
+    if (importWaiting_)
+        return;
+    const std::optional<FileFailure> failure = formsKeeping_->result();
+    formsKeeping_->deleteLater();
+    formsKeeping_ = nullptr;
+    ical::ImportPlan plan = *std::exchange(importPlan_, std::nullopt);
+    menu_import->setEnabled(true);
+    if (failure) {
         showFileError(this, fileFailureText(*failure));
         return;
     }

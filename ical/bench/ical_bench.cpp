@@ -47,8 +47,8 @@ void BM_importText(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(ics.size()));
 }
 
-// What the window does on its own thread once a worker has read the file: plan, then keep the forms
-// (read and written on disk). The save of the task file follows as after any change.
+// What an import does once the file is read: plan (on the window's thread), then keep the forms, read
+// and written on disk (on a worker, as this takes longer than a frame).
 void BM_planAndKeepForms(benchmark::State& state)
 {
     const ical::CalendarContent content =
