@@ -46,6 +46,12 @@ void describeOptions(QCommandLineParser& parser)
     parser.addOption({u"menu"_s, QCoreApplication::translate("main", "Without a file, use tasks.txt in the user's data "
                                                                      "folder (~/.local/share/taskwyn) instead of the "
                                                                      "current folder.")});
+    parser.addOption({u"export"_s,
+                      QCoreApplication::translate("main", "Write every task to this iCalendar file, without a window."),
+                      u"calendar.ics"_s});
+    parser.addOption({u"import"_s,
+                      QCoreApplication::translate("main", "Add the to-dos of this iCalendar file, without a window."),
+                      u"calendar.ics"_s});
     parser.addPositionalArgument(
         u"file"_s, QCoreApplication::translate("main", "The task file, or a folder that holds tasks.txt."),
         u"[file]"_s);
@@ -97,9 +103,14 @@ fs::path menuTaskFile()
     return "tasks.txt";
 }
 
+fs::path localPath(const QString& argument)
+{
+    return QFile::encodeName(argument).toStdString();
+}
+
 fs::path taskFileNamed(const QString& argument)
 {
-    const fs::path path = QFile::encodeName(argument).toStdString();
+    const fs::path path = localPath(argument);
     // Anything that cannot be looked at as a folder is taken as a file, for taskFileProblem() to judge.
     std::error_code ec;
     return fs::is_directory(path, ec) ? path / "tasks.txt" : path;
@@ -115,12 +126,23 @@ StartRequest readCommandLine(const QStringList& arguments)
         return UsageError{};
     if (parser.isSet(u"help"_s) || parser.isSet(u"help-all"_s) || parser.isSet(u"version"_s))
         return ShowHelpOrVersion{};
+    const bool exporting = parser.isSet(u"export"_s);
+    const bool importing = parser.isSet(u"import"_s);
+    if (exporting && importing)
+        return UsageError{};
     const QStringList given = parser.positionalArguments();
-    if (given.isEmpty())
-        return OpenWindow{parser.isSet(u"menu"_s) ? menuTaskFile() : fs::path("tasks.txt")};
-    const fs::path file = taskFileNamed(given.first());
-    if (std::optional<FileFailure> problem = taskFileProblem(file))
-        return BadTaskFile{*std::move(problem)};
+    fs::path file = "tasks.txt";
+    if (given.isEmpty() && parser.isSet(u"menu"_s))
+        file = menuTaskFile();
+    if (!given.isEmpty()) {
+        file = taskFileNamed(given.first());
+        if (std::optional<FileFailure> problem = taskFileProblem(file))
+            return BadTaskFile{*std::move(problem)};
+    }
+    if (exporting)
+        return ExportTasks{localPath(parser.value(u"export"_s)), file};
+    if (importing)
+        return ImportTasks{localPath(parser.value(u"import"_s)), file};
     return OpenWindow{file};
 }
 
@@ -136,8 +158,11 @@ int answerUsageError(const QStringList& arguments)
 {
     QCommandLineParser parser;
     describeOptions(parser);
-    (void)parser.parse(arguments);
-    std::fputs(qPrintable(u"%1: %2\n"_s.arg(QCoreApplication::applicationName(), parser.errorText())), stderr);
+    // What the parser accepts and is still refused: both ways at once.
+    const QString error = parser.parse(arguments) ? QCoreApplication::translate("main", "--export and --import cannot "
+                                                                                        "be given together.")
+                                                  : parser.errorText();
+    std::fputs(qPrintable(u"%1: %2\n"_s.arg(QCoreApplication::applicationName(), error)), stderr);
     return usageErrorStatus;
 }
 

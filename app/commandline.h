@@ -25,7 +25,19 @@ struct BadTaskFile
 {
     FileFailure failure;
 };
-using StartRequest = std::variant<OpenWindow, ShowHelpOrVersion, UsageError, BadTaskFile>;
+// Every task written to an iCalendar file, or the to-dos of one read in, through the store and
+// without a window.
+struct ExportTasks
+{
+    std::filesystem::path calendar;
+    std::filesystem::path taskFile;
+};
+struct ImportTasks
+{
+    std::filesystem::path calendar;
+    std::filesystem::path taskFile;
+};
+using StartRequest = std::variant<OpenWindow, ShowHelpOrVersion, UsageError, BadTaskFile, ExportTasks, ImportTasks>;
 
 // The task file is a file, or a folder that holds tasks.txt. Without one, tasks.txt in the current
 // folder; with --menu (the menu entry passes it, as a menu start has no meaningful current folder)
@@ -35,6 +47,8 @@ StartRequest readCommandLine(const QStringList& arguments);
 // The exit status when the command line asks for what cannot be done: an unknown option, a task file
 // that cannot be used.
 inline constexpr int usageErrorStatus = 2;
+// The exit status when an export or import did not work.
+inline constexpr int failedStatus = 1;
 
 // The answers, once the application object exists and translations are installed; each returns the
 // program's exit status. --help, --help-all and --version end the program with 0 after answering.

@@ -1,3 +1,4 @@
+#include "app/batchexchange.h"
 #include "app/singleinstance.h"
 #include "app/startup.h"
 #include "commands/storereports.h"
@@ -63,6 +64,8 @@ int main(int argc, char* argv[])
                           [](const ShowHelpOrVersion&) { return answerHelpOrVersion(QCoreApplication::arguments()); },
                           [](const UsageError&) { return answerUsageError(QCoreApplication::arguments()); },
                           [](const BadTaskFile& bad) { return refuseTaskFile(bad.failure); },
+                          [](const ExportTasks& wanted) { return exportTasks(wanted); },
+                          [](const ImportTasks& wanted) { return importTasks(wanted); },
                       },
                       request);
 }

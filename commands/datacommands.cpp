@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 namespace {
@@ -109,6 +110,44 @@ bool RuleTableChange::change(Module1& store, bool forward)
     return true;
 }
 
+TaskImport::TaskImport(CommandContext& context, std::vector<TaskRecord> tasks)
+    : DataCommand(context, DataCommands::tr("Import %n Task(s)", nullptr, static_cast<int>(tasks.size()))),
+      tasks_(std::move(tasks))
+{
+}
+
+bool TaskImport::change(Module1& store, bool forward)
+{
+    return forward ? append(store) : remove(store);
+}
+
+bool TaskImport::append(Module1& store) const
+{
+    const auto room = static_cast<std::size_t>(Module1::taskSlots - store.taskCount);
+    if (tasks_.size() > room ||
+        std::ranges::any_of(tasks_, [&store](const TaskRecord& task) { return store.slotOfUid(task.uid).has_value(); }))
+        return false;
+    store.appendTasks(tasks_);
+    return true;
+}
+
+// Only when every imported task is still there: the uid is what no other task shares.
+bool TaskImport::remove(Module1& store) const
+{
+    std::vector<std::int16_t> taken;
+    for (const TaskRecord& task : tasks_) {
+        const std::optional<std::int16_t> slot = store.slotOfUid(task.uid);
+        if (!slot)
+            return false;
+        taken.push_back(*slot);
+    }
+    // From the last slot down, so that each removal leaves the taken still to remove where they are.
+    std::ranges::sort(taken, std::greater{});
+    for (const std::int16_t slot : taken)
+        store.removeTask(slot);
+    return true;
+}
+
 std::unique_ptr<DataCommand> newTaskStep(CommandContext& context, std::int16_t slot, const TaskRecord& task)
 {
     return std::make_unique<TaskChange>(context, DataCommands::tr("New Task “%1”").arg(titleOf(task)),
@@ -138,6 +177,11 @@ std::unique_ptr<DataCommand> deleteForGoodStep(CommandContext& context, std::int
 {
     return std::make_unique<TaskChange>(context, DataCommands::tr("Delete “%1” Permanently").arg(titleOf(task)),
                                         TaskEdit{slot, task, std::nullopt});
+}
+
+std::unique_ptr<DataCommand> importStep(CommandContext& context, std::vector<TaskRecord> tasks)
+{
+    return std::make_unique<TaskImport>(context, std::move(tasks));
 }
 
 std::unique_ptr<DataCommand> ruleTableStep(CommandContext& context, std::vector<AlertRule> before,

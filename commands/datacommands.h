@@ -95,6 +95,24 @@ private:
     std::vector<AlertRule> after_;
 };
 
+// Tasks brought in from outside, all under one save, known by their uids: undo removes exactly
+// them, redo appends them again. Their kept forms stay: a form nobody's uid names is never used.
+class TaskImport : public DataCommand
+{
+public:
+    TaskImport(CommandContext& context, std::vector<TaskRecord> tasks);
+
+protected:
+    bool change(Module1& store, bool forward) override;
+    std::optional<TaskRecord> taskAfter(bool) const override { return std::nullopt; }
+
+private:
+    bool append(Module1& store) const;
+    bool remove(Module1& store) const;
+
+    std::vector<TaskRecord> tasks_;
+};
+
 // The steps of the windows' commands, named as the Edit menu shows them.
 std::unique_ptr<DataCommand> newTaskStep(CommandContext& context, std::int16_t slot, const TaskRecord& task);
 std::unique_ptr<DataCommand> editStep(CommandContext& context, std::int16_t slot, const TaskRecord& before,
@@ -102,5 +120,6 @@ std::unique_ptr<DataCommand> editStep(CommandContext& context, std::int16_t slot
 std::unique_ptr<DataCommand> recycleStep(CommandContext& context, std::int16_t slot, const TaskRecord& task);
 std::unique_ptr<DataCommand> restoreStep(CommandContext& context, std::int16_t slot, const TaskRecord& task);
 std::unique_ptr<DataCommand> deleteForGoodStep(CommandContext& context, std::int16_t slot, const TaskRecord& task);
+std::unique_ptr<DataCommand> importStep(CommandContext& context, std::vector<TaskRecord> tasks);
 std::unique_ptr<DataCommand> ruleTableStep(CommandContext& context, std::vector<AlertRule> before,
                                            std::vector<AlertRule> after);

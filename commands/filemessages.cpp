@@ -100,10 +100,11 @@ QString loadFailureText(const LoadReport& report)
     return report.failure ? fileFailureText(*report.failure) : QString();
 }
 
-QString loadNoticeText(const LoadReport& report)
+namespace {
+
+// The file was read only in part, or in the older encoding: a copy is kept before the next save.
+QString keptCopyNoticeText(const LoadReport& report)
 {
-    if (!report.notice)
-        return {};
     const QString file = pathText(report.notice->file);
     const QString backup = pathText(report.notice->backup);
     const QString tasks = QString::number(report.tasksLeftOut);
@@ -126,6 +127,67 @@ QString loadNoticeText(const LoadReport& report)
     return FileMessages::tr("The task file \"%1\" was written in an older encoding (Windows-1252) and has been read "
                             "in it.\nIt will be saved as UTF-8; before that, a copy of it is kept as \"%2\".")
         .arg(file, backup);
+}
+
+QString calendarFaultText(ical::CalendarFault fault)
+{
+    if (fault == ical::CalendarFault::NotICalendar)
+        return FileMessages::tr("It is not an iCalendar file.");
+    return FileMessages::tr("It is cut off or broken inside: it does not end as an iCalendar file does.");
+}
+
+QString calendarFailureText(const std::filesystem::path& file, ical::CalendarFault fault)
+{
+    return FileMessages::tr("Cannot import file \"%1\":\n%2").arg(pathText(file), calendarFaultText(fault));
+}
+
+} // namespace
+
+QString loadNoticeText(const LoadReport& report)
+{
+    QStringList notices;
+    if (report.notice)
+        notices << keptCopyNoticeText(report);
+    if (report.uidsRenewed > 0)
+        notices << FileMessages::tr("%n task(s) in the task file had the identity of an earlier task and got a new "
+                                    "one.",
+                                    nullptr, report.uidsRenewed);
+    return notices.join(u'\n');
+}
+
+QString calendarReadFailureText(const ical::CalendarFiles& read)
+{
+    if (read.failure)
+        return fileFailureText(*read.failure);
+    return read.content.fault ? calendarFailureText(read.faultyFile, *read.content.fault) : QString();
+}
+
+QString importFailureText(const ical::ImportReport& report, const std::filesystem::path& file)
+{
+    if (report.failure)
+        return fileFailureText(*report.failure);
+    if (report.fault)
+        return calendarFailureText(file, *report.fault);
+    return report.saved ? saveFailureText(*report.saved) : QString();
+}
+
+QString importSummaryText(const ical::ImportSummary& summary)
+{
+    QStringList parts{FileMessages::tr("%n task(s) imported", nullptr, summary.imported)};
+    const std::pair<int, const char*> others[] = {
+        {summary.alreadyHere, QT_TRANSLATE_NOOP("FileMessages", "%n already here")},
+        {summary.doneBeforeArrival, QT_TRANSLATE_NOOP("FileMessages", "%n completed before, not imported")},
+        {summary.events, QT_TRANSLATE_NOOP("FileMessages", "%n event(s) skipped")},
+        {summary.journals, QT_TRANSLATE_NOOP("FileMessages", "%n journal(s) skipped")},
+        {summary.others, QT_TRANSLATE_NOOP("FileMessages", "%n other item(s) skipped")},
+        {summary.tooLarge, QT_TRANSLATE_NOOP("FileMessages", "%n too large")},
+        {summary.didNotFit, QT_TRANSLATE_NOOP("FileMessages", "%n did not fit")},
+    };
+    for (const auto& [count, text] : others) {
+        if (count > 0)
+            parts << FileMessages::tr(text, nullptr, count);
+    }
+    return parts.join(FileMessages::tr(", "));
 }
 
 QString saveFailureText(const SaveReport& report)

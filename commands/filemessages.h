@@ -1,6 +1,7 @@
 #pragma once
 
 #include "alertpage/frmstartup.h"
+#include "ical/exchange.h"
 #include "os/fileerror.h"
 #include "store/module1.h"
 
@@ -18,3 +19,10 @@ QString loadFailureText(const LoadReport& report);
 QString loadNoticeText(const LoadReport& report);
 QString saveFailureText(const SaveReport& report);
 QString saveNoticeText(const SaveReport& report);
+
+// Why files chosen or dropped for import cannot be imported; empty when they can.
+QString calendarReadFailureText(const ical::CalendarFiles& read);
+// Why an import of `file` did not work; empty when it did.
+QString importFailureText(const ical::ImportReport& report, const std::filesystem::path& file);
+// What an import did, in one sentence: "12 tasks imported, 3 already here, 2 events skipped".
+QString importSummaryText(const ical::ImportSummary& summary);

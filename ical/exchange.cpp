@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <iterator>
 #include <map>
 #include <set>
 #include <unordered_set>
@@ -258,20 +259,40 @@ std::optional<FileFailure> keepForms(const ImportPlan& plan, KeptForms& forms)
     return failure;
 }
 
+CalendarFiles readCalendarFiles(const std::vector<std::filesystem::path>& files)
+{
+    CalendarFiles read;
+    CalendarContent& all = read.content;
+    for (const std::filesystem::path& file : files) {
+        const FileContent bytes = readWholeFile(file, largestImportFile);
+        read.failure = bytes.failure;
+        if (!bytes.failure && !bytes.bytes)
+            read.failure = FileFailure{FileAction::ReadFile, file, FailureReason::system(ENOENT)};
+        if (read.failure)
+            return read;
+        CalendarContent one = readCalendar(*bytes.bytes);
+        if (one.fault) {
+            read.faultyFile = file;
+            all.fault = one.fault;
+            return read;
+        }
+        std::ranges::move(one.tasks, std::back_inserter(all.tasks));
+        all.events += one.events;
+        all.journals += one.journals;
+        all.others += one.others;
+    }
+    return read;
+}
+
 ImportReport importFile(Module1& store, KeptForms& forms, const std::filesystem::path& file)
 {
     ImportReport report;
-    const FileContent content = readWholeFile(file, largestImportFile);
-    if (!content.failure && !content.bytes)
-        report.failure = FileFailure{FileAction::ReadFile, file, FailureReason::system(ENOENT)};
-    else
-        report.failure = content.failure;
-    if (report.failure)
+    const CalendarFiles read = readCalendarFiles({file});
+    report.failure = read.failure;
+    report.fault = read.content.fault;
+    if (report.failure || report.fault)
         return report;
-    const CalendarContent calendar = readCalendar(*content.bytes);
-    report.fault = calendar.fault;
-    if (report.fault)
-        return report;
+    const CalendarContent& calendar = read.content;
     ImportPlan plan = planImport(store, calendar);
     report.summary = plan.summary;
     report.summary.imported = 0;

@@ -50,6 +50,17 @@ struct CalendarContent
 };
 CalendarContent readCalendar(std::string_view bytes);
 
+// What files dropped or chosen together hold, as one content; the first file that cannot be read
+// or is not a calendar stops the reading, and nothing of the others counts.
+struct CalendarFiles
+{
+    std::optional<FileFailure> failure;
+    std::filesystem::path faultyFile; // the file of content.fault
+    CalendarContent content;
+};
+// Pure and slow for large files: meant to run away from the thread that draws.
+CalendarFiles readCalendarFiles(const std::vector<std::filesystem::path>& files);
+
 // What an import did, as counts; the tasks not imported are counted once, by the first reason.
 struct ImportSummary
 {

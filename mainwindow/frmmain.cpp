@@ -231,9 +231,17 @@ frmMain::frmMain(Module1& store, QWidget* parent)
     Form_Load();
     connect(new TaskFileFollower(store_, this), &TaskFileFollower::changedElsewhere, this,
             &frmMain::followOutsideChange);
+    setAcceptDrops(true);
+    unsavedListener_ = store_.onUnsavedCleared([this] {
+        if (importWaiting_)
+            QTimer::singleShot(0, this, &frmMain::appendImported);
+    });
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    store_.removeUnsavedListener(unsavedListener_);
+}
 
 void frmMain::createListPane(QWidget* client)
 {

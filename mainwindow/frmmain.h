@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commands/datacommands.h"
+#include "ical/exchange.h"
 #include "mainwindow/navigationpane.h"
 #include "store/calendar.h"
 #include "store/module1.h"
@@ -11,9 +12,11 @@
 #include <QMainWindow>
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class FindBar;
 class frmAlerts;
@@ -22,6 +25,8 @@ class frmTask;
 class LabelTable;
 class QAction;
 class QDialog;
+class QDropEvent;
+class QDragEnterEvent;
 class QFrame;
 class QKeyEvent;
 class QLabel;
@@ -33,6 +38,7 @@ class QScrollBar;
 class QStatusBar;
 class QTimer;
 class QUndoStack;
+template <typename T> class QFutureWatcher;
 class SecretStore;
 
 // The main window: the navigation pane and its views, the task list with its headers, selection
@@ -87,6 +93,8 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createListPane(QWidget* client);
@@ -110,6 +118,13 @@ private:
     void redrawSelecting(const std::optional<TaskRecord>& chosen);
     frmTask& taskEditor();
     frmAlerts& ruleEditor();
+
+    void exportTasks();
+    void chooseImport();
+    void startImport(const std::vector<std::filesystem::path>& files);
+    void planImported();
+    void appendImported();
+    void showImportSummary(const ical::ImportSummary& summary);
 
     void followOutsideChange();
     void showListView(bool recycled);
@@ -181,6 +196,8 @@ private:
     QAction* menu_new = nullptr;
     QAction* menu_modify = nullptr;
     QAction* menu_delete = nullptr;
+    QAction* menu_export = nullptr;
+    QAction* menu_import = nullptr;
     QAction* menu_exi = nullptr;
     QMenu* menu_edit = nullptr;
     QAction* menu_find = nullptr;
@@ -196,6 +213,16 @@ private:
     QAction* menu_modify2 = nullptr;
     QAction* menu_delete2 = nullptr;
     QAction* menu_undelete = nullptr;
+
+    // The last forms of the tasks that came from outside; read afresh before each use.
+    ical::KeptForms keptForms_;
+    // One import at a time: its files are read, and its forms kept, away from the drawing thread;
+    // the tasks are appended once no dialog edits the tables.
+    QFutureWatcher<ical::CalendarFiles>* importReading_ = nullptr;
+    QFutureWatcher<std::optional<FileFailure>>* formsKeeping_ = nullptr;
+    std::optional<ical::ImportPlan> importPlan_;
+    bool importWaiting_ = false;
+    int unsavedListener_ = -1;
 
     frmTask* taskEditor_ = nullptr;
     frmAlerts* ruleEditor_ = nullptr;

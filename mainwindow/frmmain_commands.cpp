@@ -56,6 +56,9 @@ void frmMain::createMenus()
     menu_new = addMenuItem(Menu_Tasks, tr("&New Task..."), "menu_new");
     menu_modify = addMenuItem(Menu_Tasks, tr("&Edit..."), "menu_modify");
     menu_delete = addMenuItem(Menu_Tasks, tr("&Delete"), "menu_delete");
+    Menu_Tasks->addSeparator();
+    menu_import = addMenuItem(Menu_Tasks, tr("&Import Tasks…"), "menu_import");
+    menu_export = addMenuItem(Menu_Tasks, tr("&Export Tasks…"), "menu_export");
     Menu_Tasks->addSeparator()->setObjectName(u"menu_sep"_s);
     menu_exi = addMenuItem(Menu_Tasks, tr("&Exit"), "menu_exi");
     menu_edit = addMenu(menuBar(), tr("&Edit"), "menu_edit");
@@ -119,6 +122,8 @@ void frmMain::createMenus()
     for (QAction* remove : {menu_delete, menu_delete2})
         connect(remove, &QAction::triggered, this, &frmMain::deleteTask);
     connect(menu_undelete, &QAction::triggered, this, &frmMain::undeleteTask);
+    connect(menu_import, &QAction::triggered, this, &frmMain::chooseImport);
+    connect(menu_export, &QAction::triggered, this, &frmMain::exportTasks);
     connect(menu_find, &QAction::triggered, this, &frmMain::openFindBar);
     connect(menu_manage, &QAction::triggered, this, &frmMain::manageRules);
     connect(menu_sync, &QAction::triggered, this, &frmMain::setUpSync);

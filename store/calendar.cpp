@@ -78,10 +78,8 @@ void pinToday(std::optional<DayNumber> day)
     pinNow(day ? std::optional<LocalTime>(LocalTime{*day, 0}) : std::nullopt);
 }
 
-std::int64_t millisecondsUntil(LocalTime moment)
+std::time_t epochSeconds(LocalTime moment)
 {
-    if (pinnedNow)
-        return (moment.day - pinnedNow->day) * millisecondsPerDay + moment.millisecond - pinnedNow->millisecond;
     const CivilDate date = civilDate(moment.day);
     std::tm local{};
     local.tm_year = static_cast<int>(date.year - 1900);
@@ -90,7 +88,14 @@ std::int64_t millisecondsUntil(LocalTime moment)
     local.tm_sec = static_cast<int>(moment.millisecond / 1000);
     local.tm_isdst = -1; // whichever applies on that day
     // A time the clock skips (put forward over it) comes out as the first moment after the gap.
-    const std::time_t target = std::mktime(&local);
+    return std::mktime(&local);
+}
+
+std::int64_t millisecondsUntil(LocalTime moment)
+{
+    if (pinnedNow)
+        return (moment.day - pinnedNow->day) * millisecondsPerDay + moment.millisecond - pinnedNow->millisecond;
+    const std::time_t target = epochSeconds(moment);
     const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
     return std::int64_t{target} * 1000 + moment.millisecond % 1000 -
            std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <optional>
 
 // Integer division rounding towards minus infinity, as calendars count.
@@ -43,6 +44,8 @@ DayNumber today();
 void pinNow(std::optional<LocalTime> moment);
 void pinToday(std::optional<DayNumber> day);
 
+// The moment on the system's clock, in seconds since 1970 UTC.
+std::time_t epochSeconds(LocalTime moment);
 // Real milliseconds from now until the local clock shows `moment` (negative when it has passed).
 // A day that puts the clock forward or back is shorter or longer than 24 hours.
 std::int64_t millisecondsUntil(LocalTime moment);

@@ -45,6 +45,13 @@ Nichts wurde geändert; der Schritt entfällt.</translation>
         <source>Delete “%1” Permanently</source>
         <translation>„%1“ endgültig löschen</translation>
     </message>
+    <message numerus="yes">
+        <source>Import %n Task(s)</source>
+        <translation>
+            <numerusform>Import von %n Aufgabe</numerusform>
+            <numerusform>Import von %n Aufgaben</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>DesktopNotifier</name>
@@ -190,6 +197,87 @@ Machen Sie sie lesbar und starten Sie das Programm dann erneut.</translation>
     <message>
         <source>A copy of the previous task file was kept as &quot;%1&quot;.</source>
         <translation>Eine Kopie der bisherigen Aufgabendatei wurde als „%1“ aufbewahrt.</translation>
+    </message>
+    <message>
+        <source>It is not an iCalendar file.</source>
+        <translation>Es ist keine iCalendar-Datei.</translation>
+    </message>
+    <message>
+        <source>It is cut off or broken inside: it does not end as an iCalendar file does.</source>
+        <translation>Sie ist abgeschnitten oder innen beschädigt: Sie endet nicht, wie eine iCalendar-Datei endet.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n task(s) in the task file had the identity of an earlier task and got a new one.</source>
+        <translation>
+            <numerusform>%n Aufgabe in der Aufgabendatei hatte die Identität einer früheren Aufgabe und hat eine neue erhalten.</numerusform>
+            <numerusform>%n Aufgaben in der Aufgabendatei hatten die Identität einer früheren Aufgabe und haben eine neue erhalten.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Cannot import file &quot;%1&quot;:
+%2</source>
+        <translation>Die Datei „%1“ kann nicht importiert werden:
+%2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n task(s) imported</source>
+        <translation>
+            <numerusform>%n Aufgabe importiert</numerusform>
+            <numerusform>%n Aufgaben importiert</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n already here</source>
+        <translation>
+            <numerusform>%n bereits vorhanden</numerusform>
+            <numerusform>%n bereits vorhanden</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n completed before, not imported</source>
+        <translation>
+            <numerusform>%n schon vorher erledigt, nicht importiert</numerusform>
+            <numerusform>%n schon vorher erledigt, nicht importiert</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n event(s) skipped</source>
+        <translation>
+            <numerusform>%n Termin übersprungen</numerusform>
+            <numerusform>%n Termine übersprungen</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n journal(s) skipped</source>
+        <translation>
+            <numerusform>%n Journaleintrag übersprungen</numerusform>
+            <numerusform>%n Journaleinträge übersprungen</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n other item(s) skipped</source>
+        <translation>
+            <numerusform>%n anderer Eintrag übersprungen</numerusform>
+            <numerusform>%n andere Einträge übersprungen</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n too large</source>
+        <translation>
+            <numerusform>%n zu groß</numerusform>
+            <numerusform>%n zu groß</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n did not fit</source>
+        <translation>
+            <numerusform>%n passte nicht mehr hinein</numerusform>
+            <numerusform>%n passten nicht mehr hinein</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>, </source>
+        <translation>, </translation>
     </message>
 </context>
 <context>
@@ -486,6 +574,37 @@ Eine schnelle, verlässliche Aufgabenliste für eine Person.</translation>
         <source>Description</source>
         <translation>Beschreibung</translation>
     </message>
+    <message>
+        <source>&amp;Import Tasks…</source>
+        <translation>Aufgaben &amp;importieren…</translation>
+    </message>
+    <message>
+        <source>&amp;Export Tasks…</source>
+        <translation>Aufgaben e&amp;xportieren…</translation>
+    </message>
+    <message>
+        <source>Export Tasks</source>
+        <translation>Aufgaben exportieren</translation>
+    </message>
+    <message>
+        <source>Import Tasks</source>
+        <translation>Aufgaben importieren</translation>
+    </message>
+    <message>
+        <source>iCalendar files (*.ics)</source>
+        <translation>iCalendar-Dateien (*.ics)</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>Alle Dateien (*)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n task(s) exported to &quot;%1&quot;.</source>
+        <translation>
+            <numerusform>%n Aufgabe nach „%1“ exportiert.</numerusform>
+            <numerusform>%n Aufgaben nach „%1“ exportiert.</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>frmTask</name>
@@ -623,6 +742,18 @@ Eine schnelle, verlässliche Aufgabenliste für eine Person.</translation>
     <message>
         <source>The task file, or a folder that holds tasks.txt.</source>
         <translation>Die Aufgabendatei oder ein Ordner, der tasks.txt enthält.</translation>
+    </message>
+    <message>
+        <source>Write every task to this iCalendar file, without a window.</source>
+        <translation>Alle Aufgaben ohne Fenster in diese iCalendar-Datei schreiben.</translation>
+    </message>
+    <message>
+        <source>Add the to-dos of this iCalendar file, without a window.</source>
+        <translation>Die Aufgaben dieser iCalendar-Datei ohne Fenster hinzufügen.</translation>
+    </message>
+    <message>
+        <source>--export and --import cannot be given together.</source>
+        <translation>--export und --import können nicht zusammen angegeben werden.</translation>
     </message>
 </context>
 <context>

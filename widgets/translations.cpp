@@ -5,19 +5,33 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <functional>
+
+namespace {
+
+void installIfLoaded(QCoreApplication& app, const std::function<bool(QTranslator&)>& load)
+{
+    auto* translator = new QTranslator(&app);
+    if (load(*translator))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
+
+} // namespace
+
 void installTranslations(QCoreApplication& app)
 {
     const QLocale locale;
-    auto* own = new QTranslator(&app);
-    if (own->load(locale, QStringLiteral("taskwyn"), QStringLiteral("_"), QStringLiteral(":/i18n")))
-        QCoreApplication::installTranslator(own);
-    else
-        delete own;
+    // Counted texts ("%n task(s)") take their English plural forms from a catalogue too; the
+    // user's language, installed later, is looked up first.
+    installIfLoaded(app, [](QTranslator& own) { return own.load(QStringLiteral(":/i18n/taskwyn_en")); });
+    installIfLoaded(app, [&locale](QTranslator& own) {
+        return own.load(locale, QStringLiteral("taskwyn"), QStringLiteral("_"), QStringLiteral(":/i18n"));
+    });
     // Qt's standard buttons and dialogs (the colour picker, Yes/No) speak the same language.
-    auto* qt = new QTranslator(&app);
-    if (qt->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
-                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(qt);
-    else
-        delete qt;
+    installIfLoaded(app, [&locale](QTranslator& qt) {
+        return qt.load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    });
 }

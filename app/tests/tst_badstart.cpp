@@ -36,6 +36,10 @@ void BadStartTest::initTestCase()
     fs::create_directory(*scratch_ / "closed");
     fs::permissions(*scratch_ / "closed", fs::perms::none);
     QVERIFY(QDir::setCurrent(QString::fromStdString(scratch_->path().string())));
+    qputenv("XDG_STATE_HOME", QFile::encodeName(QDir::currentPath()));
+    testsupport::writeBytes("bad.ics", "not a calendar\n");
+    testsupport::writeBytes("good.ics", "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:u1\r\nSUMMARY:Hi\r\nEND:VTODO\r\n"
+                                        "END:VCALENDAR\r\n");
 }
 
 void BadStartTest::answeredWithoutWindow_data()
@@ -56,6 +60,14 @@ void BadStartTest::answeredWithoutWindow_data()
     QTest::newRow("device") << QStringList{u"/dev/null"_s} << 2
                             << u"Cannot read file \"/dev/null\":\nIt is a character device, not a regular file."_s;
     QTest::newRow("name too long") << QStringList{QString(300, u'n')} << 2 << u"\":\nFile name too long"_s;
+    QTest::newRow("export") << QStringList{u"--export"_s, u"out.ics"_s, u"."_s} << 0 << QString();
+    QTest::newRow("import") << QStringList{u"--import"_s, u"good.ics"_s} << 0 << u" imported"_s;
+    QTest::newRow("import of no calendar") << QStringList{u"--import"_s, u"bad.ics"_s} << 1
+                                           << u"Cannot import file \"bad.ics\":\nIt is not an iCalendar file."_s;
+    QTest::newRow("import of a missing file") << QStringList{u"--import"_s, u"none.ics"_s} << 1
+                                              << u"Cannot read file \"none.ics\":\nNo such file or directory"_s;
+    QTest::newRow("export and import") << QStringList{u"--export"_s, u"a.ics"_s, u"--import"_s, u"b.ics"_s} << 2
+                                       << u"cannot be given together"_s;
     QTest::newRow("empty argument") << QStringList{QString()} << 2
                                     << u"Cannot read file \"\":\nNo such file or directory"_s;
 }

@@ -111,6 +111,14 @@ void FileMessagesTest::wordsEveryCaseAsBefore_data()
            u"in "
            "it.\nIt will be saved as UTF-8; before that, a copy of it is kept as \"/home/sam/tasks.txt.bak\"."_s;
 
+    LoadReport renewed;
+    renewed.uidsRenewed = 2;
+    QTest::newRow("uids renewed")
+        << loadNoticeText(renewed)
+        << u"2 task(s) in the task file had the identity of an earlier task and got a new one."_s;
+    QTest::newRow("import summary")
+        << importSummaryText({.imported = 12, .alreadyHere = 3, .events = 2, .others = 1, .didNotFit = 40})
+        << u"12 task(s) imported, 3 already here, 2 event(s) skipped, 1 other item(s) skipped, 40 did not fit"_s;
     QTest::newRow("not read") << saveFailureText(SaveReport::refused({SaveRefusal::Why::LoadFailed, taskFile}))
                               << u"The task file \"/home/sam/tasks.txt\" could not be read, so it is not written "
                                  "over.\nMake it readable, then start again."_s;

@@ -1,5 +1,5 @@
 // Export and import of a full table (1001 tasks): the text of the .ics and the reading and planning
-// of an import, without the disk. An export from kept forms parses each form first.
+// of an import, without the disk but for the forms an import keeps. An export from kept forms parses each form first.
 #include "ical/exchange.h"
 #include "store/bench/tablemaker.h"
 
@@ -47,6 +47,21 @@ void BM_importText(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(ics.size()));
 }
 
+// What an import does once the file is read: plan (on the window's thread), then keep the forms, read
+// and written on disk (on a worker, as this takes longer than a frame).
+void BM_planAndKeepForms(benchmark::State& state)
+{
+    const ical::CalendarContent content =
+        ical::readCalendar(ical::exportText(*fullTable(), ical::KeptForms("unused"), now));
+    const auto empty = std::make_unique<Module1>();
+    ical::KeptForms forms(std::filesystem::current_path() / "bench-kept-forms.ics");
+    for (auto _ : state) {
+        const ical::ImportPlan plan = ical::planImport(*empty, content);
+        if (ical::keepForms(plan, forms))
+            state.SkipWithError("the forms were not kept");
+    }
+}
+
 constexpr int repetitions = 9;
 
 } // namespace
@@ -57,5 +72,6 @@ BENCHMARK(BM_exportTextFromKeptForms)
     ->Repetitions(repetitions)
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_importText)->Unit(benchmark::kMillisecond)->Repetitions(repetitions)->ReportAggregatesOnly(true);
+BENCHMARK(BM_planAndKeepForms)->Unit(benchmark::kMillisecond)->Repetitions(repetitions)->ReportAggregatesOnly(true);
 
 BENCHMARK_MAIN();

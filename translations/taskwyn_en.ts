@@ -1,0 +1,90 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="en">
+<context>
+    <name>FileMessages</name>
+    <message numerus="yes">
+        <source>%n task(s) in the task file had the identity of an earlier task and got a new one.</source>
+        <translation>
+            <numerusform>%n task in the task file had the identity of an earlier task and got a new one.</numerusform>
+            <numerusform>%n tasks in the task file had the identity of an earlier task and got a new one.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n task(s) imported</source>
+        <translation>
+            <numerusform>%n task imported</numerusform>
+            <numerusform>%n tasks imported</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n already here</source>
+        <translation>
+            <numerusform>%n already here</numerusform>
+            <numerusform>%n already here</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n completed before, not imported</source>
+        <translation>
+            <numerusform>%n completed before, not imported</numerusform>
+            <numerusform>%n completed before, not imported</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n event(s) skipped</source>
+        <translation>
+            <numerusform>%n event skipped</numerusform>
+            <numerusform>%n events skipped</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n journal(s) skipped</source>
+        <translation>
+            <numerusform>%n journal skipped</numerusform>
+            <numerusform>%n journals skipped</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n other item(s) skipped</source>
+        <translation>
+            <numerusform>%n other item skipped</numerusform>
+            <numerusform>%n other items skipped</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n too large</source>
+        <translation>
+            <numerusform>%n too large</numerusform>
+            <numerusform>%n too large</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n did not fit</source>
+        <translation>
+            <numerusform>%n did not fit</numerusform>
+            <numerusform>%n did not fit</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>DataCommands</name>
+    <message numerus="yes">
+        <source>Import %n Task(s)</source>
+        <translation>
+            <numerusform>Import %n Task</numerusform>
+            <numerusform>Import %n Tasks</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>frmMain</name>
+    <message numerus="yes">
+        <source>%n task(s) exported to &quot;%1&quot;.</source>
+        <translation>
+            <numerusform>%n task exported to &quot;%1&quot;.</numerusform>
+            <numerusform>%n tasks exported to &quot;%1&quot;.</numerusform>
+        </translation>
+    </message>
+</context>
+</TS>
