@@ -43,17 +43,9 @@ DavAccount accountAt(const QUrl& url, const QString& password = RadicaleServer::
     return DavAccount{url, RadicaleServer::user, password};
 }
 
-// Another CalDAV client, which writes without preconditions.
 void runOtherClient(const RadicaleServer& server, const QString& script, const QString& argument = {})
 {
-    QProcess python;
-    python.setProcessChannelMode(QProcess::ForwardedChannels);
-    python.start(QStringLiteral(TASKWYN_SYSTEM_PYTHON),
-                 {u"-c"_s,
-                  u"import caldav, sys\nclient = caldav.DAVClient(sys.argv[1], None, *sys.argv[2:4])\n"_s + script,
-                  server.root().toString(), RadicaleServer::user, RadicaleServer::password, argument});
-    ASSERT_TRUE(python.waitForFinished(60000));
-    ASSERT_EQ(python.exitCode(), 0);
+    ASSERT_TRUE(server.runOtherClient(script, argument));
 }
 
 QSet<QString> pathsOf(const QList<ItemVersion>& items)

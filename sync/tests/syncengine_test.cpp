@@ -1,0 +1,147 @@
+#include "store/tests/filledstore.h"
+#include "store/tests/testsupport.h"
+#include "sync/syncengine.h"
+#include "sync/tests/radicaleserver.h"
+
+#include <QSignalSpy>
+
+#include <random>
+#include <set>
+
+namespace {
+
+using namespace Qt::StringLiterals;
+using testsupport::task;
+using Outcome = SyncResult::Outcome;
+using Change = std::function<void(Module1&)>;
+
+TaskRecord& first(Module1& store)
+{
+    return store.taskList[0];
+}
+
+// Each task as one line, sorted, so that two stores compare by content whatever their order.
+std::multiset<std::string> contentOf(const Module1& store)
+{
+    std::multiset<std::string> lines;
+    for (const TaskRecord& t : store.tasks())
+        lines.insert(t.title + '|' + t.forWhom + '|' + std::to_string(t.year) + '|' + t.description + '|' +
+                     (isRecycled(t) ? "recycled|" : "|") + t.uid);
+    return lines;
+}
+
+class SyncEngineTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { server = new RadicaleServer; }
+    static void TearDownTestSuite() { delete server; }
+
+    template <typename Job> std::unique_ptr<Job> ran(std::unique_ptr<Job> job)
+    {
+        QSignalSpy finished(job.get(), &DavJob::finished);
+        job->start();
+        EXPECT_TRUE(finished.wait(20000));
+        return job;
+    }
+    TaskList makeList()
+    {
+        static int made = 0;
+        return ran(std::make_unique<MakeTaskListJob>(&session, server->home(), u"list %1"_s.arg(++made)))->created();
+    }
+    ServerChanges onServer(const QString& token = {})
+    {
+        return ran(std::make_unique<ChangesJob>(&session, list, token))->changes();
+    }
+    SyncResult sync(Module1& store, DavSession* through = nullptr, const std::function<void(SyncEngine&)>& watch = {})
+    {
+        SyncEngine engine(store, through ? through : &session, list, [](Module1& s) { return s.saveTasks().ok; });
+        if (watch)
+            watch(engine);
+        QSignalSpy finished(&engine, &SyncEngine::finished);
+        engine.start();
+        EXPECT_TRUE(finished.wait(120000));
+        return engine.result();
+    }
+    // Syncs until both sides have seen each other's changes, and checks that they and the server agree.
+    void converge()
+    {
+        for (Module1* store : {here.get(), there.get(), here.get()})
+            ASSERT_EQ(sync(*store).outcome, Outcome::Synced);
+        EXPECT_EQ(contentOf(*here), contentOf(*there));
+        EXPECT_EQ(onServer().changed.size(), here->taskCount);
+    }
+
+    static inline RadicaleServer* server = nullptr;
+    DavSession session{DavAccount{server->root(), RadicaleServer::user, RadicaleServer::password}};
+    TaskList list = makeList();
+    testsupport::ScratchFolder folder;
+    std::unique_ptr<Module1> here = std::make_unique<Module1>(folder / "here.txt");
+    std::unique_ptr<Module1> there = std::make_unique<Module1>(folder / "there.txt");
+};
+
+TEST_F(SyncEngineTest, TwoFilesConvergeAfterEveryKindOfChangeOnEitherSide)
+{
+    for (auto [a, b] : {std::pair(here.get(), there.get()), std::pair(there.get(), here.get())}) {
+        const std::vector<Change> steps = {
+            [](Module1& s) {
+                ASSERT_EQ(s.appendTasks(std::vector{task("A"), task("B"), task("C")}), 3);
+            },
+            [](Module1& s) { first(s).title += " edited"; },
+            [](Module1& s) { s.recycleTask(1); },
+            [](Module1& s) { s.taskList[1].deleted = restoredMark; },
+            [](Module1& s) { s.removeTask(2); },
+        };
+        for (std::size_t step = 0; step < steps.size(); ++step) {
+            steps[step](step % 2 ? *b : *a);
+            converge();
+        }
+    }
+    EXPECT_EQ(here->taskCount, 4);
+}
+
+struct Race
+{
+    const char* name;
+    Change here;
+    Change there;
+    std::multiset<std::string> titles;
+    int doubled = 0;
+    int removedHere = 0;
+};
+
+class SyncRace : public SyncEngineTest, public ::testing::WithParamInterface<Race>
+{
+};
+
+TEST_P(SyncRace, KeepsEveryChange)
+{
+    ASSERT_EQ(here->appendTasks(std::vector{task("Base")}), 1);
+    converge();
+    GetParam().here(*here);
+    GetParam().there(*there);
+    ASSERT_EQ(sync(*there).outcome, Outcome::Synced);
+    const SyncResult merged = sync(*here);
+    converge();
+    std::multiset<std::string> titles;
+    for (const TaskRecord& t : here->tasks())
+        titles.insert(t.title + (t.forWhom.empty() ? "" : " for " + t.forWhom));
+    EXPECT_EQ(titles, GetParam().titles);
+    EXPECT_EQ(merged.doubled, GetParam().doubled);
+    EXPECT_EQ(merged.removedHere.size(), GetParam().removedHere);
+}
+
+const auto retitle = [](std::string title) { return [title](Module1& s) { first(s).title = title; }; };
+const Change forBob = [](Module1& s) { first(s).forWhom = "Bob"; };
+const Change removeFirst = [](Module1& s) { s.removeTask(0); };
+const Change nothing = [](Module1&) {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Merging, SyncRace,
+    ::testing::Values(Race{"SameFieldGivesTwoTasks", retitle("Mine"), retitle("Theirs"), {"Mine", "Theirs"}, 1},
+                      Race{"OtherFieldsMerge", retitle("Mine"), forBob, {"Mine for Bob"}},
+                      Race{"ChangeHereBeatsDeletionThere", retitle("Mine"), removeFirst, {"Mine"}},
+                      Race{"ChangeThereBeatsDeletionHere", removeFirst, retitle("Theirs"), {"Theirs"}},
+                      Race{"DeletionThereRemovesUnchanged", nothing, removeFirst, {}, 0, 1}),
+    testsupport::caseName<Race>);
+
+} // namespace
