@@ -18,17 +18,17 @@ SyncedItem* itemOf(SyncState& state, const std::string& uid)
     return found == state.items.end() ? nullptr : &*found;
 }
 
-// Items the state knows that a complete listing no longer holds are gone from the server.
+// The items the state knows that are gone from the server: reported as removed, or, after a
+// complete listing, not listed.
 QList<QUrl> removedFrom(const ServerChanges& changes, const SyncState& state)
 {
-    QList<QUrl> removed = changes.removed;
-    if (!changes.complete)
-        return removed;
     QSet<QUrl> listed;
     for (const ItemVersion& item : changes.changed)
         listed.insert(item.href);
+    const QSet<QUrl> reported(changes.removed.begin(), changes.removed.end());
+    QList<QUrl> removed;
     for (const SyncedItem& item : state.items) {
-        if (!listed.contains(item.href))
+        if (reported.contains(item.href) || (changes.complete && !listed.contains(item.href)))
             removed.append(item.href);
     }
     return removed;
@@ -105,10 +105,11 @@ void SyncEngine::runPass()
 
 void SyncEngine::fetch(const ServerChanges& changes)
 {
-    if (changes.complete && changes.changed.isEmpty() && !state_.items.isEmpty())
+    QList<QUrl> removed = removedFrom(changes, state_);
+    // A list emptied at once is more likely replaced or wiped by mistake than cleared task by task.
+    if (!state_.items.isEmpty() && changes.changed.isEmpty() && removed.size() >= state_.items.size())
         return finishWith(Outcome::AskUser, tr("The task list on the server is empty."));
     newToken_ = changes.syncToken;
-    QList<QUrl> removed = removedFrom(changes, state_);
     QList<QUrl> changed = changedFrom(changes, state_) + std::exchange(refetch_, {});
     total_ += static_cast<int>(changed.size());
     if (changed.isEmpty())

@@ -15,6 +15,14 @@ using testsupport::task;
 using Outcome = SyncResult::Outcome;
 using Change = std::function<void(Module1&)>;
 
+// The task titled `title`, wherever a sync put it.
+TaskRecord& titled(Module1& store, const std::string& title = "Base")
+{
+    const auto found =
+        std::find_if(store.tasks().begin(), store.tasks().end(), [&](const TaskRecord& t) { return t.title == title; });
+    return found == store.tasks().end() ? store.taskList[0] : *found;
+}
+
 TaskRecord& first(Module1& store)
 {
     return store.taskList[0];
@@ -115,7 +123,8 @@ class SyncRace : public SyncEngineTest, public ::testing::WithParamInterface<Rac
 
 TEST_P(SyncRace, KeepsEveryChange)
 {
-    ASSERT_EQ(here->appendTasks(std::vector{task("Base")}), 1);
+    // A second task, as a list that a deletion empties is a case of its own.
+    ASSERT_EQ(here->appendTasks(std::vector{task("Base"), task("Other")}), 2);
     converge();
     GetParam().here(*here);
     GetParam().there(*there);
@@ -125,14 +134,15 @@ TEST_P(SyncRace, KeepsEveryChange)
     std::multiset<std::string> titles;
     for (const TaskRecord& t : here->tasks())
         titles.insert(t.title + (t.forWhom.empty() ? "" : " for " + t.forWhom));
+    titles.erase("Other");
     EXPECT_EQ(titles, GetParam().titles);
     EXPECT_EQ(merged.doubled, GetParam().doubled);
     EXPECT_EQ(merged.removedHere.size(), GetParam().removedHere);
 }
 
-const auto retitle = [](std::string title) { return [title](Module1& s) { first(s).title = title; }; };
-const Change forBob = [](Module1& s) { first(s).forWhom = "Bob"; };
-const Change removeFirst = [](Module1& s) { s.removeTask(0); };
+const auto retitle = [](std::string title) { return [title](Module1& s) { titled(s).title = title; }; };
+const Change forBob = [](Module1& s) { titled(s).forWhom = "Bob"; };
+const Change removeFirst = [](Module1& s) { s.removeTask(static_cast<std::int16_t>(&titled(s) - s.taskList.data())); };
 const Change nothing = [](Module1&) {};
 
 INSTANTIATE_TEST_SUITE_P(
@@ -143,5 +153,79 @@ INSTANTIATE_TEST_SUITE_P(
                       Race{"ChangeThereBeatsDeletionHere", removeFirst, retitle("Theirs"), {"Theirs"}},
                       Race{"DeletionThereRemovesUnchanged", nothing, removeFirst, {}, 0, 1}),
     testsupport::caseName<Race>);
+
+TEST_F(SyncEngineTest, StaleVersionIsFetchedMergedAndSentAgain)
+{
+    ASSERT_EQ(here->appendTasks(std::vector{task("Base")}), 1);
+    converge();
+    first(*there).title = "Theirs";
+    ASSERT_EQ(sync(*there).outcome, Outcome::Synced);
+    // The change lands after here asked for changes, so here sends with the ETag it knew.
+    const SyncStateFiles files(here->taskFile());
+    SyncState state = files.load().state;
+    state.syncToken = onServer(state.syncToken).syncToken;
+    ASSERT_FALSE(files.save(state));
+    first(*here).description = "Mine";
+    converge();
+    EXPECT_EQ(first(*here).title, "Theirs");
+    EXPECT_EQ(first(*here).description, "Mine");
+}
+
+TEST_F(SyncEngineTest, ServerHangingMidSyncLosesNothing)
+{
+    std::vector<TaskRecord> tasks;
+    for (int i = 0; i < 40; ++i)
+        tasks.push_back(task("T" + std::to_string(i)));
+    ASSERT_EQ(here->appendTasks(tasks), 40);
+    DavSession impatient(session.account());
+    impatient.setTransferTimeout(std::chrono::milliseconds(500));
+    const SyncResult cut = sync(*here, &impatient, [](SyncEngine& engine) {
+        QObject::connect(&engine, &SyncEngine::progress, [](int done, int) {
+            if (done == 20)
+                server->pause();
+        });
+    });
+    server->resume();
+    EXPECT_EQ(cut.outcome, Outcome::Offline);
+    converge();
+    EXPECT_EQ(here->taskCount, 40);
+}
+
+TEST_F(SyncEngineTest, RefusedPasswordOrEmptiedListChangesNothing)
+{
+    ASSERT_EQ(here->appendTasks(std::vector{task("A"), task("B")}), 2);
+    converge();
+    const std::filesystem::path state = SyncStateFiles(here->taskFile()).folder() / "items.json";
+    const std::string before = testsupport::readBytes(state);
+    first(*here).title = "Changed";
+    DavSession wrong(DavAccount{server->root(), RadicaleServer::user, u"wrong"_s});
+    EXPECT_EQ(sync(*here, &wrong).outcome, Outcome::PasswordRefused);
+    for (const ItemVersion& item : onServer().changed)
+        ran(std::make_unique<DeleteJob>(&session, item.href, item.etag));
+    EXPECT_EQ(sync(*here).outcome, Outcome::AskUser);
+    EXPECT_EQ(testsupport::readBytes(state), before);
+    EXPECT_EQ(here->taskCount, 2);
+}
+
+TEST_F(SyncEngineTest, OtherClientsPropertiesSurviveAnEditHere)
+{
+    ASSERT_TRUE(server->runOtherClient(
+        u"client.calendar(url=sys.argv[4]).save_todo(ical='BEGIN:VCALENDAR\\r\\nVERSION:2.0\\r\\nPRODID:-//other//"
+        u"EN\\r\\n"
+        "BEGIN:VTODO\\r\\nUID:other-1\\r\\nDTSTAMP:20260101T000000Z\\r\\nSUMMARY:x\\r\\nRRULE:FREQ=WEEKLY\\r\\n"
+        "PRIORITY:1\\r\\nCATEGORIES:home,garden\\r\\nX-OTHER-APP:kept\\r\\nBEGIN:VALARM\\r\\nACTION:DISPLAY\\r\\n"
+        "TRIGGER:-PT15M\\r\\nDESCRIPTION:x\\r\\nEND:VALARM\\r\\nEND:VTODO\\r\\nEND:VCALENDAR\\r\\n')"_s,
+        list.url.toString()));
+    ASSERT_EQ(sync(*here).outcome, Outcome::Synced);
+    first(*here).title = "Edited here";
+    ASSERT_EQ(sync(*here).outcome, Outcome::Synced);
+    const QByteArray text = ran(std::make_unique<MultigetJob>(&session, list.url, QList{onServer().changed.at(0).href}))
+                                ->items()
+                                .at(0)
+                                .calendarData;
+    for (const char* kept : {"SUMMARY:Edited here", "RRULE:FREQ=WEEKLY", "PRIORITY:1", "CATEGORIES:garden",
+                             "X-OTHER-APP:kept", "TRIGGER:-PT15M"})
+        EXPECT_TRUE(text.contains(kept)) << kept;
+}
 
 } // namespace
