@@ -5,6 +5,7 @@
 
 #include <QSignalSpy>
 
+#include <iostream>
 #include <random>
 #include <set>
 
@@ -226,6 +227,50 @@ TEST_F(SyncEngineTest, OtherClientsPropertiesSurviveAnEditHere)
     for (const char* kept : {"SUMMARY:Edited here", "RRULE:FREQ=WEEKLY", "PRIORITY:1", "CATEGORIES:garden",
                              "X-OTHER-APP:kept", "TRIGGER:-PT15M"})
         EXPECT_TRUE(text.contains(kept)) << kept;
+}
+
+TEST_F(SyncEngineTest, RandomEditsOnBothSidesEndInAgreement)
+{
+    const unsigned seed = std::random_device{}();
+    std::cout << "seed " << seed << std::endl;
+    std::mt19937 random(seed);
+    std::set<std::string> kept; // added and never deleted for good: must be on both sides at the end
+    for (int step = 0; step < 240; ++step) {
+        Module1& side = random() % 2 ? *here : *there;
+        const auto slot = static_cast<std::int16_t>(side.taskCount ? random() % side.taskCount : 0);
+        TaskRecord& t = side.taskList[static_cast<std::size_t>(slot)];
+        switch (side.taskCount ? random() % 6 : 0) {
+        case 0:
+            kept.insert("n" + std::to_string(step));
+            ASSERT_EQ(side.appendTasks(std::vector{task("n" + std::to_string(step))}), 1);
+            break;
+        case 1:
+            t.title += '+';
+            break;
+        case 2:
+            t.forWhom = std::to_string(step);
+            break;
+        case 3:
+            t.deleted = isRecycled(t) ? restoredMark : recycledMark;
+            break;
+        case 4: // never the last few, which would empty the list: a case of its own
+            if (side.taskCount < 4)
+                break;
+            kept.erase(t.title.substr(0, t.title.find('+')));
+            side.removeTask(slot);
+            break;
+        default:
+            ASSERT_NE(sync(side).outcome, Outcome::Failed);
+        }
+    }
+    converge();
+    std::set<std::string> roots, distinct;
+    for (const TaskRecord& t : here->tasks()) {
+        roots.insert(t.title.substr(0, t.title.find('+')));
+        distinct.insert(t.title + '|' + t.forWhom + '|' + t.deleted);
+    }
+    EXPECT_TRUE(std::includes(roots.begin(), roots.end(), kept.begin(), kept.end()));
+    EXPECT_EQ(distinct.size(), here->taskCount) << "a task came in twice";
 }
 
 } // namespace
