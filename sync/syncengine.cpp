@@ -49,11 +49,6 @@ QList<QUrl> changedFrom(const ServerChanges& changes, const SyncState& state)
     return changed;
 }
 
-QString describe(const FileFailure& failure)
-{
-    return QString::fromStdString(failure.path.string());
-}
-
 } // namespace
 
 SyncEngine::SyncEngine(Module1& store, DavSession* session, TaskList list, SaveFlow save, QObject* parent)
@@ -73,12 +68,12 @@ void SyncEngine::start()
     requestsAtStart_ = session_->requestsSent();
     const LoadedSyncState loaded = stateFiles_.load();
     if (loaded.failure)
-        return finishWith(Outcome::Failed, describe(*loaded.failure));
+        return failOnState(*loaded.failure, Outcome::StateUnreadable);
     if (loaded.damaged)
-        return finishWith(Outcome::AskUser, tr("The sync state cannot be read."));
+        return finishWith(Outcome::StateUnreadable);
     state_ = loaded.state;
     if (!state_.taskList.isEmpty() && state_.taskList != list_.url)
-        return finishWith(Outcome::AskUser, tr("The task list is no longer the one chosen."));
+        return finishWith(Outcome::OtherList);
     state_.taskList = list_.url;
     runPass();
 }
@@ -108,7 +103,7 @@ void SyncEngine::fetch(const ServerChanges& changes)
     QList<QUrl> removed = removedFrom(changes, state_);
     // A list emptied at once is more likely replaced or wiped by mistake than cleared task by task.
     if (!state_.items.isEmpty() && changes.changed.isEmpty() && removed.size() >= state_.items.size())
-        return finishWith(Outcome::AskUser, tr("The task list on the server is empty."));
+        return finishWith(Outcome::ListEmptied);
     newToken_ = changes.syncToken;
     QList<QUrl> changed = changedFrom(changes, state_) + std::exchange(refetch_, {});
     total_ += static_cast<int>(changed.size());
@@ -167,6 +162,9 @@ void SyncEngine::merge(const QList<FetchedItem>& fetched, const QList<QUrl>& rem
 
 void SyncEngine::sendNext()
 {
+    // What is sent becomes the last synced form, which the task file must hold.
+    if (store_.hasUnsavedChanges())
+        return whenSaved([this] { sendNext(); });
     if (nextUpload_ < merged_.uploads.size())
         return sendUpload(merged_.uploads[nextUpload_++]);
     if (nextRemoval_ < merged_.removals.size())
@@ -231,13 +229,13 @@ void SyncEngine::endPass()
         return finishWith(Outcome::Synced);
     if (pass_ == 1)
         return runPass();
-    finishWith(Outcome::Failed, tr("Tasks changed on the server again while they were being sent."));
+    finishWith(Outcome::ChangedMeanwhile);
 }
 
 bool SyncEngine::recordState()
 {
     if (const std::optional<FileFailure> failure = stateFiles_.save(state_)) {
-        finishWith(Outcome::Failed, describe(*failure));
+        failOnState(*failure, Outcome::StateNotWritten);
         return false;
     }
     return true;
@@ -256,10 +254,10 @@ bool SyncEngine::failOn(const DavJob& job)
         finishWith(Outcome::PasswordRefused, job.detail());
         break;
     case DavJob::Outcome::NotFound:
-        finishWith(Outcome::AskUser, tr("The task list is no longer on the server."));
+        finishWith(Outcome::ListGone, job.detail());
         break;
     default:
-        finishWith(Outcome::Failed, job.detail());
+        finishWith(Outcome::ServerFailed, job.detail());
         break;
     }
     return true;
@@ -275,4 +273,10 @@ void SyncEngine::finishWith(Outcome outcome, const QString& detail)
     result_.requests = session_ ? session_->requestsSent() - requestsAtStart_ : 0;
     // Never from inside start(): the caller hears of the end from the event loop, as with every job.
     QTimer::singleShot(0, this, &SyncEngine::finished);
+}
+
+void SyncEngine::failOnState(const FileFailure& failure, Outcome outcome)
+{
+    result_.stateFailure = failure;
+    finishWith(outcome);
 }

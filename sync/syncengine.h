@@ -10,6 +10,7 @@
 
 #include <ctime>
 #include <functional>
+#include <optional>
 
 class Module1;
 
@@ -18,14 +19,26 @@ struct SyncResult
 {
     enum class Outcome {
         Synced,
-        Offline,         // no answer, or a busy server: the changes stay here and go out later
-        PasswordRefused, // nothing changed, the state neither
-        AskUser,         // the list came back empty, or is no longer the chosen one: nothing was deleted
-        SaveFailed,      // the task file could not be saved; the state is as it was
-        Failed,          // the server refused or answered what cannot be read; see detail
+        Offline,          // no answer, or a busy server: the changes stay here and go out later
+        PasswordRefused,  // nothing changed, the state neither
+        ListEmptied,      // the list came back empty while the state knows tasks: nothing was deleted
+        ListGone,         // the chosen list is no longer on the server
+        OtherList,        // the state belongs to another list than the chosen one
+        StateUnreadable,  // the sync state is damaged or cannot be read; `stateFailure` says why if it can
+        StateNotWritten,  // `stateFailure` says why; the next sync repeats the work, nothing is lost
+        SaveFailed,       // the task file could not be saved (the save flow told why); the state is as it was
+        ChangedMeanwhile, // tasks changed on the server again while they were sent: they go out next time
+        ServerFailed,     // the server refused or answered what cannot be read; `detail` has its words
     };
+    // The cases where nothing more happens until the user decides.
+    bool asksUser() const
+    {
+        return outcome == Outcome::ListEmptied || outcome == Outcome::ListGone || outcome == Outcome::OtherList ||
+               outcome == Outcome::StateUnreadable;
+    }
     Outcome outcome = Outcome::Synced;
-    QString detail;
+    QString detail; // the HTTP status line or the network error, for the details view
+    std::optional<FileFailure> stateFailure;
     int received = 0; // tasks added or changed here
     int sent = 0;     // tasks written to the server
     int deletedThere = 0;
@@ -75,6 +88,7 @@ private:
     bool recordState();
     bool failOn(const DavJob& job);
     void finishWith(SyncResult::Outcome outcome, const QString& detail = {});
+    void failOnState(const FileFailure& failure, SyncResult::Outcome outcome);
 
     Module1& store_;
     QPointer<DavSession> session_;
