@@ -78,10 +78,21 @@ void SyncEngine::start()
     runPass();
 }
 
+void SyncEngine::cancel()
+{
+    if (running_)
+        return running_->cancel();
+    if (unsavedListener_ >= 0)
+        store_.removeUnsavedListener(std::exchange(unsavedListener_, -1));
+    finishWith(Outcome::Cancelled);
+}
+
 void SyncEngine::launch(DavJob* job, std::function<void()> onFinished)
 {
     job->setParent(this);
-    connect(job, &DavJob::finished, this, [job, onFinished = std::move(onFinished)] {
+    running_ = job;
+    connect(job, &DavJob::finished, this, [this, job, onFinished = std::move(onFinished)] {
+        running_ = nullptr;
         job->deleteLater();
         onFinished();
     });
@@ -252,6 +263,9 @@ bool SyncEngine::failOn(const DavJob& job)
         break;
     case DavJob::Outcome::PasswordRefused:
         finishWith(Outcome::PasswordRefused, job.detail());
+        break;
+    case DavJob::Outcome::Cancelled:
+        finishWith(Outcome::Cancelled);
         break;
     case DavJob::Outcome::NotFound:
         finishWith(Outcome::ListGone, job.detail());

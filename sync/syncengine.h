@@ -29,6 +29,7 @@ struct SyncResult
         SaveFailed,       // the task file could not be saved (the save flow told why); the state is as it was
         ChangedMeanwhile, // tasks changed on the server again while they were sent: they go out next time
         ServerFailed,     // the server refused or answered what cannot be read; `detail` has its words
+        Cancelled,        // cancel() ended it; what was sent is recorded, the rest goes out next time
     };
     // The cases where nothing more happens until the user decides.
     bool asksUser() const
@@ -63,6 +64,8 @@ public:
     ~SyncEngine() override;
 
     void start();
+    // Ends the run at once, as when the user stops syncing or quits; finished() follows.
+    void cancel();
     const SyncResult& result() const { return result_; }
     // The time written into the forms sent; tests pin it.
     void setClock(std::function<std::time_t()> now) { now_ = std::move(now); }
@@ -92,6 +95,7 @@ private:
 
     Module1& store_;
     QPointer<DavSession> session_;
+    QPointer<DavJob> running_;
     TaskList list_;
     SaveFlow save_;
     std::function<std::time_t()> now_;

@@ -24,11 +24,6 @@ TaskRecord& titled(Module1& store, const std::string& title = "Base")
     return found == store.tasks().end() ? store.taskList[0] : *found;
 }
 
-TaskRecord& first(Module1& store)
-{
-    return store.taskList[0];
-}
-
 // Each task as one line, sorted, so that two stores compare by content whatever their order.
 std::multiset<std::string> contentOf(const Module1& store)
 {
@@ -95,7 +90,7 @@ TEST_F(SyncEngineTest, TwoFilesConvergeAfterEveryKindOfChangeOnEitherSide)
             [](Module1& s) {
                 ASSERT_EQ(s.appendTasks(std::vector{task("A"), task("B"), task("C")}), 3);
             },
-            [](Module1& s) { first(s).title += " edited"; },
+            [](Module1& s) { s.taskList[0].title += " edited"; },
             [](Module1& s) { s.recycleTask(1); },
             [](Module1& s) { s.taskList[1].deleted = restoredMark; },
             [](Module1& s) { s.removeTask(2); },
@@ -159,25 +154,22 @@ TEST_F(SyncEngineTest, StaleVersionIsFetchedMergedAndSentAgain)
 {
     ASSERT_EQ(here->appendTasks(std::vector{task("Base")}), 1);
     converge();
-    first(*there).title = "Theirs";
+    there->taskList[0].title = "Theirs";
     ASSERT_EQ(sync(*there).outcome, Outcome::Synced);
     // The change lands after here asked for changes, so here sends with the ETag it knew.
     const SyncStateFiles files(here->taskFile());
     SyncState state = files.load().state;
     state.syncToken = onServer(state.syncToken).syncToken;
     ASSERT_FALSE(files.save(state));
-    first(*here).description = "Mine";
+    here->taskList[0].description = "Mine";
     converge();
-    EXPECT_EQ(first(*here).title, "Theirs");
-    EXPECT_EQ(first(*here).description, "Mine");
+    EXPECT_EQ(here->taskList[0].title, "Theirs");
+    EXPECT_EQ(here->taskList[0].description, "Mine");
 }
 
 TEST_F(SyncEngineTest, ServerHangingMidSyncLosesNothing)
 {
-    std::vector<TaskRecord> tasks;
-    for (int i = 0; i < 40; ++i)
-        tasks.push_back(task("T" + std::to_string(i)));
-    ASSERT_EQ(here->appendTasks(tasks), 40);
+    ASSERT_EQ(here->appendTasks(std::vector(40, task("T"))), 40);
     DavSession impatient(session.account());
     impatient.setTransferTimeout(std::chrono::milliseconds(500));
     const SyncResult cut = sync(*here, &impatient, [](SyncEngine& engine) {
@@ -198,7 +190,7 @@ TEST_F(SyncEngineTest, RefusedPasswordOrEmptiedListChangesNothing)
     converge();
     const std::filesystem::path state = SyncStateFiles(here->taskFile()).folder() / "items.json";
     const std::string before = testsupport::readBytes(state);
-    first(*here).title = "Changed";
+    here->taskList[0].title = "Changed";
     DavSession wrong(DavAccount{server->root(), RadicaleServer::user, u"wrong"_s});
     EXPECT_EQ(sync(*here, &wrong).outcome, Outcome::PasswordRefused);
     for (const ItemVersion& item : onServer().changed)
@@ -218,7 +210,7 @@ TEST_F(SyncEngineTest, OtherClientsPropertiesSurviveAnEditHere)
         "TRIGGER:-PT15M\\r\\nDESCRIPTION:x\\r\\nEND:VALARM\\r\\nEND:VTODO\\r\\nEND:VCALENDAR\\r\\n')"_s,
         list.url.toString()));
     ASSERT_EQ(sync(*here).outcome, Outcome::Synced);
-    first(*here).title = "Edited here";
+    here->taskList[0].title = "Edited here";
     ASSERT_EQ(sync(*here).outcome, Outcome::Synced);
     const QByteArray text = ran(std::make_unique<MultigetJob>(&session, list.url, QList{onServer().changed.at(0).href}))
                                 ->items()
