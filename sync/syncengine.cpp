@@ -72,6 +72,7 @@ void SyncEngine::start()
     if (loaded.damaged)
         return finishWith(Outcome::StateUnreadable);
     state_ = loaded.state;
+    recorded_ = state_;
     if (!state_.taskList.isEmpty() && state_.taskList != list_.url)
         return finishWith(Outcome::OtherList);
     state_.taskList = list_.url;
@@ -245,6 +246,9 @@ void SyncEngine::endPass()
 
 bool SyncEngine::recordState()
 {
+    if (state_ == recorded_)
+        return true;
+    recorded_ = state_;
     if (const std::optional<FileFailure> failure = stateFiles_.save(state_)) {
         failOnState(*failure, Outcome::StateNotWritten);
         return false;

@@ -101,6 +101,7 @@ private:
     std::function<std::time_t()> now_;
     SyncStateFiles stateFiles_;
     SyncState state_;
+    SyncState recorded_; // as on disk: a sync that changed nothing writes nothing
     QString newToken_;
     MergeResult merged_;
     std::size_t nextUpload_ = 0;
