@@ -75,15 +75,12 @@ public:
     // logged in and `argument` in sys.argv[4]; true when it ended well.
     bool runOtherClient(const QString& script, const QString& argument = {}) const
     {
-        QProcess python;
-        python.setProcessChannelMode(QProcess::ForwardedChannels);
-        python.start(
-            QStringLiteral(TASKWYN_SYSTEM_PYTHON),
-            {QStringLiteral("-c"),
-             QStringLiteral("import caldav, sys\nclient = caldav.DAVClient(sys.argv[1], None, *sys.argv[2:4])\n") +
-                 script,
-             root().toString(), user, password, argument});
-        return python.waitForFinished(60000) && python.exitStatus() == QProcess::NormalExit && python.exitCode() == 0;
+        return QProcess::execute(QStringLiteral(TASKWYN_SYSTEM_PYTHON),
+                                 {QStringLiteral("-c"),
+                                  QStringLiteral("import caldav, sys\nclient = caldav.DAVClient(sys.argv[1], None, "
+                                                 "*sys.argv[2:4])\n") +
+                                      script,
+                                  root().toString(), user, password, argument}) == 0;
     }
 
     inline static const QString user = QStringLiteral("ada");
