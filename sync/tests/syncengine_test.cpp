@@ -4,6 +4,7 @@
 #include "sync/tests/radicaleserver.h"
 
 #include <QSignalSpy>
+#include <QUuid>
 
 #include <iostream>
 #include <random>
@@ -39,20 +40,14 @@ protected:
         EXPECT_TRUE(finished.wait(20000));
         return job;
     }
-    TaskList makeList()
-    {
-        static int made = 0;
-        return ran(std::make_unique<MakeTaskListJob>(&session, server->home(), u"list %1"_s.arg(++made)))->created();
-    }
     ServerChanges onServer(const QString& token = {})
     {
         return ran(std::make_unique<ChangesJob>(&session, list, token))->changes();
     }
-    SyncResult sync(Module1& store, DavSession* through = nullptr, const std::function<void(SyncEngine&)>& watch = {})
+    SyncResult sync(Module1& store, DavSession* through = nullptr, const std::function<void(int)>& onProgress = {})
     {
         SyncEngine engine(store, through ? through : &session, list, [](Module1& s) { return s.saveTasks().ok; });
-        if (watch)
-            watch(engine);
+        QObject::connect(&engine, &SyncEngine::progress, [&](int done) { onProgress ? onProgress(done) : void(); });
         QSignalSpy finished(&engine, &SyncEngine::finished);
         engine.start();
         EXPECT_TRUE(finished.wait(120000));
@@ -69,7 +64,8 @@ protected:
 
     static inline RadicaleServer* server = nullptr;
     DavSession session{DavAccount{server->root(), RadicaleServer::user, RadicaleServer::password}};
-    TaskList list = makeList();
+    TaskList list =
+        ran(std::make_unique<MakeTaskListJob>(&session, server->home(), QUuid::createUuid().toString()))->created();
     testsupport::ScratchFolder folder;
     std::unique_ptr<Module1> here = std::make_unique<Module1>(folder / "here.txt");
     std::unique_ptr<Module1> there = std::make_unique<Module1>(folder / "there.txt");
@@ -162,12 +158,7 @@ TEST_F(SyncEngineTest, ServerHangingMidSyncLosesNothing)
     ASSERT_EQ(here->appendTasks(std::vector(40, task("T"))), 40);
     DavSession impatient(session.account());
     impatient.setTransferTimeout(std::chrono::milliseconds(500));
-    const SyncResult cut = sync(*here, &impatient, [](SyncEngine& engine) {
-        QObject::connect(&engine, &SyncEngine::progress, [](int done, int) {
-            if (done == 20)
-                server->pause();
-        });
-    });
+    const SyncResult cut = sync(*here, &impatient, [](int done) { done == 20 ? server->pause() : void(); });
     server->resume();
     EXPECT_EQ(cut.outcome, Outcome::Offline);
     converge();
