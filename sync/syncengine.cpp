@@ -5,7 +5,8 @@
 
 #include <QTimer>
 
-using namespace Qt::StringLiterals;
+#include <algorithm>
+
 using Outcome = SyncResult::Outcome;
 
 namespace {
