@@ -43,19 +43,6 @@ DavAccount accountAt(const QUrl& url, const QString& password = RadicaleServer::
     return DavAccount{url, RadicaleServer::user, password};
 }
 
-// Another CalDAV client, which writes without preconditions.
-void runOtherClient(const RadicaleServer& server, const QString& script, const QString& argument = {})
-{
-    QProcess python;
-    python.setProcessChannelMode(QProcess::ForwardedChannels);
-    python.start(QStringLiteral(TASKWYN_SYSTEM_PYTHON),
-                 {u"-c"_s,
-                  u"import caldav, sys\nclient = caldav.DAVClient(sys.argv[1], None, *sys.argv[2:4])\n"_s + script,
-                  server.root().toString(), RadicaleServer::user, RadicaleServer::password, argument});
-    ASSERT_TRUE(python.waitForFinished(60000));
-    ASSERT_EQ(python.exitCode(), 0);
-}
-
 QSet<QString> pathsOf(const QList<ItemVersion>& items)
 {
     QSet<QString> paths;
@@ -89,8 +76,8 @@ protected:
 TEST_F(CalDav, DiscoveryListsOnlyTaskListsFromTheRootOrFromAListsAddress)
 {
     const TaskList tasks = makeList(u"Taskwyn"_s);
-    runOtherClient(*server,
-                   u"client.principal().make_calendar(name='Events', supported_calendar_component_set=['VEVENT'])"_s);
+    ASSERT_TRUE(server->runOtherClient(
+        u"client.principal().make_calendar(name='Events', supported_calendar_component_set=['VEVENT'])"_s));
 
     const auto fromRoot = ranJob<DiscoveryJob>(&session);
     ASSERT_EQ(fromRoot->outcome(), Outcome::Succeeded) << fromRoot->detail().toStdString();
@@ -137,13 +124,13 @@ TEST_F(CalDav, FindsChangesSinceATokenOrByListingAndFetchesThem)
 
     put(a, u"edited"_s, etagOfA);
     EXPECT_EQ(ranJob<DeleteJob>(&session, c, etagOfC)->outcome(), Outcome::Succeeded);
-    runOtherClient(*server,
-                   u"client.calendar(url=sys.argv[4]).save_todo(ical='BEGIN:VCALENDAR\\r\\nVERSION:2.0\\r\\n"
-                   "PRODID:-//other//EN\\r\\nBEGIN:VTODO\\r\\nUID:d\\r\\nDTSTAMP:20260101T000000Z\\r\\n"
-                   "SUMMARY:x\\r\\nRRULE:FREQ=WEEKLY\\r\\nPRIORITY:1\\r\\nCATEGORIES:home,garden\\r\\n"
-                   "X-OTHER-APP:kept\\r\\nBEGIN:VALARM\\r\\nACTION:DISPLAY\\r\\nTRIGGER:-PT15M\\r\\n"
-                   "DESCRIPTION:x\\r\\nEND:VALARM\\r\\nEND:VTODO\\r\\nEND:VCALENDAR\\r\\n')"_s,
-                   list.url.toString());
+    ASSERT_TRUE(server->runOtherClient(
+        u"client.calendar(url=sys.argv[4]).save_todo(ical='BEGIN:VCALENDAR\\r\\nVERSION:2.0\\r\\n"
+        "PRODID:-//other//EN\\r\\nBEGIN:VTODO\\r\\nUID:d\\r\\nDTSTAMP:20260101T000000Z\\r\\n"
+        "SUMMARY:x\\r\\nRRULE:FREQ=WEEKLY\\r\\nPRIORITY:1\\r\\nCATEGORIES:home,garden\\r\\n"
+        "X-OTHER-APP:kept\\r\\nBEGIN:VALARM\\r\\nACTION:DISPLAY\\r\\nTRIGGER:-PT15M\\r\\n"
+        "DESCRIPTION:x\\r\\nEND:VALARM\\r\\nEND:VTODO\\r\\nEND:VCALENDAR\\r\\n')"_s,
+        list.url.toString()));
 
     const auto delta = ranJob<ChangesJob>(&session, list, initial->changes().syncToken);
     EXPECT_FALSE(delta->changes().complete);

@@ -69,6 +69,19 @@ public:
     }
     // A server that hangs: it keeps its connections and never answers.
     void pause() const { ::kill(static_cast<pid_t>(process_.processId()), SIGSTOP); }
+    void resume() const { ::kill(static_cast<pid_t>(process_.processId()), SIGCONT); }
+
+    // Runs `script` as another CalDAV client, which writes without preconditions, with `client`
+    // logged in and `argument` in sys.argv[4]; true when it ended well.
+    bool runOtherClient(const QString& script, const QString& argument = {}) const
+    {
+        return QProcess::execute(QStringLiteral(TASKWYN_SYSTEM_PYTHON),
+                                 {QStringLiteral("-c"),
+                                  QStringLiteral("import caldav, sys\nclient = caldav.DAVClient(sys.argv[1], None, "
+                                                 "*sys.argv[2:4])\n") +
+                                      script,
+                                  root().toString(), user, password, argument}) == 0;
+    }
 
     inline static const QString user = QStringLiteral("ada");
     inline static const QString password = QStringLiteral("pässwörd 1");

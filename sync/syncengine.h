@@ -1,0 +1,117 @@
+#pragma once
+
+#include "sync/davjob.h"
+#include "sync/davjobs.h"
+#include "sync/syncmerge.h"
+#include "sync/syncstate.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <ctime>
+#include <functional>
+#include <optional>
+
+class Module1;
+
+// What one sync did, as facts for the status bar and the command line to word.
+struct SyncResult
+{
+    enum class Outcome {
+        Synced,
+        Offline,          // no answer, or a busy server: the changes stay here and go out later
+        PasswordRefused,  // nothing changed, the state neither
+        ListEmptied,      // the list came back empty while the state knows tasks: nothing was deleted
+        ListGone,         // the chosen list is no longer on the server
+        OtherList,        // the state belongs to another list than the chosen one
+        StateUnreadable,  // the sync state is damaged or cannot be read; `stateFailure` says why if it can
+        StateNotWritten,  // `stateFailure` says why; the next sync repeats the work, nothing is lost
+        SaveFailed,       // the task file could not be saved (the save flow told why); the state is as it was
+        ChangedMeanwhile, // tasks changed on the server again while they were sent: they go out next time
+        ServerFailed,     // the server refused or answered what cannot be read; `detail` has its words
+        Cancelled,        // cancel() ended it; what was sent is recorded, the rest goes out next time
+    };
+    // The cases where nothing more happens until the user decides.
+    bool asksUser() const
+    {
+        return outcome == Outcome::ListEmptied || outcome == Outcome::ListGone || outcome == Outcome::OtherList ||
+               outcome == Outcome::StateUnreadable;
+    }
+    Outcome outcome = Outcome::Synced;
+    QString detail; // the HTTP status line or the network error, for the details view
+    std::optional<FileFailure> stateFailure;
+    int received = 0; // tasks added or changed here
+    int sent = 0;     // tasks written to the server
+    int deletedThere = 0;
+    int doubled = 0;                     // changed on both sides: kept as two tasks
+    int didNotFit = 0;                   // left on the server for want of room in the table
+    std::vector<TaskRecord> removedHere; // deleted on the server, unchanged here: for an undo step
+    int requests = 0;
+};
+
+// One sync run of a task file with its task list, asynchronous: start() returns at once, progress()
+// follows while it runs and finished() once at its end. It waits while the tables hold what the
+// task file does not, and the task file is saved through `save` (the window's flow with its
+// conflict handling, or the plain store save) before the state is written.
+class SyncEngine : public QObject
+{
+    Q_OBJECT
+
+public:
+    using SaveFlow = std::function<bool(Module1&)>;
+
+    SyncEngine(Module1& store, DavSession* session, TaskList list, SaveFlow save, QObject* parent = nullptr);
+    ~SyncEngine() override;
+
+    void start();
+    // Ends the run at once, as when the user stops syncing or quits; finished() follows.
+    void cancel();
+    const SyncResult& result() const { return result_; }
+    // The time written into the forms sent; tests pin it.
+    void setClock(std::function<std::time_t()> now) { now_ = std::move(now); }
+
+signals:
+    void progress(int done, int total);
+    void finished();
+
+private:
+    void runPass();
+    void askForChanges();
+    void fetch(const ServerChanges& changes);
+    void whenSaved(std::function<void()> next);
+    void merge(const QList<FetchedItem>& fetched, const QList<QUrl>& removed);
+    // Runs `job` as a child of the engine; `onFinished` may start the next one.
+    void launch(DavJob* job, std::function<void()> onFinished);
+    void sendNext();
+    void sendUpload(const Upload& upload);
+    void sendRemoval(const Removal& removal);
+    void afterSending(const DavJob& job, const QUrl& href, const std::function<void()>& onSuccess);
+    void endPass();
+    // False, with the run ended, when the state could not be written.
+    bool recordState();
+    bool failOn(const DavJob& job);
+    void finishWith(SyncResult::Outcome outcome, const QString& detail = {});
+    void failOnState(const FileFailure& failure, SyncResult::Outcome outcome);
+
+    Module1& store_;
+    QPointer<DavSession> session_;
+    QPointer<DavJob> running_;
+    TaskList list_;
+    SaveFlow save_;
+    std::function<std::time_t()> now_;
+    SyncStateFiles stateFiles_;
+    SyncState state_;
+    SyncState recorded_; // as on disk: a sync that changed nothing writes nothing
+    QString newToken_;
+    MergeResult merged_;
+    std::size_t nextUpload_ = 0;
+    std::size_t nextRemoval_ = 0;
+    int done_ = 0;
+    int total_ = 0;
+    int pass_ = 0;
+    QList<QUrl> refetch_; // items that answered 412: fetched and merged again in a second pass
+    int unsavedListener_ = -1;
+    int requestsAtStart_ = 0;
+    bool finished_ = false;
+    SyncResult result_;
+};

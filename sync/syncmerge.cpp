@@ -1,0 +1,218 @@
+#include "sync/syncmerge.h"
+
+#include "ical/vtodo.h"
+#include "store/duetext.h"
+#include "store/uuid.h"
+#include "sync/davjobs.h"
+
+#include <algorithm>
+#include <set>
+
+namespace {
+
+void copyField(ical::Field field, const TaskRecord& from, TaskRecord& to)
+{
+    switch (field) {
+    case ical::Field::Title:
+        to.title = from.title;
+        break;
+    case ical::Field::For:
+        to.forWhom = from.forWhom;
+        break;
+    case ical::Field::Description:
+        to.description = from.description;
+        break;
+    case ical::Field::Due:
+        to.year = from.year;
+        to.month = from.month;
+        to.day = from.day;
+        to.hour = from.hour;
+        to.minute = from.minute;
+        to.second = from.second;
+        break;
+    case ical::Field::Recycled:
+        to.deleted = from.deleted;
+        break;
+    }
+}
+
+bool contains(const std::vector<ical::Field>& fields, ical::Field field)
+{
+    return std::find(fields.begin(), fields.end(), field) != fields.end();
+}
+
+// A field each side changed, to a different value: neither may overwrite the other.
+bool clash(const TaskRecord& base, const TaskRecord& local, const TaskRecord& server)
+{
+    const std::vector<ical::Field> here = ical::changedFields(base, local);
+    const std::vector<ical::Field> there = ical::changedFields(base, server);
+    const std::vector<ical::Field> apart = ical::changedFields(local, server);
+    return std::any_of(apart.begin(), apart.end(),
+                       [&](ical::Field field) { return contains(here, field) && contains(there, field); });
+}
+
+TaskRecord lastSyncedTask(const SyncedItem& item)
+{
+    return ical::taskOfCalendar(item.lastSynced.toStdString()).value_or(TaskRecord{});
+}
+
+bool sameContent(const TaskRecord& a, const TaskRecord& b)
+{
+    return a.title == b.title && a.forWhom == b.forWhom && a.description == b.description &&
+           !contains(ical::changedFields(a, b), ical::Field::Due);
+}
+
+} // namespace
+
+SyncMerge::SyncMerge(Module1& store, SyncState& state, bool firstSync)
+    : store_(store), state_(state), firstSync_(firstSync)
+{
+    for (const SyncedItem& item : state_.items) {
+        byUid_[item.uid.toStdString()] = item;
+        uidOfHref_.insert(item.href, item.uid.toStdString());
+    }
+}
+
+SyncedItem* SyncMerge::knownAt(const QUrl& href)
+{
+    const auto uid = uidOfHref_.constFind(href);
+    if (uid == uidOfHref_.cend())
+        return nullptr;
+    const auto item = byUid_.find(*uid);
+    return item == byUid_.end() ? nullptr : &item->second;
+}
+
+void SyncMerge::remember(const std::string& uid, const ServerItem& item)
+{
+    byUid_[uid] = SyncedItem{QString::fromStdString(uid), item.href, item.etag, item.calendar};
+    uidOfHref_.insert(item.href, uid);
+}
+
+void SyncMerge::forget(const std::string& uid)
+{
+    const auto item = byUid_.find(uid);
+    if (item == byUid_.end())
+        return;
+    uidOfHref_.remove(item->second.href);
+    byUid_.erase(item);
+}
+
+bool SyncMerge::appendHere(const TaskRecord& task)
+{
+    if (store_.appendTasks({&task, 1}) == 0) {
+        ++result_.didNotFit;
+        return false;
+    }
+    result_.storeChanged = true;
+    ++result_.received;
+    return true;
+}
+
+void SyncMerge::takeServerVersion(const ServerItem& item)
+{
+    std::optional<TaskRecord> server = ical::taskOfCalendar(item.calendar.toStdString());
+    if (!server)
+        return;
+    if (SyncedItem* known = knownAt(item.href)) {
+        const TaskRecord base = lastSyncedTask(*known);
+        const std::string uid = known->uid.toStdString();
+        server->uid = uid;
+        if (const std::optional<std::int16_t> slot = store_.slotOfUid(uid))
+            mergeInto(*slot, base, *server, item);
+        else if (ical::changedFields(base, *server).empty() || appendHere(*server))
+            remember(uid, item); // unchanged there: the deletion here goes out; else the change came back in
+        else
+            heldBack_.insert(known->uid);
+        return;
+    }
+    // A task the state does not know yet: our own upload that a crash kept out of the state, one
+    // that matches a task here on the first sync, or a new one.
+    if (store_.slotOfUid(server->uid) || adoptEqualTask(*server) || appendHere(*server))
+        remember(server->uid, item);
+}
+
+bool SyncMerge::adoptEqualTask(const TaskRecord& server)
+{
+    if (!firstSync_)
+        return false;
+    for (TaskRecord& task : store_.tasks()) {
+        if (!byUid_.contains(task.uid) && sameContent(task, server)) {
+            task.uid = server.uid;
+            result_.storeChanged = true;
+            return true;
+        }
+    }
+    return false;
+}
+
+void SyncMerge::mergeInto(std::int16_t slot, const TaskRecord& base, const TaskRecord& server, const ServerItem& item)
+{
+    TaskRecord& local = store_.taskList[static_cast<std::size_t>(slot)];
+    if (clash(base, local, server)) {
+        keepServerCopy(server);
+        remember(local.uid, item); // the version here goes out over the server's
+        return;
+    }
+    TaskRecord merged = local;
+    for (const ical::Field field : ical::changedFields(base, server))
+        copyField(field, server, merged);
+    if (merged != local) {
+        merged.dueKey = dueKey(merged);
+        local = merged;
+        result_.storeChanged = true;
+        ++result_.received;
+    }
+    remember(local.uid, item);
+}
+
+void SyncMerge::keepServerCopy(TaskRecord server)
+{
+    server.uid = newUuid();
+    if (appendHere(server))
+        ++result_.doubled;
+}
+
+void SyncMerge::takeServerRemoval(const QUrl& href)
+{
+    const SyncedItem* known = knownAt(href);
+    if (!known)
+        return;
+    const std::string uid = known->uid.toStdString();
+    const std::optional<std::int16_t> slot = store_.slotOfUid(uid);
+    if (slot && ical::changedFields(lastSyncedTask(*known), store_.tasks()[*slot]).empty()) {
+        result_.removedHere.push_back(store_.tasks()[*slot]);
+        store_.removeTask(*slot);
+        result_.storeChanged = true;
+    }
+    // A task changed here stays, and without its state goes out again as a new one.
+    forget(uid);
+}
+
+void SyncMerge::listLocalChanges()
+{
+    std::set<std::string, std::less<>> here;
+    for (const TaskRecord& task : store_.tasks()) {
+        here.insert(task.uid);
+        const auto known = byUid_.find(task.uid);
+        if (known == byUid_.end())
+            result_.uploads.push_back({task.uid, newItemUrl(state_.taskList, QString::fromStdString(task.uid)), {}});
+        else if (!heldBack_.contains(known->second.uid) &&
+                 !ical::changedFields(lastSyncedTask(known->second), task).empty())
+            result_.uploads.push_back({task.uid, known->second.href, known->second.etag});
+    }
+    for (const auto& [uid, item] : byUid_) {
+        if (!here.contains(uid) && !heldBack_.contains(item.uid))
+            result_.removals.push_back({uid, item.href, item.etag});
+    }
+}
+
+MergeResult SyncMerge::finish()
+{
+    if (store_.giveMissingUids() > 0)
+        result_.storeChanged = true;
+    listLocalChanges();
+    state_.items.clear();
+    for (const auto& [uid, item] : byUid_)
+        state_.items.push_back(item);
+    return std::move(result_);
+}
