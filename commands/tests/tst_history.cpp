@@ -1,5 +1,6 @@
 #include "commands/datacommands.h"
 #include "os/tests/filetesting.h"
+#include "store/duetext.h"
 
 #include <QTest>
 #include <QUndoStack>
@@ -24,7 +25,7 @@ TaskRecord randomTask(std::mt19937& random)
 {
     TaskRecord task;
     task.title = "Task " + std::to_string(random() % 4);
-    task.month = static_cast<std::int16_t>(1 + random() % 12);
+    task.month = static_cast<std::int16_t>(random() % 13); // 0: never set
     task.day = static_cast<std::int16_t>(1 + random() % 28);
     task.deleted = random() % 3 ? "N" : "Y";
     return task;
@@ -36,6 +37,9 @@ void anyCommand(CommandContext& context, QUndoStack& history, std::mt19937& rand
 {
     Module1& store = context.store;
     const auto slot = static_cast<std::int16_t>(random() % std::max<int>(store.taskCount, 1));
+    const auto command = store.taskCount == 0 ? 0 : random() % 5;
+    if (command >= 1 && command <= 3)
+        (void)dueText(store.taskList[static_cast<std::size_t>(slot)]); // the window shows what it acts on
     const TaskRecord before = store.taskList[static_cast<std::size_t>(slot)];
     const auto recordSaved = [&](const std::function<std::unique_ptr<DataCommand>()>& step) {
         QVERIFY(saveAndReadBack(nullptr, store) == SaveOutcome::Saved);
@@ -44,7 +48,7 @@ void anyCommand(CommandContext& context, QUndoStack& history, std::mt19937& rand
         history.push(made.release());
     };
     const std::vector<AlertRule> rules(store.rules().begin(), store.rules().end());
-    switch (store.taskCount == 0 ? 0 : random() % 5) {
+    switch (command) {
     case 0: {
         const auto added = static_cast<std::size_t>(*store.appendEmptyTask());
         store.taskList[added] = randomTask(random);
@@ -82,6 +86,9 @@ void HistoryTest::undoAndRedoEveryStepRestoreTheFileExactly()
         for (int i = 0; i < 6; ++i)
             store->taskList[static_cast<std::size_t>(*store->appendEmptyTask())] = randomTask(random);
         QVERIFY2(store->saveTasks().ok && store->loadTasks().ok, context);
+        for (TaskRecord& task : store->tasks())
+            (void)dueText(task);
+        QVERIFY2(store->saveTasks().ok, context);
         const std::string start = testsupport::readBytes("tasks.txt");
         CommandContext commands{*store};
         QUndoStack history;

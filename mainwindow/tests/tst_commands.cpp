@@ -42,6 +42,7 @@ private slots:
     void answerNoChangesNothing_data();
     void answerNoChangesNothing();
     void undeleteWritesN();
+    void undoDeleteForGoodBringsTheTaskBack_data() { addRoutes({"keys in the list", "keys in the description box"}); }
     void undoDeleteForGoodBringsTheTaskBack();
     void deleteWithoutSelectionRewritesWithoutAsking();
     void failedSaveShowsReasonAndKeepsChange_data();
@@ -442,6 +443,9 @@ void CommandsTest::undoDeleteForGoodBringsTheTaskBack()
     const std::string after = fileText();
     QCOMPARE(menuItem(w, "menu_undo").text(), u"&Undo Delete “Bravo” Permanently"_s);
     showActive(w); // again, once the question has gone
+    QFETCH(QString, route);
+    if (route.endsWith(u"box"))
+        control<QPlainTextEdit>(w, "txtDescription").setFocus();
     QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(fileText(), before);
     QCOMPARE(rowCaptions(lblTitle(w)), QStringList{u"Bravo"_s});
