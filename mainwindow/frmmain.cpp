@@ -113,6 +113,12 @@ int fractionOf(double fraction, int total)
     return static_cast<int>(std::lround(fraction * total));
 }
 
+// The box drops these keys (see typesIntoBox), so they are the window's Undo and Redo even there.
+bool isUndoOrRedo(const QKeyEvent& key)
+{
+    return key.matches(QKeySequence::Undo) || key.matches(QKeySequence::Redo);
+}
+
 // Whether a key would change the description box. Character keys (control characters included)
 // and the editing shortcuts do; Delete, the arrows and Tab (which moves the focus on) do not.
 bool typesIntoBox(const QKeyEvent& key)
@@ -121,11 +127,7 @@ bool typesIntoBox(const QKeyEvent& key)
         return false;
     if (!key.text().isEmpty())
         return true;
-    for (const auto edit : {QKeySequence::Paste, QKeySequence::Cut, QKeySequence::Undo, QKeySequence::Redo}) {
-        if (key.matches(edit))
-            return true;
-    }
-    return false;
+    return key.matches(QKeySequence::Paste) || key.matches(QKeySequence::Cut) || isUndoOrRedo(key);
 }
 
 // Holds back the repaints that each change of a cell asks for until a batch of changes is done;
@@ -649,6 +651,9 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
     } else if (watched == txtDescription.get()) {
         if (event->type() == QEvent::KeyPress)
             return typesIntoBox(*static_cast<QKeyEvent*>(event));
+        // Left unaccepted, the keys go on to the window's shortcuts instead of the box's own undo.
+        if (event->type() == QEvent::ShortcutOverride)
+            return isUndoOrRedo(*static_cast<QKeyEvent*>(event));
         if (event->type() == QEvent::InputMethod)
             return true;
     } else if (watched == sepa1.get()) {

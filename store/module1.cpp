@@ -299,7 +299,7 @@ void Module1::removeRule(std::int16_t slot)
 std::optional<std::int16_t> Module1::slotOf(const TaskRecord& task) const
 {
     const auto used = tasks();
-    const auto found = std::find(used.begin(), used.end(), task);
+    const auto found = std::ranges::find_if(used, [&task](const TaskRecord& t) { return sameTask(t, task); });
     if (found == used.end())
         return std::nullopt;
     return static_cast<std::int16_t>(found - used.begin());
@@ -345,7 +345,8 @@ int Module1::appendTasks(std::span<const TaskRecord> added)
 
 std::optional<std::int16_t> Module1::slotOf(const TaskRecord& task, std::int16_t hint) const
 {
-    if (hint >= 0 && hint < static_cast<int>(tasks().size()) && taskList[static_cast<std::size_t>(hint)] == task)
+    if (hint >= 0 && hint < static_cast<int>(tasks().size()) &&
+        sameTask(taskList[static_cast<std::size_t>(hint)], task))
         return hint;
     return slotOf(task);
 }

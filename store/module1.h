@@ -166,7 +166,7 @@ public:
     // needs when it never held a rule.
     void ensureOneRule();
 
-    // The first slot in use that holds a record equal to `task`.
+    // The first slot in use that holds the same task as `task` (sameTask).
     std::optional<std::int16_t> slotOf(const TaskRecord& task) const;
     // The slot in use of the task with this uid; nothing for an empty uid.
     std::optional<std::int16_t> slotOfUid(std::string_view uid) const;
@@ -174,7 +174,7 @@ public:
     int giveMissingUids();
     // Appends as many of `tasks` as the table has room for, each with its due key; returns how many.
     int appendTasks(std::span<const TaskRecord> tasks);
-    // The slot of a record equal to `task`: `hint` when it holds one, which tells equal records
+    // The slot of the same task as `task`: `hint` when it holds it, which tells equal records
     // apart, else the first.
     std::optional<std::int16_t> slotOf(const TaskRecord& task, std::int16_t hint) const;
     // Puts `task` into `slot` (at most taskCount), moving the later tasks up one. False when full.

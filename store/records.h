@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 
 // One task. Texts are UTF-8; the due moment is six separate integers, never validated.
 struct TaskRecord
@@ -37,6 +38,17 @@ struct AlertRule
 inline constexpr std::int16_t popupOn = -1;
 inline constexpr const char* recycledMark = "Y";
 inline constexpr const char* restoredMark = "N";
+
+// Whether two records hold one task as the file keeps it. Showing a task turns a month of 0 into the
+// January it always meant, which leaves the derived dueKey as it was read: neither is a change.
+inline bool sameTask(const TaskRecord& a, const TaskRecord& b)
+{
+    const auto shownMonth = [](std::int16_t month) { return month == 0 ? std::int16_t{1} : month; };
+    const auto stored = [](const TaskRecord& t) {
+        return std::tie(t.title, t.forWhom, t.year, t.day, t.second, t.minute, t.hour, t.description, t.deleted, t.uid);
+    };
+    return shownMonth(a.month) == shownMonth(b.month) && stored(a) == stored(b);
+}
 
 inline bool isRecycled(const TaskRecord& task)
 {
