@@ -77,6 +77,8 @@ void frmMain::createMenus()
     menu_options = addMenu(menuBar(), tr("&Options"), "menu_options");
     menu_manage = addMenuItem(menu_options, tr("&Colors And Alerts"), "menu_manage");
     menu_sync = addMenuItem(menu_options, tr("&Sync with Server…"), "menu_sync");
+    // Hidden until the window runs the sync itself: an account set up now would sync nothing yet.
+    menu_sync->setVisible(false);
     menu_view = addMenu(menuBar(), tr("&View"), "menu_view");
     const std::array<std::pair<const char*, const char*>, 3> views{
         {{QT_TR_NOOP("&Immideate Attention"), "menu_attention"},
