@@ -13,6 +13,7 @@ struct SyncAccount
     QUrl server;   // as the user gave it: a server root or a task list's own address
     QUrl taskList; // the one task list this file syncs with
     QString user;
+    bool offersSyncCollection = false; // the list's changes come in one request (RFC 6578)
     bool operator==(const SyncAccount&) const = default;
 };
 

@@ -30,6 +30,8 @@ struct SyncResult
         ChangedMeanwhile, // tasks changed on the server again while they were sent: they go out next time
         ServerFailed,     // the server refused or answered what cannot be read; `detail` has its words
         Cancelled,        // cancel() ended it; what was sent is recorded, the rest goes out next time
+        NotSetUp,         // no account is kept for the task file
+        NoPassword,       // the secret store holds no password for the account; `detail` says why if it can
     };
     // The cases where nothing more happens until the user decides.
     bool asksUser() const

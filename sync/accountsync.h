@@ -1,0 +1,55 @@
+#pragma once
+
+#include "sync/syncengine.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <memory>
+
+class DavSession;
+class QDateTime;
+class SecretStore;
+
+// One sync of a task file with the account kept for it: the account from the user's settings, the
+// password from the secret store (or as held there for this run), a session, then the engine. The
+// window and `taskwyn --sync` run it alike, so they share the account, the state and the wording.
+// start() returns at once; progress() follows while it runs and finished() once at its end, also
+// when there was nothing to run (Outcome::NotSetUp or Outcome::NoPassword).
+class AccountSync : public QObject
+{
+    Q_OBJECT
+
+public:
+    AccountSync(Module1& store, SecretStore& secrets, SyncEngine::SaveFlow save, QObject* parent = nullptr);
+    ~AccountSync() override;
+
+    void start();
+    // Ends the run at once, as when the user stops syncing or quits; finished() follows.
+    void cancel();
+    const SyncResult& result() const { return result_; }
+
+signals:
+    void progress(int done, int total);
+    void finished();
+
+private:
+    void passwordAnswered(const QString& password);
+    void engineFinished();
+    void finishWith(SyncResult::Outcome outcome, const QString& detail);
+
+    Module1& store_;
+    SecretStore& secrets_;
+    SyncEngine::SaveFlow save_;
+    std::unique_ptr<DavSession> session_;
+    QPointer<SyncEngine> engine_;
+    bool running_ = false;
+    SyncResult result_;
+};
+
+// The few words the status bar shows for a finished sync: "Synced 14:02", "Offline – changes are
+// kept here", "Sync failed: the password was refused"; `at` is when it ended.
+[[nodiscard]] QString syncStatusText(const SyncResult& result, const QDateTime& at);
+// What a sync did and why it failed, in full: for the status bar's details and for standard error.
+[[nodiscard]] QString syncDetailsText(const SyncResult& result);
