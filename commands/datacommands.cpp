@@ -78,8 +78,11 @@ bool applyTaskEdit(Module1& store, TaskEdit& edit, bool forward)
 {
     const std::optional<TaskRecord>& from = forward ? edit.before : edit.after;
     const std::optional<TaskRecord>& to = forward ? edit.after : edit.before;
-    if (!from)
+    if (!from) {
+        // A slot past the end, where the table has shrunk since, puts the task at the end.
+        edit.slot = std::min(edit.slot, store.taskCount);
         return to && store.insertTask(edit.slot, *to);
+    }
     const std::optional<std::int16_t> slot = store.slotOf(*from, edit.slot);
     if (!slot)
         return false;
@@ -91,9 +94,32 @@ bool applyTaskEdit(Module1& store, TaskEdit& edit, bool forward)
     return true;
 }
 
-TaskChange::TaskChange(CommandContext& context, const QString& text, TaskEdit edit)
-    : DataCommand(context, text), edit_(std::move(edit))
+TaskChange::TaskChange(CommandContext& context, const QString& text, std::vector<TaskEdit> edits)
+    : DataCommand(context, text), edits_(std::move(edits))
 {
+}
+
+// Undone from the last edit back, so that each finds the table as it left it.
+bool TaskChange::change(Module1& store, bool forward)
+{
+    const auto nth = [this, forward](std::size_t index) -> TaskEdit& {
+        return edits_[forward ? index : edits_.size() - 1 - index];
+    };
+    std::size_t applied = 0;
+    while (applied < edits_.size() && applyTaskEdit(store, nth(applied), forward))
+        ++applied;
+    if (applied == edits_.size())
+        return true;
+    while (applied > 0)
+        applyTaskEdit(store, nth(--applied), !forward);
+    return false;
+}
+
+std::optional<TaskRecord> TaskChange::taskAfter(bool forward) const
+{
+    if (edits_.size() != 1)
+        return std::nullopt;
+    return forward ? edits_.front().after : edits_.front().before;
 }
 
 RuleTableChange::RuleTableChange(CommandContext& context, std::vector<AlertRule> before, std::vector<AlertRule> after)
@@ -151,37 +177,48 @@ bool TaskImport::remove(Module1& store) const
 std::unique_ptr<DataCommand> newTaskStep(CommandContext& context, std::int16_t slot, const TaskRecord& task)
 {
     return std::make_unique<TaskChange>(context, DataCommands::tr("New Task “%1”").arg(titleOf(task)),
-                                        TaskEdit{slot, std::nullopt, task});
+                                        std::vector{TaskEdit{slot, std::nullopt, task}});
 }
 
 std::unique_ptr<DataCommand> editStep(CommandContext& context, std::int16_t slot, const TaskRecord& before,
                                       const TaskRecord& after)
 {
     return std::make_unique<TaskChange>(context, DataCommands::tr("Edit “%1”").arg(titleOf(after)),
-                                        TaskEdit{slot, before, after});
+                                        std::vector{TaskEdit{slot, before, after}});
 }
 
 std::unique_ptr<DataCommand> recycleStep(CommandContext& context, std::int16_t slot, const TaskRecord& task)
 {
     return std::make_unique<TaskChange>(context, DataCommands::tr("Delete “%1”").arg(titleOf(task)),
-                                        TaskEdit{slot, task, markedDeleted(task, recycledMark)});
+                                        std::vector{TaskEdit{slot, task, markedDeleted(task, recycledMark)}});
 }
 
 std::unique_ptr<DataCommand> restoreStep(CommandContext& context, std::int16_t slot, const TaskRecord& task)
 {
     return std::make_unique<TaskChange>(context, DataCommands::tr("Un-Delete “%1”").arg(titleOf(task)),
-                                        TaskEdit{slot, task, markedDeleted(task, restoredMark)});
+                                        std::vector{TaskEdit{slot, task, markedDeleted(task, restoredMark)}});
 }
 
 std::unique_ptr<DataCommand> deleteForGoodStep(CommandContext& context, std::int16_t slot, const TaskRecord& task)
 {
     return std::make_unique<TaskChange>(context, DataCommands::tr("Delete “%1” Permanently").arg(titleOf(task)),
-                                        TaskEdit{slot, task, std::nullopt});
+                                        std::vector{TaskEdit{slot, task, std::nullopt}});
 }
 
 std::unique_ptr<DataCommand> importStep(CommandContext& context, std::vector<TaskRecord> tasks)
 {
     return std::make_unique<TaskImport>(context, std::move(tasks));
+}
+
+std::unique_ptr<DataCommand> syncRemovalStep(CommandContext& context, const std::vector<TaskRecord>& removed,
+                                             std::int16_t slot)
+{
+    std::vector<TaskEdit> edits;
+    for (const TaskRecord& task : removed)
+        edits.push_back({slot, task, std::nullopt});
+    return std::make_unique<TaskChange>(
+        context, DataCommands::tr("Sync Removal of %n Task(s)", nullptr, static_cast<int>(removed.size())),
+        std::move(edits));
 }
 
 std::unique_ptr<DataCommand> ruleTableStep(CommandContext& context, std::vector<AlertRule> before,

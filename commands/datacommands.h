@@ -66,18 +66,18 @@ struct TaskEdit
 // to change is not there exactly or the table is full.
 bool applyTaskEdit(Module1& store, TaskEdit& edit, bool forward);
 
-// A step of one task.
+// A step of one task or of several, all or nothing.
 class TaskChange : public DataCommand
 {
 public:
-    TaskChange(CommandContext& context, const QString& text, TaskEdit edit);
+    TaskChange(CommandContext& context, const QString& text, std::vector<TaskEdit> edits);
 
 protected:
-    bool change(Module1& store, bool forward) override { return applyTaskEdit(store, edit_, forward); }
-    std::optional<TaskRecord> taskAfter(bool forward) const override { return forward ? edit_.after : edit_.before; }
+    bool change(Module1& store, bool forward) override;
+    std::optional<TaskRecord> taskAfter(bool forward) const override;
 
 private:
-    TaskEdit edit_;
+    std::vector<TaskEdit> edits_;
 };
 
 // The whole rule table, from before the rule editor opened to after its Ok.
@@ -121,5 +121,9 @@ std::unique_ptr<DataCommand> recycleStep(CommandContext& context, std::int16_t s
 std::unique_ptr<DataCommand> restoreStep(CommandContext& context, std::int16_t slot, const TaskRecord& task);
 std::unique_ptr<DataCommand> deleteForGoodStep(CommandContext& context, std::int16_t slot, const TaskRecord& task);
 std::unique_ptr<DataCommand> importStep(CommandContext& context, std::vector<TaskRecord> tasks);
+// Tasks the sync removed here because they were deleted on the server; undo puts them back at `slot`
+// (or at the end, when the table is shorter by then).
+std::unique_ptr<DataCommand> syncRemovalStep(CommandContext& context, const std::vector<TaskRecord>& removed,
+                                             std::int16_t slot);
 std::unique_ptr<DataCommand> ruleTableStep(CommandContext& context, std::vector<AlertRule> before,
                                            std::vector<AlertRule> after);

@@ -1,6 +1,7 @@
 #include "mainwindow/frmmain.h"
 #include "mainwindow/findbar.h"
 #include "mainwindow/taskfilefollower.h"
+#include "mainwindow/windowsync.h"
 
 #include "alertpage/frmstartup.h"
 #include "notify/reminders.h"
@@ -205,6 +206,8 @@ frmMain::frmMain(Module1& store, QWidget* parent)
     setCentralWidget(client);
     createStatusBar();
     createListPane(client);
+    sync_ = new WindowSync(
+        commands_, *history_, [this] { return selectedTask(); }, *StatusBar1);
     createMenus();
     QWidget* previous = pctMenu->hotArea(NavigationPane::buttonCount - 1);
     for (QWidget* next : std::initializer_list<QWidget*>{lstContainer.get(), findBar_->field(), txtDescription.get()}) {

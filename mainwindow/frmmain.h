@@ -39,7 +39,7 @@ class QStatusBar;
 class QTimer;
 class QUndoStack;
 template <typename T> class QFutureWatcher;
-class SecretStore;
+class WindowSync;
 
 // The main window: the navigation pane and its views, the task list with its headers, selection
 // and rule colours, the description box, the splitter between them, the menus with the task
@@ -106,7 +106,6 @@ private:
     void editTask();
     void undeleteTask();
     void manageRules();
-    void setUpSync();
     void showAbout();
     bool askDelete(bool permanently);
     bool runEditor(QDialog& editor);
@@ -226,7 +225,7 @@ private:
 
     frmTask* taskEditor_ = nullptr;
     frmAlerts* ruleEditor_ = nullptr;
-    SecretStore* secrets_ = nullptr;
+    WindowSync* sync_ = nullptr;
     std::unique_ptr<frmStartup> attentionPage_;
     QLabel* datePanel_ = nullptr;
     QTimer* midnight_ = nullptr;

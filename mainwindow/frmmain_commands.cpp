@@ -7,9 +7,8 @@
 #include "editor/frmtask.h"
 #include "mainwindow/findbar.h"
 #include "mainwindow/frmmain.h"
+#include "mainwindow/windowsync.h"
 #include "rules/frmalerts.h"
-#include "sync/secretstore.h"
-#include "syncsetup/frmsync.h"
 #include "widgets/twips.h"
 
 #include <QApplication>
@@ -59,6 +58,7 @@ void frmMain::createMenus()
     Menu_Tasks->addSeparator();
     menu_import = addMenuItem(Menu_Tasks, tr("&Import Tasks…"), "menu_import");
     menu_export = addMenuItem(Menu_Tasks, tr("&Export Tasks…"), "menu_export");
+    Menu_Tasks->addAction(sync_->syncNowAction());
     Menu_Tasks->addSeparator()->setObjectName(u"menu_sep"_s);
     menu_exi = addMenuItem(Menu_Tasks, tr("&Exit"), "menu_exi");
     menu_edit = addMenu(menuBar(), tr("&Edit"), "menu_edit");
@@ -77,8 +77,6 @@ void frmMain::createMenus()
     menu_options = addMenu(menuBar(), tr("&Options"), "menu_options");
     menu_manage = addMenuItem(menu_options, tr("&Colors And Alerts"), "menu_manage");
     menu_sync = addMenuItem(menu_options, tr("&Sync with Server…"), "menu_sync");
-    // Hidden until the window runs the sync itself: an account set up now would sync nothing yet.
-    menu_sync->setVisible(false);
     menu_view = addMenu(menuBar(), tr("&View"), "menu_view");
     const std::array<std::pair<const char*, const char*>, 3> views{
         {{QT_TR_NOOP("&Immideate Attention"), "menu_attention"},
@@ -128,7 +126,7 @@ void frmMain::createMenus()
     connect(menu_export, &QAction::triggered, this, &frmMain::exportTasks);
     connect(menu_find, &QAction::triggered, this, &frmMain::openFindBar);
     connect(menu_manage, &QAction::triggered, this, &frmMain::manageRules);
-    connect(menu_sync, &QAction::triggered, this, &frmMain::setUpSync);
+    connect(menu_sync, &QAction::triggered, sync_, &WindowSync::setUp);
     connect(menu_about, &QAction::triggered, this, &frmMain::showAbout);
     // Every change has been written by the command that made it: nothing is left to save.
     connect(menu_exi, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
@@ -244,15 +242,6 @@ void frmMain::manageRules()
     if (runEditor(editor) && editor.changeSaved() && !std::ranges::equal(store_.rules(), before))
         record(ruleTableStep(commands_, before, {store_.rules().begin(), store_.rules().end()}));
     drawList();
-}
-
-// One secret store for the run, so that a password no store keeps is asked for once per run.
-void frmMain::setUpSync()
-{
-    if (!secrets_)
-        secrets_ = new SecretStore(u"taskwyn"_s, this);
-    frmSync dialog(store_.taskFile(), *secrets_, this);
-    dialog.exec();
 }
 
 // An editor's Ok has saved (and the task editor read the file back); true then. Its Cancel reads

@@ -128,9 +128,10 @@ LoadReport Module1::loadTasks()
 SaveReport Module1::saveTasks()
 {
     SaveReport report = writeTables();
-    if (report.ok)
+    if (report.ok) {
         clearUnsaved(UnsavedReason::SaveFailed);
-    else if (!report.refusal || report.refusal->why != SaveRefusal::Why::LoadFailed)
+        tell(savedListeners_);
+    } else if (!report.refusal || report.refusal->why != SaveRefusal::Why::LoadFailed)
         markUnsaved(UnsavedReason::SaveFailed);
     return report;
 }
@@ -381,9 +382,14 @@ void Module1::clearUnsaved(UnsavedReason why)
     if (!hasUnsavedChanges(why))
         return;
     unsaved_ &= ~static_cast<unsigned>(why);
+    tell(unsavedListeners_);
+}
+
+void Module1::tell(const std::map<int, std::function<void()>>& listeners)
+{
     // A copy: a listener may remove itself.
-    const auto listeners = unsavedListeners_;
-    for (const auto& [id, listener] : listeners)
+    const auto called = listeners;
+    for (const auto& [id, listener] : called)
         listener();
 }
 
@@ -397,6 +403,18 @@ int Module1::onUnsavedCleared(std::function<void()> listener)
 void Module1::removeUnsavedListener(int id)
 {
     unsavedListeners_.erase(id);
+}
+
+int Module1::onSaved(std::function<void()> listener)
+{
+    const int id = nextListener_++;
+    savedListeners_.emplace(id, std::move(listener));
+    return id;
+}
+
+void Module1::removeSavedListener(int id)
+{
+    savedListeners_.erase(id);
 }
 
 void Module1::recycleTask(std::int16_t slot)

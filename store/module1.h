@@ -195,6 +195,9 @@ public:
     // id removes it again.
     int onUnsavedCleared(std::function<void()> listener);
     void removeUnsavedListener(int id);
+    // Tells `listener` after each save that wrote the task file, from inside the save as above.
+    int onSaved(std::function<void()> listener);
+    void removeSavedListener(int id);
 
     bool taskTableFull() const { return taskCount >= taskSlots; }
     bool ruleTableFull() const { return ruleCount >= ruleSlots; }
@@ -214,6 +217,7 @@ private:
     static FileIdentity identityOf(std::string_view bytes);
     SaveReport writeTables();
     SaveReport keepInConflictFile(std::string_view bytes, KeptVersion::Whose whose) const;
+    static void tell(const std::map<int, std::function<void()>>& listeners);
 
     std::filesystem::path taskFile_;
     std::optional<FileIdentity> known_; // the file as last read or written here; nothing when missing
@@ -221,5 +225,6 @@ private:
     bool backupBeforeSave_ = false; // the file on disk holds what the next save would lose
     unsigned unsaved_ = 0;          // UnsavedReason bits
     std::map<int, std::function<void()>> unsavedListeners_;
+    std::map<int, std::function<void()>> savedListeners_;
     int nextListener_ = 0;
 };

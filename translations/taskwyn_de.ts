@@ -52,6 +52,13 @@ Nichts wurde geändert; der Schritt entfällt.</translation>
             <numerusform>Import von %n Aufgaben</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>Sync Removal of %n Task(s)</source>
+        <translation>
+            <numerusform>Entfernung von %n Aufgabe durch den Abgleich</numerusform>
+            <numerusform>Entfernung von %n Aufgaben durch den Abgleich</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>DesktopNotifier</name>
@@ -371,6 +378,49 @@ Oder überschreiben Sie sie mit Ihren Änderungen: Die andere Fassung bleibt in 
     <message>
         <source>&amp;Overwrite With Mine</source>
         <translation>Mit meiner &amp;überschreiben</translation>
+    </message>
+</context>
+<context>
+    <name>WindowSync</name>
+    <message>
+        <source>&amp;Sync Now</source>
+        <translation>&amp;Jetzt abgleichen</translation>
+    </message>
+    <message>
+        <source>Syncing…</source>
+        <translation>Abgleich läuft…</translation>
+    </message>
+    <message>
+        <source>Syncing %1 of %2…</source>
+        <translation>Abgleich: %1 von %2…</translation>
+    </message>
+    <message>
+        <source>Sync with Server</source>
+        <translation>Mit Server abgleichen</translation>
+    </message>
+    <message>
+        <source>The server refused the password of %1 on %2.</source>
+        <translation>Der Server hat das Passwort von %1 auf %2 abgelehnt.</translation>
+    </message>
+    <message>
+        <source>Taskwyn needs the password of %1 on %2 to sync.</source>
+        <translation>Für den Abgleich braucht Taskwyn das Passwort von %1 auf %2.</translation>
+    </message>
+    <message>
+        <source>No secret store answers: the password is kept until Taskwyn ends.</source>
+        <translation>Kein Passwortspeicher antwortet: Das Passwort gilt nur, bis Taskwyn endet.</translation>
+    </message>
+    <message>
+        <source>&amp;Password:</source>
+        <translation>&amp;Passwort:</translation>
+    </message>
+    <message>
+        <source>Nothing was deleted, here or on the server. Choose the task list again in the sync settings, or stop syncing this task file.</source>
+        <translation>Nichts wurde gelöscht, weder hier noch auf dem Server. Wählen Sie die Aufgabenliste in den Abgleich-Einstellungen erneut, oder beenden Sie den Abgleich dieser Aufgabendatei.</translation>
+    </message>
+    <message>
+        <source>&amp;Sync Settings…</source>
+        <translation>Abgleich-&amp;Einstellungen…</translation>
     </message>
 </context>
 <context>

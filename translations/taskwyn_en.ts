@@ -76,6 +76,13 @@
             <numerusform>Import %n Tasks</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>Sync Removal of %n Task(s)</source>
+        <translation>
+            <numerusform>Sync Removal of %n Task</numerusform>
+            <numerusform>Sync Removal of %n Tasks</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>frmMain</name>

@@ -46,7 +46,7 @@ void anyCommand(CommandContext& context, QUndoStack& history, std::mt19937& rand
         history.push(made.release());
     };
     const std::vector<AlertRule> rules(store.rules().begin(), store.rules().end());
-    switch (store.taskCount == 0 ? 0 : random() % 5) {
+    switch (store.taskCount == 0 ? 0 : random() % 6) {
     case 0: {
         const auto added = static_cast<std::size_t>(*store.appendEmptyTask());
         store.taskList[added] = randomTask(random);
@@ -61,6 +61,13 @@ void anyCommand(CommandContext& context, QUndoStack& history, std::mt19937& rand
         return history.push((isRecycled(before) ? deleteForGoodStep : recycleStep)(context, slot, before).release());
     case 3:
         return history.push(restoreStep(context, slot, before).release());
+    case 5: { // a sync removes tasks the server deleted; undo appends them again, so here the last ones
+        const auto count = static_cast<std::ptrdiff_t>(1 + random() % std::min<int>(store.taskCount, 3));
+        const std::vector<TaskRecord> removed(store.tasks().end() - count, store.tasks().end());
+        for (std::ptrdiff_t i = 0; i < count; ++i)
+            store.removeTask(static_cast<std::int16_t>(store.taskCount - 1));
+        return recordSaved([&] { return syncRemovalStep(context, removed, store.taskCount); });
+    }
     default:
         if (store.ruleCount > 0 && random() % 2)
             store.removeRule(static_cast<std::int16_t>(random() % store.ruleCount));

@@ -1,0 +1,297 @@
+#include "mainwindow/windowsync.h"
+
+#include "commands/datacommands.h"
+#include "commands/storereports.h"
+#include "store/calendar.h"
+#include "sync/accountsync.h"
+#include "sync/secretstore.h"
+#include "syncsetup/frmsync.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QEvent>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QUndoStack>
+
+#include <chrono>
+#include <utility>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+using Outcome = SyncResult::Outcome;
+
+namespace {
+
+// Long enough to gather a burst of edits into one run, short enough that another device soon sees them.
+constexpr auto afterSaveDelay = 3s;
+// Brings in what other devices changed while nothing happens here.
+constexpr auto syncInterval = 5min;
+
+QString statusTextNow(const SyncResult& result)
+{
+    return syncStatusText(result, QDateTime::fromSecsSinceEpoch(epochSeconds(now())));
+}
+
+} // namespace
+
+WindowSync::WindowSync(CommandContext& commands, QUndoStack& history, Selection selection, QStatusBar& statusBar)
+    : QObject(commands.window), commands_(commands), history_(history), selection_(std::move(selection)),
+      secrets_(new SecretStore(u"taskwyn"_s, this)), status_(new QToolButton(&statusBar)),
+      syncNow_(new QAction(tr("&Sync Now"), this)), unsavedListener_(commands.store.onUnsavedCleared([this] {
+          if (wanted_)
+              QTimer::singleShot(0, this, &WindowSync::startIfFree);
+      })),
+      savedListener_(commands.store.onSaved([this] {
+          if (!ownSave_)
+              afterSave_.start();
+      }))
+{
+    setObjectName(u"windowSync"_s);
+    status_->setObjectName(u"syncStatus"_s);
+    status_->setAutoRaise(true);
+    status_->hide();
+    statusBar.addPermanentWidget(status_);
+    connect(status_, &QToolButton::clicked, this, &WindowSync::showDetails);
+
+    syncNow_->setObjectName(u"menu_syncnow"_s);
+    syncNow_->setShortcut(QKeySequence(Qt::Key_F5));
+    syncNow_->setEnabled(loadSyncAccount(commands_.store.taskFile()).has_value());
+    connect(syncNow_, &QAction::triggered, this, &WindowSync::syncNow);
+
+    afterSave_.setSingleShot(true);
+    afterSave_.setInterval(afterSaveDelay);
+    connect(&afterSave_, &QTimer::timeout, this, [this] { request(false); });
+    periodic_.setInterval(syncInterval);
+    connect(&periodic_, &QTimer::timeout, this, [this] { request(false); });
+    periodic_.start();
+    commands_.window->installEventFilter(this);
+    // The window has loaded the task file by the time the event loop runs.
+    QTimer::singleShot(0, this, [this] { request(false); });
+}
+
+WindowSync::~WindowSync()
+{
+    commands_.store.removeUnsavedListener(unsavedListener_);
+    commands_.store.removeSavedListener(savedListener_);
+    stopRun();
+}
+
+void WindowSync::syncNow()
+{
+    request(true);
+}
+
+void WindowSync::setUp()
+{
+    const bool interrupted = run_ != nullptr;
+    stopRun();
+    settingUp_ = true;
+    frmSync dialog(commands_.store.taskFile(), *secrets_, commands_.window);
+    const int answer = dialog.exec();
+    settingUp_ = false;
+    if (answer == frmSync::Stopped) {
+        status_->hide();
+        syncNow_->setEnabled(false);
+        last_.reset();
+        wanted_ = false;
+        passwordDeclined_ = false;
+        return;
+    }
+    if (answer == QDialog::Accepted || interrupted)
+        request(answer == QDialog::Accepted);
+    else
+        startIfFree();
+}
+
+bool WindowSync::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == commands_.window && event->type() == QEvent::Show && std::exchange(askWhenShown_, false))
+        QTimer::singleShot(0, this, &WindowSync::askPassword);
+    return QObject::eventFilter(watched, event);
+}
+
+void WindowSync::request(bool byUser)
+{
+    wanted_ = true;
+    wantedByUser_ = wantedByUser_ || byUser;
+    startIfFree();
+}
+
+// A run asked for while another runs, a dialog is open or a change is not saved waits for its end.
+void WindowSync::startIfFree()
+{
+    if (!wanted_ || run_ || settingUp_ || commands_.store.hasUnsavedChanges())
+        return;
+    wanted_ = false;
+    runByUser_ = std::exchange(wantedByUser_, false);
+    const std::optional<SyncAccount> account = loadSyncAccount(commands_.store.taskFile());
+    syncNow_->setEnabled(account.has_value());
+    if (!account) {
+        status_->hide();
+        return;
+    }
+    start(*account);
+}
+
+void WindowSync::start(const SyncAccount& account)
+{
+    // This run sends every save so far.
+    afterSave_.stop();
+    if (runByUser_)
+        passwordDeclined_ = false;
+    account_ = account;
+    chosen_ = selection_();
+    run_ = new AccountSync(
+        commands_.store, *secrets_, [this](Module1& store) { return saveMerged(store); }, this);
+    connect(run_, &AccountSync::progress, this, &WindowSync::showProgress);
+    connect(run_, &AccountSync::finished, this, &WindowSync::runFinished);
+    showStatus(tr("Syncing…"));
+    run_->start();
+}
+
+void WindowSync::stopRun()
+{
+    if (!run_)
+        return;
+    run_->disconnect(this);
+    run_->cancel();
+    run_->deleteLater();
+    run_ = nullptr;
+}
+
+// The server's changes are in the tables: saved as the window saves, and shown at once, since the
+// rows name slots that the changes may have moved.
+bool WindowSync::saveMerged(Module1& store)
+{
+    ownSave_ = true;
+    const bool saved = saveTasksAsking(commands_.window, store) == SaveOutcome::Saved;
+    ownSave_ = false;
+    std::optional<TaskRecord> chosen = chosen_;
+    if (chosen && !chosen->uid.empty()) {
+        if (const std::optional<std::int16_t> slot = store.slotOfUid(chosen->uid))
+            chosen = store.taskList[static_cast<std::size_t>(*slot)];
+    }
+    if (commands_.changed)
+        commands_.changed(chosen);
+    return saved;
+}
+
+void WindowSync::showProgress(int done, int total)
+{
+    // The tables change right after a batch comes in: the selection as it is then is the one to keep.
+    chosen_ = selection_();
+    showStatus(tr("Syncing %1 of %2…").arg(done).arg(total));
+}
+
+void WindowSync::runFinished()
+{
+    const SyncResult result = run_->result();
+    run_->deleteLater();
+    run_ = nullptr;
+    const std::optional<SyncResult> previous = std::exchange(last_, result);
+    // Had the save failed, the tables might hold another version, which the tasks would double.
+    if (!result.removedHere.empty() && result.outcome != Outcome::SaveFailed)
+        recordRemoval(result.removedHere);
+    if (result.outcome == Outcome::NotSetUp)
+        status_->hide();
+    else
+        showStatus(statusTextNow(result));
+    if (result.outcome == Outcome::NoPassword || result.outcome == Outcome::PasswordRefused)
+        wantPassword();
+    else if (result.asksUser() && (runByUser_ || !previous || previous->outcome != result.outcome))
+        explain(result);
+    startIfFree();
+}
+
+void WindowSync::showStatus(const QString& text)
+{
+    status_->setText(text);
+    status_->show();
+}
+
+void WindowSync::showDetails()
+{
+    if (last_)
+        QMessageBox::information(commands_.window, tr("Sync with Server"), syncDetailsText(*last_));
+}
+
+void WindowSync::recordRemoval(const std::vector<TaskRecord>& removed)
+{
+    std::unique_ptr<DataCommand> step = syncRemovalStep(commands_, removed, commands_.store.taskCount);
+    step->markDone();
+    history_.push(step.release());
+}
+
+// Once per refusal: after a Cancel the user is asked again only when they sync themselves.
+void WindowSync::wantPassword()
+{
+    if (asking_ || (passwordDeclined_ && !runByUser_))
+        return;
+    wanted_ = false; // the answer starts the next run
+    asking_ = true;
+    if (commands_.window->isVisible())
+        askPassword();
+    else
+        askWhenShown_ = true;
+}
+
+void WindowSync::askPassword()
+{
+    const bool refused = last_ && last_->outcome == Outcome::PasswordRefused;
+    QString text = refused ? tr("The server refused the password of %1 on %2.")
+                           : tr("Taskwyn needs the password of %1 on %2 to sync.");
+    text = text.arg(account_.user, account_.server.host());
+    if (secrets_->knownMissing())
+        text += u'\n' + tr("No secret store answers: the password is kept until Taskwyn ends.");
+    auto* dialog = new QInputDialog(commands_.window);
+    dialog->setObjectName(u"passwordDialog"_s);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(tr("Sync with Server"));
+    dialog->setLabelText(text + u'\n' + tr("&Password:"));
+    dialog->setTextEchoMode(QLineEdit::Password);
+    connect(dialog, &QInputDialog::textValueSelected, this, &WindowSync::keepPassword);
+    connect(dialog, &QDialog::rejected, this, [this] {
+        asking_ = false;
+        passwordDeclined_ = true;
+    });
+    dialog->open();
+}
+
+void WindowSync::keepPassword(const QString& password)
+{
+    secrets_->write(
+        SecretStore::accountKey(account_.server, account_.user), password, [this](const SecretStore::Answer& answer) {
+            asking_ = false;
+            if (answer.kind == SecretStore::Answer::Kind::Found || answer.kind == SecretStore::Answer::Kind::NoStore)
+                return request(true);
+            // Neither kept nor held: running again would only ask again.
+            SyncResult failed;
+            failed.outcome = Outcome::NoPassword;
+            failed.detail = answer.detail;
+            last_ = failed;
+            showStatus(statusTextNow(failed));
+        });
+}
+
+// Nothing is deleted in these cases: the user decides, in the set-up dialog.
+void WindowSync::explain(const SyncResult& result)
+{
+    if (explaining_)
+        return;
+    explaining_ = new QMessageBox(QMessageBox::Warning, tr("Sync with Server"), syncDetailsText(result),
+                                  QMessageBox::Close, commands_.window);
+    explaining_->setObjectName(u"syncQuestion"_s);
+    explaining_->setAttribute(Qt::WA_DeleteOnClose);
+    explaining_->setInformativeText(tr("Nothing was deleted, here or on the server. Choose the task list again in "
+                                       "the sync settings, or stop syncing this task file."));
+    QPushButton* settings = explaining_->addButton(tr("&Sync Settings…"), QMessageBox::AcceptRole);
+    settings->setObjectName(u"openSyncSettings"_s);
+    connect(settings, &QPushButton::clicked, this, &WindowSync::setUp, Qt::QueuedConnection);
+    explaining_->open();
+}

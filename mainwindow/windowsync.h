@@ -1,0 +1,87 @@
+#pragma once
+
+#include "sync/syncaccount.h"
+#include "sync/syncengine.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <functional>
+#include <optional>
+
+class AccountSync;
+class QAction;
+class QMessageBox;
+class QStatusBar;
+class QToolButton;
+class QUndoStack;
+class SecretStore;
+struct CommandContext;
+
+// The sync of the window's task file with its kept account: at start, a little after each save,
+// every few minutes and on Sync Now. One run at a time, and none begins while the tables hold what
+// the file does not. The status bar tells how the last run went and a click on it the details; a
+// password the secret store lacks is asked for, and tasks the server removed can be undone.
+class WindowSync : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The task the window has selected, to keep it selected when a run changes the tables.
+    using Selection = std::function<std::optional<TaskRecord>()>;
+
+    WindowSync(CommandContext& commands, QUndoStack& history, Selection selection, QStatusBar& statusBar);
+    ~WindowSync() override;
+
+    QAction* syncNowAction() const { return syncNow_; }
+    // Syncs now, or once more after the run in progress.
+    void syncNow();
+    // The set-up dialog; no run goes on while it is open.
+    void setUp();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void request(bool byUser);
+    void startIfFree();
+    void start(const SyncAccount& account);
+    void stopRun();
+    bool saveMerged(Module1& store);
+    void showProgress(int done, int total);
+    void runFinished();
+    void showStatus(const QString& text);
+    void showDetails();
+    void recordRemoval(const std::vector<TaskRecord>& removed);
+    void wantPassword();
+    void askPassword();
+    void keepPassword(const QString& password);
+    void explain(const SyncResult& result);
+
+    CommandContext& commands_;
+    QUndoStack& history_;
+    Selection selection_;
+    // One for the run, so that a password no store keeps is asked for once per run.
+    SecretStore* secrets_;
+    QToolButton* status_;
+    QAction* syncNow_;
+    QTimer afterSave_;
+    QTimer periodic_;
+    int unsavedListener_;
+    int savedListener_;
+
+    QPointer<AccountSync> run_;
+    SyncAccount account_;              // of the run in progress or the last one
+    std::optional<TaskRecord> chosen_; // selected before the run changed the tables
+    std::optional<SyncResult> last_;
+    bool wanted_ = false;
+    bool wantedByUser_ = false;
+    bool runByUser_ = false;
+    bool ownSave_ = false;
+    bool settingUp_ = false;
+    bool askWhenShown_ = false;
+    bool asking_ = false;
+    bool passwordDeclined_ = false; // asked again only when the user syncs
+    QPointer<QMessageBox> explaining_;
+};
