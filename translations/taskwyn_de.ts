@@ -579,7 +579,7 @@ Eine schnelle, verlässliche Aufgabenliste für eine Person.</translation>
         <translation>Aufgaben &amp;importieren…</translation>
     </message>
     <message>
-        <source>&amp;Export Tasks…</source>
+        <source>E&amp;xport Tasks…</source>
         <translation>Aufgaben e&amp;xportieren…</translation>
     </message>
     <message>
