@@ -3,6 +3,7 @@
 #include "commands/datacommands.h"
 #include "commands/storereports.h"
 #include "store/calendar.h"
+#include "commands/syncmessages.h"
 #include "sync/accountsync.h"
 #include "sync/secretstore.h"
 #include "syncsetup/frmsync.h"

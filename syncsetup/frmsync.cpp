@@ -21,6 +21,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString newListName = u"Taskwyn"_s;
+// Beside the list's address in each row, so that the account keeps how its changes are asked for.
+constexpr int offersSyncCollectionRole = Qt::UserRole + 1;
 
 QLineEdit* addTextRow(QFormLayout* form, const QString& caption, const char* name)
 {
@@ -106,7 +108,7 @@ void frmSync::showAccount(const SyncAccount& account)
 {
     txtServer->setText(account.server.toString());
     txtUser->setText(account.user);
-    addTaskList(TaskList{account.taskList, account.taskList.toString(), {}, false});
+    addTaskList(TaskList{account.taskList, account.taskList.toString(), {}, account.offersSyncCollection});
 }
 
 void frmSync::findOrStop()
@@ -181,6 +183,7 @@ void frmSync::addTaskList(const TaskList& list)
 {
     auto* item = new QListWidgetItem(list.displayName.isEmpty() ? list.url.path() : list.displayName, lstTaskLists);
     item->setData(Qt::UserRole, list.url);
+    item->setData(offersSyncCollectionRole, list.offersSyncCollection);
     item->setToolTip(list.url.toString());
 }
 
@@ -200,7 +203,8 @@ void frmSync::keepAccount()
     if (!chosen || running_ || savingPassword_)
         return;
     const SyncAccount account =
-        session_ ? SyncAccount{session_->account().server, chosen->data(Qt::UserRole).toUrl(), session_->account().user}
+        session_ ? SyncAccount{session_->account().server, chosen->data(Qt::UserRole).toUrl(), session_->account().user,
+                               chosen->data(offersSyncCollectionRole).toBool()}
                  : *kept_;
     // A password not typed anew stays as the store keeps it.
     const QString password = session_ ? session_->account().password : QString();

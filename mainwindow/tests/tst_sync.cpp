@@ -1,4 +1,5 @@
 #include "mainwindow/tests/commandtesting.h"
+#include "commands/syncmessages.h"
 #include "sync/accountsync.h"
 #include "sync/davsession.h"
 #include "sync/syncaccount.h"
