@@ -393,11 +393,16 @@ void Module1::tell(const std::map<int, std::function<void()>>& listeners)
         listener();
 }
 
-int Module1::onUnsavedCleared(std::function<void()> listener)
+int Module1::listen(std::map<int, std::function<void()>>& listeners, std::function<void()> listener)
 {
     const int id = nextListener_++;
-    unsavedListeners_.emplace(id, std::move(listener));
+    listeners.emplace(id, std::move(listener));
     return id;
+}
+
+int Module1::onUnsavedCleared(std::function<void()> listener)
+{
+    return listen(unsavedListeners_, std::move(listener));
 }
 
 void Module1::removeUnsavedListener(int id)
@@ -407,9 +412,7 @@ void Module1::removeUnsavedListener(int id)
 
 int Module1::onSaved(std::function<void()> listener)
 {
-    const int id = nextListener_++;
-    savedListeners_.emplace(id, std::move(listener));
-    return id;
+    return listen(savedListeners_, std::move(listener));
 }
 
 void Module1::removeSavedListener(int id)

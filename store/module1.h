@@ -217,6 +217,7 @@ private:
     static FileIdentity identityOf(std::string_view bytes);
     SaveReport writeTables();
     SaveReport keepInConflictFile(std::string_view bytes, KeptVersion::Whose whose) const;
+    int listen(std::map<int, std::function<void()>>& listeners, std::function<void()> listener);
     static void tell(const std::map<int, std::function<void()>>& listeners);
 
     std::filesystem::path taskFile_;
