@@ -1,5 +1,5 @@
-#include "mainwindow/tests/commandtesting.h"
 #include "commands/syncmessages.h"
+#include "mainwindow/tests/commandtesting.h"
 #include "sync/accountsync.h"
 #include "sync/davsession.h"
 #include "sync/syncaccount.h"
@@ -59,13 +59,23 @@ void SyncTest::windowSyncsAndUndoesServerRemovals()
         return finished.wait(20000) && engine.result().outcome == SyncResult::Outcome::Synced;
     };
 
+    // The password is asked for at start, once more when refused, and after a Cancel only on Sync Now.
+    const auto answer = [](const QString& password) {
+        return [password](QWidget& dialog) {
+            typeText(*dialog.findChild<QLineEdit*>(), password);
+            QTest::keyClick(&dialog, password.isEmpty() ? Qt::Key_Escape : Qt::Key_Return);
+        };
+    };
     ModalScript script;
-    script.then([](QWidget& dialog) {
-        typeText(*dialog.findChild<QLineEdit*>(), RadicaleServer::password);
-        QTest::keyClick(&dialog, Qt::Key_Return);
-    });
+    script.then(answer(u"wrong"_s)).then(answer({})).then(answer(RadicaleServer::password));
     auto&& [store, w] = WindowWith({{"Alpha", 1}, {"Bravo", 2}}, Shown::exposed);
     const QToolButton& status = control<QToolButton>(w, "syncStatus");
+    SyncResult failed;
+    failed.outcome = SyncResult::Outcome::PasswordRefused;
+    const QDateTime at = QDateTime::fromSecsSinceEpoch(epochSeconds(now()));
+    QTRY_COMPARE_WITH_TIMEOUT(status.text(), syncStatusText(failed, at), 20000);
+    QTRY_COMPARE(script.seen().size(), 2);
+    menuItem(w, "menu_syncnow").trigger();
     QTRY_VERIFY_WITH_TIMEOUT(status.text().startsWith(u"Synced"_s), 20000);
     QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
 
@@ -86,10 +96,8 @@ void SyncTest::windowSyncsAndUndoesServerRemovals()
     server.stop();
     showActive(w);
     QTest::keyClick(&w, Qt::Key_F5);
-    SyncResult offline;
-    offline.outcome = SyncResult::Outcome::Offline;
-    QTRY_COMPARE_WITH_TIMEOUT(status.text(),
-                              syncStatusText(offline, QDateTime::fromSecsSinceEpoch(epochSeconds(now()))), 20000);
+    failed.outcome = SyncResult::Outcome::Offline;
+    QTRY_COMPARE_WITH_TIMEOUT(status.text(), syncStatusText(failed, at), 20000);
 }
 
 QTEST_MAIN(SyncTest)
