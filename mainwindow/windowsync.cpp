@@ -2,14 +2,13 @@
 
 #include "commands/datacommands.h"
 #include "commands/storereports.h"
-#include "store/calendar.h"
 #include "commands/syncmessages.h"
+#include "store/calendar.h"
 #include "sync/accountsync.h"
 #include "sync/secretstore.h"
 #include "syncsetup/frmsync.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QEvent>
 #include <QInputDialog>
@@ -33,6 +32,12 @@ namespace {
 constexpr auto afterSaveDelay = 3s;
 // Brings in what other devices changed while nothing happens here.
 constexpr auto syncInterval = 5min;
+
+// The title of every window the sync opens, as of its set-up dialog.
+QString syncTitle()
+{
+    return frmSync::tr("Sync with Server");
+}
 
 QString statusTextNow(const SyncResult& result)
 {
@@ -219,7 +224,7 @@ void WindowSync::showStatus(const QString& text)
 void WindowSync::showDetails()
 {
     if (last_)
-        QMessageBox::information(commands_.window, tr("Sync with Server"), syncDetailsText(*last_));
+        QMessageBox::information(commands_.window, syncTitle(), syncDetailsText(*last_));
 }
 
 void WindowSync::recordRemoval(const std::vector<TaskRecord>& removed)
@@ -253,8 +258,8 @@ void WindowSync::askPassword()
     auto* dialog = new QInputDialog(commands_.window);
     dialog->setObjectName(u"passwordDialog"_s);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowTitle(tr("Sync with Server"));
-    dialog->setLabelText(text + u'\n' + tr("&Password:"));
+    dialog->setWindowTitle(syncTitle());
+    dialog->setLabelText(text + u'\n' + frmSync::tr("&Password:"));
     dialog->setTextEchoMode(QLineEdit::Password);
     connect(dialog, &QInputDialog::textValueSelected, this, &WindowSync::keepPassword);
     connect(dialog, &QDialog::rejected, this, [this] {
@@ -285,8 +290,8 @@ void WindowSync::explain(const SyncResult& result)
 {
     if (explaining_)
         return;
-    explaining_ = new QMessageBox(QMessageBox::Warning, tr("Sync with Server"), syncDetailsText(result),
-                                  QMessageBox::Close, commands_.window);
+    explaining_ = new QMessageBox(QMessageBox::Warning, syncTitle(), syncDetailsText(result), QMessageBox::Close,
+                                  commands_.window);
     explaining_->setObjectName(u"syncQuestion"_s);
     explaining_->setAttribute(Qt::WA_DeleteOnClose);
     explaining_->setInformativeText(tr("Nothing was deleted, here or on the server. Choose the task list again in "

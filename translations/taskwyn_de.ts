@@ -395,10 +395,6 @@ Oder überschreiben Sie sie mit Ihren Änderungen: Die andere Fassung bleibt in 
         <translation>Abgleich: %1 von %2…</translation>
     </message>
     <message>
-        <source>Sync with Server</source>
-        <translation>Mit Server abgleichen</translation>
-    </message>
-    <message>
         <source>The server refused the password of %1 on %2.</source>
         <translation>Der Server hat das Passwort von %1 auf %2 abgelehnt.</translation>
     </message>
@@ -409,10 +405,6 @@ Oder überschreiben Sie sie mit Ihren Änderungen: Die andere Fassung bleibt in 
     <message>
         <source>No secret store answers: the password is kept until Taskwyn ends.</source>
         <translation>Kein Passwortspeicher antwortet: Das Passwort gilt nur, bis Taskwyn endet.</translation>
-    </message>
-    <message>
-        <source>&amp;Password:</source>
-        <translation>&amp;Passwort:</translation>
     </message>
     <message>
         <source>Nothing was deleted, here or on the server. Choose the task list again in the sync settings, or stop syncing this task file.</source>
