@@ -1,6 +1,5 @@
 #include "commands/syncmessages.h"
 #include "mainwindow/tests/commandtesting.h"
-#include "sync/accountsync.h"
 #include "sync/davsession.h"
 #include "sync/syncaccount.h"
 #include "sync/syncengine.h"
