@@ -4,8 +4,10 @@
 
 #include <QCoreApplication>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QStringList>
 
+using namespace Qt::StringLiterals;
 using Outcome = SyncResult::Outcome;
 
 namespace {
@@ -112,11 +114,17 @@ QString outcomeDetails(const SyncResult& result)
     return {};
 }
 
+// The locale's short time without its seconds, which some locales show and a status line does not need.
+QString hoursAndMinutes(const QLocale& locale)
+{
+    return locale.timeFormat(QLocale::ShortFormat).remove(QRegularExpression(u"[:.]ss?"_s));
+}
+
 } // namespace
 
 QString syncStatusText(const SyncResult& result, const QDateTime& at)
 {
-    const QString time = QLocale().toString(at.time(), QLocale::ShortFormat);
+    const QString time = QLocale().toString(at.time(), hoursAndMinutes(QLocale()));
     switch (result.outcome) {
     case Outcome::Synced:
     case Outcome::ChangedMeanwhile:
