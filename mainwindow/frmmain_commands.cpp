@@ -8,6 +8,7 @@
 #include "mainwindow/findbar.h"
 #include "mainwindow/frmmain.h"
 #include "rules/frmalerts.h"
+#include "sync/accountsync.h"
 #include "sync/secretstore.h"
 #include "syncsetup/frmsync.h"
 #include "widgets/twips.h"
@@ -247,12 +248,30 @@ void frmMain::manageRules()
 }
 
 // One secret store for the run, so that a password no store keeps is asked for once per run.
-void frmMain::setUpSync()
+SecretStore& frmMain::secretStore()
 {
     if (!secrets_)
-        secrets_ = new SecretStore(u"taskwyn"_s, this);
-    frmSync dialog(store_.taskFile(), *secrets_, this);
+        secrets_ = new SecretStore(passwordService, this);
+    return *secrets_;
+}
+
+void frmMain::setUpSync()
+{
+    frmSync dialog(store_.taskFile(), secretStore(), this);
     dialog.exec();
+}
+
+void frmMain::syncNow(std::function<void(const SyncResult&)> done)
+{
+    auto* sync = new AccountSync(
+        store_, secretStore(), [this](Module1& store) { return saveTasksAsking(this, store) == SaveOutcome::Saved; },
+        this);
+    connect(sync, &AccountSync::finished, this, [this, sync, done = std::move(done)] {
+        sync->deleteLater();
+        drawList();
+        done(sync->result());
+    });
+    sync->start();
 }
 
 // An editor's Ok has saved (and the task editor read the file back); true then. Its Cancel reads

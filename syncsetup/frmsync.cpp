@@ -1,6 +1,7 @@
 #include "syncsetup/frmsync.h"
 
 #include "commands/filemessages.h"
+#include "sync/accountchange.h"
 #include "sync/davaddress.h"
 #include "sync/davsession.h"
 #include "sync/secretstore.h"
@@ -21,6 +22,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString newListName = u"Taskwyn"_s;
+constexpr int offersSyncCollectionRole = Qt::UserRole + 1;
 
 QLineEdit* addTextRow(QFormLayout* form, const QString& caption, const char* name)
 {
@@ -106,7 +108,7 @@ void frmSync::showAccount(const SyncAccount& account)
 {
     txtServer->setText(account.server.toString());
     txtUser->setText(account.user);
-    addTaskList(TaskList{account.taskList, account.taskList.toString(), {}, false});
+    addTaskList(TaskList{account.taskList, account.taskList.toString(), {}, account.offersSyncCollection});
 }
 
 void frmSync::findOrStop()
@@ -181,6 +183,7 @@ void frmSync::addTaskList(const TaskList& list)
 {
     auto* item = new QListWidgetItem(list.displayName.isEmpty() ? list.url.path() : list.displayName, lstTaskLists);
     item->setData(Qt::UserRole, list.url);
+    item->setData(offersSyncCollectionRole, list.offersSyncCollection);
     item->setToolTip(list.url.toString());
 }
 
@@ -200,7 +203,8 @@ void frmSync::keepAccount()
     if (!chosen || running_ || savingPassword_)
         return;
     const SyncAccount account =
-        session_ ? SyncAccount{session_->account().server, chosen->data(Qt::UserRole).toUrl(), session_->account().user}
+        session_ ? SyncAccount{session_->account().server, chosen->data(Qt::UserRole).toUrl(), session_->account().user,
+                               chosen->data(offersSyncCollectionRole).toBool()}
                  : *kept_;
     // A password not typed anew stays as the store keeps it.
     const QString password = session_ ? session_->account().password : QString();
@@ -229,14 +233,19 @@ void frmSync::passwordKept(const SyncAccount& account, bool keptInStore, const Q
         setIdle(tr("The secret store did not keep the password: %1").arg(problem));
         return;
     }
-    storeSyncAccount(taskFile_, account);
-    if (!keptInStore) {
-        lblPasswordNotKept->show();
-        QMessageBox::information(this, windowTitle(),
-                                 tr("No secret store answers, so the password is not kept: Taskwyn holds it for "
-                                    "this run only and asks for it again after the next start."));
-    }
-    accept();
+    savingPassword_ = true;
+    replaceSyncAccount(taskFile_, account, secrets_, [this, keptInStore, alive = QPointer(this)] {
+        if (!alive)
+            return;
+        savingPassword_ = false;
+        if (!keptInStore) {
+            lblPasswordNotKept->show();
+            QMessageBox::information(this, windowTitle(),
+                                     tr("No secret store answers, so the password is not kept: Taskwyn holds it for "
+                                        "this run only and asks for it again after the next start."));
+        }
+        accept();
+    });
 }
 
 void frmSync::stopSyncing()
@@ -245,8 +254,7 @@ void frmSync::stopSyncing()
                               tr("Stop syncing this task file? The tasks stay as they are, here and on the server.")) !=
         QMessageBox::Yes)
         return;
-    forgetSyncAccount(taskFile_);
-    secrets_.remove(SecretStore::accountKey(kept_->server, kept_->user), [](const SecretStore::Answer&) {});
+    forgetSyncAccountAndPassword(taskFile_, secrets_, [] {});
     const SyncStateFiles state(taskFile_);
     if (const auto failure = state.remove()) {
         QMessageBox::warning(this, windowTitle(), fileFailureText(*failure));
@@ -263,10 +271,15 @@ std::optional<QUrl> frmSync::serverAddress()
     const QUrl server = serverAddressFromUserText(text);
     if (!server.isEmpty())
         return server;
-    const QUrl typed(text);
-    setIdle(typed.scheme() == "http"_L1 && !typed.host().isEmpty() ? outcomeText(DavJob::Outcome::RefusedAddress, {})
-                                                                   : tr("\"%1\" is not a server address.").arg(text));
+    setIdle(addressProblemText(text));
     return std::nullopt;
+}
+
+QString frmSync::addressProblemText(const QString& text)
+{
+    const QUrl typed(text);
+    return typed.scheme() == "http"_L1 && !typed.host().isEmpty() ? outcomeText(DavJob::Outcome::RefusedAddress, {})
+                                                                  : tr("\"%1\" is not a server address.").arg(text);
 }
 
 void frmSync::setBusy(const QString& doing)
