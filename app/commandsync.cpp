@@ -2,6 +2,7 @@
 
 #include "app/batchexchange.h"
 #include "commands/filemessages.h"
+#include "commands/syncmessages.h"
 #include "store/module1.h"
 #include "sync/accountchange.h"
 #include "sync/accountsync.h"
@@ -58,7 +59,10 @@ struct CommandAnswer
 
 CommandAnswer commandAnswer(const SyncResult& result)
 {
-    return {result.outcome == SyncResult::Outcome::Synced ? 0 : failedStatus, syncDetailsText(result)};
+    // Changes the server got meanwhile are merged next time, as after any sync that worked.
+    const bool synced =
+        result.outcome == SyncResult::Outcome::Synced || result.outcome == SyncResult::Outcome::ChangedMeanwhile;
+    return {synced ? 0 : failedStatus, syncDetailsText(result)};
 }
 
 int report(const CommandAnswer& answer)
@@ -131,8 +135,8 @@ QString listChoiceText(const QList<TaskList>& lists)
 {
     if (lists.isEmpty())
         return CommandSync::tr(
-            "The server holds no task list. Give the address of a task list, or create one in the window: "
-            "Options, Sync with Server.");
+            "The server holds no task list. Give the address of a task list, or create one in the window under "
+            "Options → Sync with Server….");
     QString text = CommandSync::tr("The server holds several task lists; give the address of the one to sync with:");
     for (const TaskList& list : lists)
         text += u"\n  %1  %2"_s.arg(list.url.toString(), list.displayName);

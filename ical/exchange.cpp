@@ -311,10 +311,10 @@ ImportReport importFile(Module1& store, KeptForms& forms, const std::filesystem:
     return report;
 }
 
-std::string exportText(const Module1& store, const KeptForms& forms, std::time_t now)
+std::string exportText(std::span<const TaskRecord> tasks, const KeptForms& forms, std::time_t now)
 {
     ExportCalendar calendar;
-    for (const TaskRecord& task : store.tasks()) {
+    for (const TaskRecord& task : tasks) {
         const Component taskForm = taskCalendar(task, forms.find(task.uid), now);
         calendar.add(taskForm.get());
     }
@@ -338,7 +338,7 @@ ExportReport exportFile(Module1& store, KeptForms& forms, const std::filesystem:
             return report;
         }
     }
-    report.failure = writeFileAtomically(file, exportText(store, forms, now));
+    report.failure = writeFileAtomically(file, exportText(store.tasks(), forms, now));
     if (!report.failure)
         report.exported = static_cast<int>(store.tasks().size());
     return report;

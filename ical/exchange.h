@@ -10,6 +10,7 @@
 #include <ctime>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -102,7 +103,7 @@ ImportReport importFile(Module1& store, KeptForms& forms, const std::filesystem:
 
 // One .ics holding every task in use (recycled ones as completed), each from its kept form when it
 // came from outside. Every task needs a uid (Module1::giveMissingUids).
-std::string exportText(const Module1& store, const KeptForms& forms, std::time_t now);
+std::string exportText(std::span<const TaskRecord> tasks, const KeptForms& forms, std::time_t now);
 
 struct ExportReport
 {

@@ -220,8 +220,6 @@ private:
     QAction* menu_delete2 = nullptr;
     QAction* menu_undelete = nullptr;
 
-    // The last forms of the tasks that came from outside; read afresh before each use.
-    ical::KeptForms keptForms_;
     // One import at a time: its files are read, and its forms kept, away from the drawing thread;
     // the tasks are appended once no dialog edits the tables.
     QFutureWatcher<ical::CalendarFiles>* importReading_ = nullptr;

@@ -59,7 +59,7 @@ void frmMain::createMenus()
     menu_delete = addMenuItem(Menu_Tasks, tr("&Delete"), "menu_delete");
     Menu_Tasks->addSeparator();
     menu_import = addMenuItem(Menu_Tasks, tr("&Import Tasks…"), "menu_import");
-    menu_export = addMenuItem(Menu_Tasks, tr("&Export Tasks…"), "menu_export");
+    menu_export = addMenuItem(Menu_Tasks, tr("E&xport Tasks…"), "menu_export");
     Menu_Tasks->addSeparator()->setObjectName(u"menu_sep"_s);
     menu_exi = addMenuItem(Menu_Tasks, tr("&Exit"), "menu_exi");
     menu_edit = addMenu(menuBar(), tr("&Edit"), "menu_edit");

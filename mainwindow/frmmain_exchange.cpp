@@ -57,24 +57,33 @@ std::vector<std::filesystem::path> calendarFilesOf(const QMimeData& data)
 } // namespace
 
 // Tasks without a uid get one and are saved as any change is, so that the file and the export
-// name each task alike; then every task is written.
+// name each task alike. A full table takes longer than a frame to write: the forms are read and the
+// file written away from the drawing thread, from a copy of the tasks as they were saved.
 void frmMain::exportTasks()
 {
     const std::optional<std::filesystem::path> file = chooseCalendarFile(this, QFileDialog::AcceptSave);
     if (!file)
         return;
-    std::optional<FileFailure> failure = keptForms_.load();
-    if (!failure && store_.giveMissingUids() > 0 && saveAndReadBack(this, store_) != SaveOutcome::Saved)
+    if (store_.giveMissingUids() > 0 && saveAndReadBack(this, store_) != SaveOutcome::Saved)
         return; // the user was told, or chose the other version
-    if (!failure)
-        failure = writeFileAtomically(*file, ical::exportText(store_, keptForms_, epochSeconds(now())));
-    if (failure) {
-        showFileError(this, fileFailureText(*failure));
-        return;
-    }
-    StatusBar1->showMessage(
-        tr("%n task(s) exported to \"%1\".", nullptr, store_.taskCount).arg(QString::fromStdString(file->string())),
-        exportNoticeMilliseconds);
+    menu_export->setEnabled(false);
+    auto* writing = new QFutureWatcher<std::optional<FileFailure>>(this);
+    connect(writing, &QFutureWatcherBase::finished, this, [this, writing, file = *file, count = store_.taskCount] {
+        writing->deleteLater();
+        menu_export->setEnabled(true);
+        if (const std::optional<FileFailure> failure = writing->result())
+            return showFileError(this, fileFailureText(*failure));
+        StatusBar1->showMessage(
+            tr("%n task(s) exported to \"%1\".", nullptr, count).arg(QString::fromStdString(file.string())),
+            exportNoticeMilliseconds);
+    });
+    writing->setFuture(QtConcurrent::run([tasks = std::vector(store_.tasks().begin(), store_.tasks().end()),
+                                          file = *file, at = epochSeconds(now())]() -> std::optional<FileFailure> {
+        ical::KeptForms forms;
+        if (std::optional<FileFailure> failure = forms.load())
+            return failure;
+        return writeFileAtomically(file, ical::exportText(tasks, forms, at));
+    }));
 }
 
 void frmMain::chooseImport()
@@ -111,8 +120,8 @@ void frmMain::planImported()
     }
     formsKeeping_ = new QFutureWatcher<std::optional<FileFailure>>(this);
     connect(formsKeeping_, &QFutureWatcherBase::finished, this, &frmMain::appendImported);
-    formsKeeping_->setFuture(QtConcurrent::run([plan, file = keptForms_.file()] {
-        ical::KeptForms forms(file);
+    formsKeeping_->setFuture(QtConcurrent::run([plan] {
+        ical::KeptForms forms;
         return ical::keepForms(plan, forms);
     }));
     importPlan_ = std::move(plan);

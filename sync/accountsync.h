@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sync/syncaccount.h"
 #include "sync/syncengine.h"
 
 #include <QObject>
@@ -9,7 +10,6 @@
 #include <memory>
 
 class DavSession;
-class QDateTime;
 class SecretStore;
 
 // One sync of a task file with the account kept for it: the account from the user's settings, the
@@ -35,7 +35,7 @@ signals:
     void finished();
 
 private:
-    void passwordAnswered(const QString& password);
+    void connectWith(const SyncAccount& account, const QString& password);
     void engineFinished();
     void finishWith(SyncResult::Outcome outcome, const QString& detail);
 
@@ -47,9 +47,3 @@ private:
     bool running_ = false;
     SyncResult result_;
 };
-
-// The few words the status bar shows for a finished sync: "Synced 14:02", "Offline – changes are
-// kept here", "Sync failed: the password was refused"; `at` is when it ended.
-[[nodiscard]] QString syncStatusText(const SyncResult& result, const QDateTime& at);
-// What a sync did and why it failed, in full: for the status bar's details and for standard error.
-[[nodiscard]] QString syncDetailsText(const SyncResult& result);

@@ -28,7 +28,7 @@ QString groupFor(const std::filesystem::path& taskFile)
 std::optional<SyncAccount> readAccount(const QSettings& settings)
 {
     SyncAccount account{settings.value("server"_L1).toUrl(), settings.value("taskList"_L1).toUrl(),
-                        settings.value("user"_L1).toString()};
+                        settings.value("user"_L1).toString(), settings.value("offersSyncCollection"_L1).toBool()};
     if (!account.server.isValid() || !account.taskList.isValid())
         return std::nullopt;
     return account;
@@ -50,6 +50,7 @@ void storeSyncAccount(const std::filesystem::path& taskFile, const SyncAccount& 
     settings.setValue("server"_L1, account.server);
     settings.setValue("taskList"_L1, account.taskList);
     settings.setValue("user"_L1, account.user);
+    settings.setValue("offersSyncCollection"_L1, account.offersSyncCollection);
 }
 
 void forgetSyncAccount(const std::filesystem::path& taskFile)

@@ -22,6 +22,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString newListName = u"Taskwyn"_s;
+// Beside the list's address in each row, so that the account keeps how its changes are asked for.
 constexpr int offersSyncCollectionRole = Qt::UserRole + 1;
 
 QLineEdit* addTextRow(QFormLayout* form, const QString& caption, const char* name)

@@ -579,7 +579,7 @@ Eine schnelle, verlässliche Aufgabenliste für eine Person.</translation>
         <translation>Aufgaben &amp;importieren…</translation>
     </message>
     <message>
-        <source>&amp;Export Tasks…</source>
+        <source>E&amp;xport Tasks…</source>
         <translation>Aufgaben e&amp;xportieren…</translation>
     </message>
     <message>
@@ -779,8 +779,8 @@ Eine schnelle, verlässliche Aufgabenliste für eine Person.</translation>
         <translation>Passwort für %1: </translation>
     </message>
     <message>
-        <source>The server holds no task list. Give the address of a task list, or create one in the window: Options, Sync with Server.</source>
-        <translation>Der Server hat keine Aufgabenliste. Geben Sie die Adresse einer Aufgabenliste an, oder legen Sie eine im Fenster an: Optionen, Mit Server abgleichen.</translation>
+        <source>The server holds no task list. Give the address of a task list, or create one in the window under Options → Sync with Server….</source>
+        <translation>Der Server hat keine Aufgabenliste. Geben Sie die Adresse einer Aufgabenliste an, oder legen Sie im Fenster unter Optionen → Mit Server abgleichen… eine an.</translation>
     </message>
     <message>
         <source>The server holds several task lists; give the address of the one to sync with:</source>
@@ -924,6 +924,147 @@ Eine schnelle, verlässliche Aufgabenliste für eine Person.</translation>
     <message>
         <source>The server refused the request (%1).</source>
         <translation>Der Server hat die Anfrage abgelehnt (%1).</translation>
+    </message>
+</context>
+<context>
+    <name>SyncMessages</name>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n task(s) received</source>
+        <translation>
+            <numerusform>%n Aufgabe empfangen</numerusform>
+            <numerusform>%n Aufgaben empfangen</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n task(s) sent</source>
+        <translation>
+            <numerusform>%n Aufgabe gesendet</numerusform>
+            <numerusform>%n Aufgaben gesendet</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n deleted on the server</source>
+        <translation>
+            <numerusform>%n auf dem Server gelöscht</numerusform>
+            <numerusform>%n auf dem Server gelöscht</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n removed here, as on the server (Undo brings them back)</source>
+        <translation>
+            <numerusform>%n hier entfernt wie auf dem Server (Rückgängig holt sie zurück)</numerusform>
+            <numerusform>%n hier entfernt wie auf dem Server (Rückgängig holt sie zurück)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>, </source>
+        <translation>, </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n task(s) were changed on both sides: both versions are kept, as two tasks.</source>
+        <translation>
+            <numerusform>%n Aufgabe wurde auf beiden Seiten geändert: Beide Fassungen bleiben erhalten, als zwei Aufgaben.</numerusform>
+            <numerusform>%n Aufgaben wurden auf beiden Seiten geändert: Beide Fassungen bleiben erhalten, als je zwei Aufgaben.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n task(s) did not fit in the task table and stay on the server, untouched.</source>
+        <translation>
+            <numerusform>%n Aufgabe passte nicht mehr in die Aufgabentabelle und bleibt unberührt auf dem Server.</numerusform>
+            <numerusform>%n Aufgaben passten nicht mehr in die Aufgabentabelle und bleiben unberührt auf dem Server.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The task file and the task list on the server hold the same tasks.</source>
+        <translation>Die Aufgabendatei und die Aufgabenliste auf dem Server enthalten dieselben Aufgaben.</translation>
+    </message>
+    <message>
+        <source>The server could not be reached. The changes are kept in the task file and are sent at the next sync.</source>
+        <translation>Der Server war nicht erreichbar. Die Änderungen bleiben in der Aufgabendatei und werden beim nächsten Abgleich gesendet.</translation>
+    </message>
+    <message>
+        <source>The server refused the user name or the password. Nothing was changed.</source>
+        <translation>Der Server hat den Benutzernamen oder das Passwort abgelehnt. Nichts wurde geändert.</translation>
+    </message>
+    <message>
+        <source>No password is kept for this account. Give it under Options → Sync with Server…, or with taskwyn --sync-setup.</source>
+        <translation>Für dieses Konto ist kein Passwort hinterlegt. Geben Sie es unter Optionen → Mit Server abgleichen… an oder mit taskwyn --sync-setup.</translation>
+    </message>
+    <message>
+        <source>This task file does not sync with a server. Set it up under Options → Sync with Server…, or with taskwyn --sync-setup.</source>
+        <translation>Diese Aufgabendatei wird mit keinem Server abgeglichen. Richten Sie den Abgleich unter Optionen → Mit Server abgleichen… ein oder mit taskwyn --sync-setup.</translation>
+    </message>
+    <message>
+        <source>The task list on the server came back empty, although it held tasks at the last sync. Nothing was deleted, here or there. If it was emptied on purpose, stop syncing and set the sync up again; otherwise look at the server.</source>
+        <translation>Die Aufgabenliste auf dem Server ist leer, obwohl sie beim letzten Abgleich Aufgaben enthielt. Nichts wurde gelöscht, weder hier noch dort. Wurde sie absichtlich geleert, beenden Sie den Abgleich und richten Sie ihn neu ein; sonst sehen Sie auf dem Server nach.</translation>
+    </message>
+    <message>
+        <source>The task list this file syncs with is no longer on the server. Nothing was deleted. Choose a task list again under Options → Sync with Server….</source>
+        <translation>Die Aufgabenliste, mit der diese Datei abgeglichen wird, ist nicht mehr auf dem Server. Nichts wurde gelöscht. Wählen Sie unter Optionen → Mit Server abgleichen… erneut eine Aufgabenliste.</translation>
+    </message>
+    <message>
+        <source>What Taskwyn knows of the last sync belongs to another task list than the one chosen. Nothing was deleted. Stop syncing and set the sync up again to start afresh with the chosen list.</source>
+        <translation>Was Taskwyn vom letzten Abgleich weiß, gehört zu einer anderen Aufgabenliste als der gewählten. Nichts wurde gelöscht. Beenden Sie den Abgleich und richten Sie ihn neu ein, um mit der gewählten Liste neu zu beginnen.</translation>
+    </message>
+    <message>
+        <source>What Taskwyn knows of the last sync cannot be read, so nothing was deleted. Stop syncing and set the sync up again to start afresh.</source>
+        <translation>Was Taskwyn vom letzten Abgleich weiß, ist nicht lesbar; daher wurde nichts gelöscht. Beenden Sie den Abgleich und richten Sie ihn neu ein, um neu zu beginnen.</translation>
+    </message>
+    <message>
+        <source>What was synced could not be recorded. Nothing is lost: the next sync repeats the work.</source>
+        <translation>Der Abgleich konnte nicht festgehalten werden. Nichts geht verloren: Der nächste Abgleich wiederholt die Arbeit.</translation>
+    </message>
+    <message>
+        <source>The task file could not be saved, so the sync stopped; the server's changes come again at the next sync.</source>
+        <translation>Die Aufgabendatei konnte nicht gespeichert werden, daher wurde der Abgleich beendet; die Änderungen des Servers kommen beim nächsten Abgleich erneut.</translation>
+    </message>
+    <message>
+        <source>Tasks changed on the server again while they were sent; they are merged at the next sync.</source>
+        <translation>Aufgaben wurden auf dem Server erneut geändert, während sie gesendet wurden; sie werden beim nächsten Abgleich zusammengeführt.</translation>
+    </message>
+    <message>
+        <source>The server refused the sync or answered what Taskwyn cannot read.</source>
+        <translation>Der Server hat den Abgleich abgelehnt oder etwas geantwortet, das Taskwyn nicht lesen kann.</translation>
+    </message>
+    <message>
+        <source>The sync was stopped. What was sent is recorded; the rest goes out at the next sync.</source>
+        <translation>Der Abgleich wurde angehalten. Was gesendet wurde, ist festgehalten; der Rest geht beim nächsten Abgleich hinaus.</translation>
+    </message>
+    <message>
+        <source>Synced %1</source>
+        <translation>Abgeglichen %1</translation>
+    </message>
+    <message>
+        <source>Synced %1 – see the details</source>
+        <translation>Abgeglichen %1 – siehe Einzelheiten</translation>
+    </message>
+    <message>
+        <source>Offline – changes are kept here</source>
+        <translation>Offline – Änderungen bleiben hier</translation>
+    </message>
+    <message>
+        <source>Sync failed: the password was refused</source>
+        <translation>Abgleich fehlgeschlagen: Das Passwort wurde abgelehnt</translation>
+    </message>
+    <message>
+        <source>Sync waits for the password</source>
+        <translation>Abgleich wartet auf das Passwort</translation>
+    </message>
+    <message>
+        <source>Sync paused: the task list needs a look</source>
+        <translation>Abgleich angehalten: Die Aufgabenliste braucht einen Blick</translation>
+    </message>
+    <message>
+        <source>Sync stopped</source>
+        <translation>Abgleich angehalten</translation>
+    </message>
+    <message>
+        <source>Sync failed – see the details</source>
+        <translation>Abgleich fehlgeschlagen – siehe Einzelheiten</translation>
     </message>
 </context>
 </TS>

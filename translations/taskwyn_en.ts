@@ -87,4 +87,49 @@
         </translation>
     </message>
 </context>
+<context>
+    <name>SyncMessages</name>
+    <message numerus="yes">
+        <source>%n task(s) received</source>
+        <translation>
+            <numerusform>%n task received</numerusform>
+            <numerusform>%n tasks received</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n task(s) sent</source>
+        <translation>
+            <numerusform>%n task sent</numerusform>
+            <numerusform>%n tasks sent</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n deleted on the server</source>
+        <translation>
+            <numerusform>%n deleted on the server</numerusform>
+            <numerusform>%n deleted on the server</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n removed here, as on the server (Undo brings them back)</source>
+        <translation>
+            <numerusform>%n removed here, as on the server (Undo brings it back)</numerusform>
+            <numerusform>%n removed here, as on the server (Undo brings them back)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n task(s) were changed on both sides: both versions are kept, as two tasks.</source>
+        <translation>
+            <numerusform>%n task was changed on both sides: both versions are kept, as two tasks.</numerusform>
+            <numerusform>%n tasks were changed on both sides: both versions are kept, as two tasks each.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n task(s) did not fit in the task table and stay on the server, untouched.</source>
+        <translation>
+            <numerusform>%n task did not fit in the task table and stays on the server, untouched.</numerusform>
+            <numerusform>%n tasks did not fit in the task table and stay on the server, untouched.</numerusform>
+        </translation>
+    </message>
+</context>
 </TS>

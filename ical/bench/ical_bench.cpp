@@ -21,22 +21,22 @@ void BM_exportText(benchmark::State& state)
     const auto store = fullTable();
     const ical::KeptForms forms("unused");
     for (auto _ : state)
-        benchmark::DoNotOptimize(ical::exportText(*store, forms, now));
+        benchmark::DoNotOptimize(ical::exportText(store->tasks(), forms, now));
 }
 
 void BM_exportTextFromKeptForms(benchmark::State& state)
 {
     const auto store = fullTable();
     ical::KeptForms forms("unused");
-    for (const ical::IncomingTask& incoming : ical::readCalendar(ical::exportText(*store, forms, now)).tasks)
+    for (const ical::IncomingTask& incoming : ical::readCalendar(ical::exportText(store->tasks(), forms, now)).tasks)
         forms.put(incoming.task.uid, incoming.calendar);
     for (auto _ : state)
-        benchmark::DoNotOptimize(ical::exportText(*store, forms, now));
+        benchmark::DoNotOptimize(ical::exportText(store->tasks(), forms, now));
 }
 
 void BM_importText(benchmark::State& state)
 {
-    const std::string ics = ical::exportText(*fullTable(), ical::KeptForms("unused"), now);
+    const std::string ics = ical::exportText(fullTable()->tasks(), ical::KeptForms("unused"), now);
     const auto empty = std::make_unique<Module1>();
     for (auto _ : state) {
         const ical::ImportPlan plan = ical::planImport(*empty, ical::readCalendar(ics));
@@ -52,7 +52,7 @@ void BM_importText(benchmark::State& state)
 void BM_planAndKeepForms(benchmark::State& state)
 {
     const ical::CalendarContent content =
-        ical::readCalendar(ical::exportText(*fullTable(), ical::KeptForms("unused"), now));
+        ical::readCalendar(ical::exportText(fullTable()->tasks(), ical::KeptForms("unused"), now));
     const auto empty = std::make_unique<Module1>();
     ical::KeptForms forms(std::filesystem::current_path() / "bench-kept-forms.ics");
     for (auto _ : state) {

@@ -43,7 +43,7 @@ TEST(VTodo, EveryTaskTheFileCanHoldComesBackTheSameThroughAnExport)
     icaltesting::useLocalZone("Europe/Berlin");
     const std::vector<TaskRecord> tasks = everyKindOfTask();
     const auto exported = testsupport::storeWith(tasks);
-    const std::string ics = ical::exportText(*exported, ical::KeptForms("unused"), pinnedNow);
+    const std::string ics = ical::exportText(exported->tasks(), ical::KeptForms("unused"), pinnedNow);
 
     ical::ImportSummary summary;
     const auto imported = icaltesting::importedStore(ics, &summary);

@@ -153,6 +153,7 @@ void ExchangeTest::exportedFileImportsIntoAnEmptyStore()
     script.then(chooseFile(path));
     menuItem(w, "menu_export").trigger();
     waitForBoxes(script, 1);
+    QTRY_VERIFY(menuItem(w, "menu_export").isEnabled());
     QCOMPARE(QString::fromStdString(fileText()).count(u"uid="_s), 2);
     Module1 empty;
     const ical::ImportPlan plan = ical::planImport(empty, ical::readCalendarFiles({path.toStdString()}).content);

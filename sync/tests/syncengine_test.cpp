@@ -1,9 +1,12 @@
 #include "store/tests/filledstore.h"
 #include "store/tests/testsupport.h"
+#include "sync/accountsync.h"
+#include "sync/secretstore.h"
 #include "sync/syncengine.h"
 #include "sync/tests/radicaleserver.h"
 
 #include <QSignalSpy>
+#include <QTest>
 #include <QUuid>
 
 #include <iostream>
@@ -179,6 +182,29 @@ TEST_F(SyncEngineTest, RefusedPasswordOrEmptiedListChangesNothing)
     EXPECT_EQ(sync(*here).outcome, Outcome::ListEmptied);
     EXPECT_EQ(testsupport::readBytes(state), before);
     EXPECT_EQ(here->taskCount, 2);
+}
+
+// The window and the command line start from what the set-up kept: an account, then its password.
+TEST_F(SyncEngineTest, AccountSyncNeedsTheKeptAccountAndPassword)
+{
+    SecretStore secrets(u"taskwyn-test"_s);
+    const auto syncKept = [&] {
+        AccountSync sync(*here, secrets, [](Module1& s) { return s.saveTasks().ok; });
+        QSignalSpy finished(&sync, &AccountSync::finished);
+        sync.start();
+        EXPECT_TRUE(finished.wait(60000));
+        return sync.result().outcome;
+    };
+    ASSERT_EQ(here->appendTasks(std::vector{task("A")}), 1);
+    EXPECT_EQ(syncKept(), Outcome::NotSetUp);
+    storeSyncAccount(here->taskFile(), {server->root(), list.url, RadicaleServer::user, list.offersSyncCollection});
+    EXPECT_EQ(syncKept(), Outcome::NoPassword);
+    bool held = false;
+    secrets.write(SecretStore::accountKey(server->root(), RadicaleServer::user), RadicaleServer::password,
+                  [&held](const SecretStore::Answer&) { held = true; });
+    EXPECT_TRUE(QTest::qWaitFor([&held] { return held; }));
+    EXPECT_EQ(syncKept(), Outcome::Synced);
+    EXPECT_EQ(onServer().changed.size(), 1);
 }
 
 TEST_F(SyncEngineTest, OtherClientsPropertiesSurviveAnEditHere)
