@@ -42,7 +42,10 @@ QByteArray syncedLine(int exitStatus, const QString& text)
 
 SingleInstance::SyncAnswer readSyncedLine(const std::optional<QByteArray>& line)
 {
-    const QList<QByteArray> parts = line.value_or(QByteArray()).trimmed().split(' ');
+    if (!line)
+        return {};
+    // Without its line end only: an empty text is an empty last part.
+    const QList<QByteArray> parts = line->chopped(1).split(' ');
     bool isNumber = false;
     const int exitStatus = parts.value(1).toInt(&isNumber);
     if (parts.size() != 3 || parts[0] != syncedAnswer || !isNumber)

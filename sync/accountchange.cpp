@@ -2,6 +2,8 @@
 
 #include "sync/secretstore.h"
 
+#include <QTimer>
+
 #include <algorithm>
 #include <optional>
 
@@ -16,7 +18,7 @@ void removeUnusedPassword(const std::optional<SyncAccount>& before, SecretStore&
 {
     const auto sameKey = [&before](const SyncAccount& kept) { return passwordKey(kept) == passwordKey(*before); };
     if (!before || std::ranges::any_of(keptSyncAccounts(), sameKey)) {
-        done();
+        QTimer::singleShot(0, &secrets, std::move(done));
         return;
     }
     // Should the store refuse, the password stays as it was; the account is changed all the same.

@@ -9,8 +9,8 @@ class SecretStore;
 
 // Changing or forgetting the account of a task file, as the set-up dialog and the command line do.
 // A password no task file syncs with any more is removed from the secret store, so that it does
-// not stay there unseen; one that another task file still syncs with stays. `done` follows once
-// the store has answered, at once when there was nothing to remove.
+// not stay there unseen; one that another task file still syncs with stays. `done` follows from the
+// event loop, once the store has answered.
 
 // Keeps `account` for `taskFile`; its password is written to the store beforehand by the caller.
 void replaceSyncAccount(const std::filesystem::path& taskFile, const SyncAccount& account, SecretStore& secrets,
