@@ -43,10 +43,11 @@ void runUntilDone(const std::function<void(const std::function<void()>& done)>& 
         loop.exec();
 }
 
-void runJob(DavJob& job)
+// Starts `job` and runs the event loop until it has finished.
+template <typename Job> void runToTheEnd(Job& job)
 {
     runUntilDone([&job](const std::function<void()>& done) {
-        QObject::connect(&job, &DavJob::finished, done);
+        QObject::connect(&job, &Job::finished, done);
         job.start();
     });
 }
@@ -88,10 +89,7 @@ int syncHere(Module1& store, SingleInstance& instance)
     std::vector<SingleInstance::SyncReply> waiting;
     QObject::connect(&instance, &SingleInstance::syncRequested, &sync,
                      [&waiting](const SingleInstance::SyncReply& reply) { waiting.push_back(reply); });
-    runUntilDone([&sync](const std::function<void()>& done) {
-        QObject::connect(&sync, &AccountSync::finished, done);
-        sync.start();
-    });
+    runToTheEnd(sync);
     const CommandAnswer answer = commandAnswer(sync.result());
     for (const SingleInstance::SyncReply& reply : waiting)
         reply(answer.exitStatus, answer.text);
@@ -193,7 +191,7 @@ int setUpSync(const SetUpSync& request)
     }
     DavSession session(DavAccount{server, request.user, *password});
     DiscoveryJob discovery(&session);
-    runJob(discovery);
+    runToTheEnd(discovery);
     if (discovery.outcome() != DavJob::Outcome::Succeeded)
         return failed(frmSync::outcomeText(discovery.outcome(), discovery.detail()));
     if (discovery.taskLists().size() != 1)
