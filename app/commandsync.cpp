@@ -156,8 +156,8 @@ int keepAccount(const SetUpSync& request, const SyncAccount& account, const QStr
     });
     if (written.kind != SecretStore::Answer::Kind::Found)
         return failed(
-            CommandSync::tr("The password cannot be kept: no secret store answers (%1). A sync without a window "
-                            "would not find it, so nothing was set up.")
+            CommandSync::tr("The password cannot be kept in the secret store (%1). A sync without a window would not "
+                            "find it, so nothing was set up.")
                 .arg(written.detail));
     runUntilDone(
         [&](const std::function<void()>& done) { replaceSyncAccount(request.taskFile, account, secrets, done); });

@@ -787,8 +787,8 @@ Eine schnelle, verlässliche Aufgabenliste für eine Person.</translation>
         <translation>Der Server hat mehrere Aufgabenlisten; geben Sie die Adresse derjenigen an, mit der abgeglichen werden soll:</translation>
     </message>
     <message>
-        <source>The password cannot be kept: no secret store answers (%1). A sync without a window would not find it, so nothing was set up.</source>
-        <translation>Das Passwort kann nicht aufbewahrt werden: Kein Passwortspeicher antwortet (%1). Ein Abgleich ohne Fenster fände es nicht, daher wurde nichts eingerichtet.</translation>
+        <source>The password cannot be kept in the secret store (%1). A sync without a window would not find it, so nothing was set up.</source>
+        <translation>Das Passwort kann nicht im Passwortspeicher aufbewahrt werden (%1). Ein Abgleich ohne Fenster fände es nicht, daher wurde nichts eingerichtet.</translation>
     </message>
     <message>
         <source>&quot;%1&quot; syncs with %2 as %3.</source>
