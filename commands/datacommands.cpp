@@ -131,13 +131,14 @@ bool TaskImport::append(Module1& store) const
     return true;
 }
 
-// Only when every imported task is still there: the uid is what no other task shares.
+// Only when every imported task is still there as the import left it: found by its uid, which no
+// other task shares, and unchanged, so that an edit made since is never thrown away.
 bool TaskImport::remove(Module1& store) const
 {
     std::vector<std::int16_t> taken;
     for (const TaskRecord& task : tasks_) {
         const std::optional<std::int16_t> slot = store.slotOfUid(task.uid);
-        if (!slot)
+        if (!slot || !sameTask(store.taskList[static_cast<std::size_t>(*slot)], task))
             return false;
         taken.push_back(*slot);
     }

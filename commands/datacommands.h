@@ -96,7 +96,8 @@ private:
 };
 
 // Tasks brought in from outside, all under one save, known by their uids: undo removes exactly
-// them, redo appends them again. Their kept forms stay: a form nobody's uid names is never used.
+// them, as long as none was changed since, and redo appends them again. Their kept forms stay: a form nobody's uid
+// names is never used.
 class TaskImport : public DataCommand
 {
 public:

@@ -1,5 +1,7 @@
 #include "mainwindow/frmmain.h"
+#include "mainwindow/dayclock.h"
 #include "mainwindow/findbar.h"
+#include "mainwindow/listkeyboard.h"
 #include "mainwindow/taskfilefollower.h"
 
 #include "alertpage/frmstartup.h"
@@ -18,13 +20,11 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDate>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -40,7 +40,6 @@
 #include <array>
 #include <cmath>
 #include <initializer_list>
-#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -206,6 +205,10 @@ frmMain::frmMain(Module1& store, QWidget* parent)
     createStatusBar();
     createListPane(client);
     createMenus();
+    keyboard_ =
+        new ListKeyboard({*lstContainer.get(), *lblFor, pctContainer, cmdFor, *vscroll.get(), twipsPerScrollStep,
+                          *menu_short, [this](int row) { highlight(static_cast<std::int16_t>(row)); },
+                          [this] { editTask(); }, [this] { deleteTask(); }});
     QWidget* previous = pctMenu->hotArea(NavigationPane::buttonCount - 1);
     for (QWidget* next : std::initializer_list<QWidget*>{lstContainer.get(), findBar_->field(), txtDescription.get()}) {
         setTabOrder(previous, next);
@@ -284,7 +287,7 @@ void frmMain::createListPane(QWidget* client)
     new WheelScroller(vscroll.get(), twipsPerScrollStep, rowHeight(), {lstContainer.get(), vscroll.get()});
     listTable_ = new LabelTable(*lstContainer.get(),
                                 {{lblTitle, cmdTitle.get()}, {lblFor, cmdFor.get()}, {lblDue, cmdDue.get()}});
-    connect(listTable_, &LabelTable::selectRequested, this, [this](int row) { moveSelection(row + 1); });
+    connect(listTable_, &LabelTable::selectRequested, this, [this](int row) { keyboard_->moveSelection(row + 1); });
 
     txtDescription = Placed(new QPlainTextEdit(client), listLeft, 0, 0, 0);
     txtDescription->setObjectName(u"txtDescription"_s);
@@ -309,8 +312,8 @@ void frmMain::createListPane(QWidget* client)
     connect(findBar_.get(), &FindBar::closed, this, &frmMain::findBarClosed);
     connect(findBar_.get(), &FindBar::intoList, this, [this] {
         lstContainer->setFocus(Qt::OtherFocusReason);
-        if (!highlightedRow())
-            moveSelection(1);
+        if (!keyboard_->highlightedRow())
+            keyboard_->moveSelection(1);
     });
 
     WebBrowser1 = Placed(new SafeHtmlView(client), menuPaneWidth, 0, 0, 0);
@@ -348,21 +351,9 @@ void frmMain::createStatusBar()
     first->setFixedWidth(px(firstStatusPanelWidth));
     StatusBar1->addWidget(first);
     StatusBar1->addWidget(statusPanel(StatusBar1), 1);
-    datePanel_ = statusPanel(StatusBar1);
-    datePanel_->setObjectName(u"datePanel"_s);
-    StatusBar1->addWidget(datePanel_);
-
-    // One timer, armed for the next moment at which a row or the date can change.
-    midnight_ = new QTimer(this);
-    midnight_->setObjectName(u"midnight"_s);
-    midnight_->setSingleShot(true);
-    // A coarse timer may fire up to 5 % early: over a day that is more than an hour.
-    midnight_->setTimerType(Qt::PreciseTimer);
-    connect(midnight_, &QTimer::timeout, this, &frmMain::followClock);
-    // A timer does not count the time the machine sleeps: coming back to the program catches up.
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, &frmMain::followClock);
-    showToday();
-    scheduleMidnight();
+    QLabel* datePanel = statusPanel(StatusBar1);
+    StatusBar1->addWidget(datePanel);
+    connect(new DayClock(*datePanel, this), &DayClock::dayTurned, this, &frmMain::followNewDay);
 }
 
 void frmMain::Form_Load()
@@ -374,32 +365,20 @@ void frmMain::Form_Load()
     drawList();
 }
 
-void frmMain::showToday()
+// The page counts the days left from the day it was made. The table is already in the page's order,
+// so the rows under it stay; an open dialog's slot must not move, though.
+void frmMain::followNewDay()
 {
-    shownDay_ = today();
-    const CivilDate date = civilDate(shownDay_);
-    datePanel_->setText(
-        QLocale().toString(QDate(static_cast<int>(date.year), date.month, date.day), QLocale::ShortFormat));
-}
-
-void frmMain::followClock()
-{
-    if (today() != shownDay_) {
-        showToday();
-        recolourRows();
-        // The page counts the days left from the day it was made. The table is already in the
-        // page's order, so the rows under it stay; an open dialog's slot must not move, though.
-        if (!WebBrowser1->isHidden() && !store_.hasUnsavedChanges(UnsavedReason::DialogEditing))
-            refreshAttentionPage();
-    }
-    scheduleMidnight();
+    recolourRows();
+    if (!WebBrowser1->isHidden() && !store_.hasUnsavedChanges(UnsavedReason::DialogEditing))
+        refreshAttentionPage();
 }
 
 // The selection, the view and the scroll position stay as they are.
 void frmMain::recolourRows()
 {
     const RepaintsHeldBack batch(lstContainer.get());
-    const std::optional<int> selected = highlightedRow();
+    const std::optional<int> selected = keyboard_->highlightedRow();
     for (int row = 1; row <= lastRow(); ++row)
         setColor(static_cast<std::int16_t>(row));
     if (selected) {
@@ -407,13 +386,6 @@ void frmMain::recolourRows()
             cell->setForeColor(*selected, Qt::white);
     }
     emit rowsColoured();
-}
-
-void frmMain::scheduleMidnight()
-{
-    // Should the timer fire before the day has turned, followClock only arms it again.
-    const std::int64_t wait = millisecondsUntil(nextWalkChange(now()));
-    midnight_->start(static_cast<int>(std::clamp<std::int64_t>(wait, 1, std::numeric_limits<int>::max())));
 }
 
 void frmMain::drawList()
@@ -449,7 +421,7 @@ void frmMain::drawList()
         }
     }
     // No command may act on a task the find bar hides from the user.
-    if (selectedIndex_ > 0 && findBar_->filtering() && !highlightedRow()) {
+    if (selectedIndex_ > 0 && findBar_->filtering() && !keyboard_->highlightedRow()) {
         selectedIndex_ = 0;
         txtDescription->clear();
     }
@@ -642,12 +614,10 @@ void frmMain::placeFindBar()
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == lstContainer.get() && event->type() == QEvent::PaletteChange && lblFor) {
+    if (watched == lstContainer.get() && event->type() == QEvent::PaletteChange && keyboard_) {
         recolourRows();
     } else if (watched == centralWidget() && event->type() == QEvent::Resize) {
         layoutPass();
-    } else if (watched == lstContainer.get() && event->type() == QEvent::KeyPress) {
-        return listKey(*static_cast<QKeyEvent*>(event));
     } else if (watched == txtDescription.get()) {
         if (event->type() == QEvent::KeyPress)
             return typesIntoBox(*static_cast<QKeyEvent*>(event));

@@ -3,7 +3,6 @@
 #include "commands/datacommands.h"
 #include "ical/exchange.h"
 #include "mainwindow/navigationpane.h"
-#include "store/calendar.h"
 #include "store/module1.h"
 #include "widgets/labelcontainer.h"
 #include "widgets/placed.h"
@@ -24,20 +23,18 @@ class frmAlerts;
 class frmStartup;
 class frmTask;
 class LabelTable;
+class ListKeyboard;
 class QAction;
 class QDialog;
 class QDropEvent;
 class QDragEnterEvent;
 class QFrame;
-class QKeyEvent;
-class QLabel;
 class QMenu;
 class QMouseEvent;
 class QPlainTextEdit;
 class QPushButton;
 class QScrollBar;
 class QStatusBar;
-class QTimer;
 class QUndoStack;
 template <typename T> class QFutureWatcher;
 class SecretStore;
@@ -138,13 +135,6 @@ private:
     // Writes the attention page afresh, which sorts the table by due date, and shows it.
     void refreshAttentionPage();
 
-    bool listKey(const QKeyEvent& key);
-    void moveSelection(int row);
-    std::optional<int> highlightedRow() const;
-    int rowsPerPage() const;
-    void scrollRowIntoView(int row);
-    void openRowMenu();
-
     void openFindBar();
     void filterList();
     void findBarClosed();
@@ -159,10 +149,8 @@ private:
     void fitScrollRange();
     void alignRowsWithHeaders();
     bool splitterMouse(QMouseEvent* event);
-    void showToday();
-    void followClock();
     void recolourRows();
-    void scheduleMidnight();
+    void followNewDay();
 
     int rowHeight() const;
     int lastRow() const;
@@ -232,9 +220,7 @@ private:
     frmAlerts* ruleEditor_ = nullptr;
     SecretStore* secrets_ = nullptr;
     std::unique_ptr<frmStartup> attentionPage_;
-    QLabel* datePanel_ = nullptr;
-    QTimer* midnight_ = nullptr;
-    DayNumber shownDay_ = 0; // the day the status bar shows and the rows are coloured for
     // The rows as screen readers see them.
     LabelTable* listTable_ = nullptr;
+    ListKeyboard* keyboard_ = nullptr;
 };

@@ -1,4 +1,4 @@
-// frmMain's menus, task commands, views and keyboard operation of the list.
+// frmMain's menus, task commands and views.
 #include "alertpage/frmstartup.h"
 #include "alertpage/pagefile.h"
 #include "commands/filemessages.h"
@@ -7,15 +7,14 @@
 #include "editor/frmtask.h"
 #include "mainwindow/findbar.h"
 #include "mainwindow/frmmain.h"
+#include "mainwindow/listkeyboard.h"
 #include "rules/frmalerts.h"
 #include "sync/accountsync.h"
 #include "sync/secretstore.h"
 #include "syncsetup/frmsync.h"
-#include "widgets/twips.h"
 
 #include <QApplication>
 #include <QDialog>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -409,8 +408,8 @@ void frmMain::findBarClosed()
 // The list starts at the top unless a selected task is shown: then that stays in view.
 void frmMain::bringSelectionIntoView()
 {
-    if (const std::optional<int> row = highlightedRow())
-        scrollRowIntoView(*row);
+    if (const std::optional<int> row = keyboard_->highlightedRow())
+        keyboard_->scrollRowIntoView(*row);
     else
         vscroll->setValue(0);
 }
@@ -455,91 +454,4 @@ void frmMain::refreshAttentionPage()
         WebBrowser1->showMessage(WebBrowser1->errorString());
     WebBrowser1->show();
     WebBrowser1->raise();
-}
-
-// The list is operated from the keyboard as any list is: the arrows, Home, End and the page keys
-// move the selection, Enter edits, Delete deletes, and the menu key opens the row's menu.
-bool frmMain::listKey(const QKeyEvent& key)
-{
-    const int current = highlightedRow().value_or(0);
-    switch (key.key()) {
-    case Qt::Key_Up:
-        moveSelection(current > 0 ? current - 1 : 1);
-        return true;
-    case Qt::Key_Down:
-        moveSelection(current + 1);
-        return true;
-    case Qt::Key_Home:
-        moveSelection(1);
-        return true;
-    case Qt::Key_End:
-        moveSelection(lastRow());
-        return true;
-    case Qt::Key_PageUp:
-        moveSelection(current > 0 ? current - rowsPerPage() : 1);
-        return true;
-    case Qt::Key_PageDown:
-        moveSelection(current + rowsPerPage());
-        return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        editTask();
-        return true;
-    case Qt::Key_Delete:
-        deleteTask();
-        return true;
-    case Qt::Key_Menu:
-        openRowMenu();
-        return true;
-    case Qt::Key_F10:
-        if (key.modifiers() & Qt::ShiftModifier) {
-            openRowMenu();
-            return true;
-        }
-        return false;
-    default:
-        return false;
-    }
-}
-
-void frmMain::moveSelection(int row)
-{
-    if (lastRow() < 1)
-        return;
-    row = std::clamp(row, 1, lastRow());
-    highlight(static_cast<std::int16_t>(row));
-    scrollRowIntoView(row);
-}
-
-std::optional<int> frmMain::highlightedRow() const
-{
-    for (int row = 1; row <= lastRow(); ++row) {
-        if ((*lblFor)[row].opaque)
-            return row;
-    }
-    return std::nullopt;
-}
-
-int frmMain::rowsPerPage() const
-{
-    return std::max(1, (pctContainer.height() - cmdFor.height()) / rowHeight());
-}
-
-void frmMain::scrollRowIntoView(int row)
-{
-    const int rowTop = (*lblFor)[row].top;
-    const int viewTop = vscroll->value() * twipsPerScrollStep;
-    // The first row brings its headers into view with it.
-    const int wantedTop = row == 1 ? 0 : rowTop;
-    if (wantedTop < viewTop)
-        vscroll->setValue(wantedTop / twipsPerScrollStep);
-    else if (rowTop + rowHeight() > viewTop + pctContainer.height())
-        vscroll->setValue((rowTop + rowHeight() - pctContainer.height() + twipsPerScrollStep - 1) / twipsPerScrollStep);
-}
-
-void frmMain::openRowMenu()
-{
-    const std::optional<int> row = highlightedRow();
-    const int top = row ? (*lblFor)[*row].top + rowHeight() : cmdFor.height();
-    menu_short->popup(lstContainer->mapToGlobal(QPoint(px((*lblFor)[0].left), px(top))));
 }

@@ -1,6 +1,7 @@
 #include "commands/datacommands.h"
 #include "os/tests/filetesting.h"
 #include "store/duetext.h"
+#include "widgets/tests/dialogtesting.h"
 
 #include <QTest>
 #include <QUndoStack>
@@ -16,6 +17,8 @@ class HistoryTest : public QObject
 
 private slots:
     void undoAndRedoEveryStepRestoreTheFileExactly();
+    void importUndoRefusesTasksChangedSince_data();
+    void importUndoRefusesTasksChangedSince();
 };
 
 namespace {
@@ -28,6 +31,14 @@ TaskRecord randomTask(std::mt19937& random)
     task.month = static_cast<std::int16_t>(random() % 13); // 0: never set
     task.day = static_cast<std::int16_t>(1 + random() % 28);
     task.deleted = random() % 3 ? "N" : "Y";
+    return task;
+}
+
+TaskRecord importedTask(std::mt19937& random)
+{
+    static int uids = 0;
+    TaskRecord task = randomTask(random);
+    task.uid = "imported-" + std::to_string(++uids);
     return task;
 }
 
@@ -46,7 +57,7 @@ void anyCommand(CommandContext& context, QUndoStack& history, std::mt19937& rand
         history.push(made.release());
     };
     const std::vector<AlertRule> rules(store.rules().begin(), store.rules().end());
-    switch (store.taskCount == 0 ? 0 : random() % 5) {
+    switch (store.taskCount == 0 ? 0 : random() % 6) {
     case 0: {
         const auto added = static_cast<std::size_t>(*store.appendEmptyTask());
         store.taskList[added] = randomTask(random);
@@ -61,6 +72,8 @@ void anyCommand(CommandContext& context, QUndoStack& history, std::mt19937& rand
         return history.push((isRecycled(before) ? deleteForGoodStep : recycleStep)(context, slot, before).release());
     case 3:
         return history.push(restoreStep(context, slot, before).release());
+    case 4:
+        return history.push(importStep(context, {importedTask(random), importedTask(random)}).release());
     default:
         if (store.ruleCount > 0 && random() % 2)
             store.removeRule(static_cast<std::int16_t>(random() % store.ruleCount));
@@ -72,33 +85,74 @@ void anyCommand(CommandContext& context, QUndoStack& history, std::mt19937& rand
 
 } // namespace
 
+// Any box, a refusal or a failed save, is closed at once by the script and fails the run, naming the
+// seed and the message.
 void HistoryTest::undoAndRedoEveryStepRestoreTheFileExactly()
 {
     const unsigned seed = std::random_device{}();
-    const QByteArray context = "seed " + QByteArray::number(seed);
     std::mt19937 random(seed);
     for (int run = 0; run < 25; ++run) {
         std::filesystem::remove("tasks.txt");
         const auto store = std::make_unique<Module1>();
         for (int i = 0; i < 6; ++i)
             store->taskList[static_cast<std::size_t>(*store->appendEmptyTask())] = randomTask(random);
-        QVERIFY2(store->saveTasks().ok && store->loadTasks().ok, context);
+        const ModalScript boxes;
+        const auto context = [&] {
+            return "seed " + QByteArray::number(seed) + ' ' + boxes.seen().value(0).text.toUtf8();
+        };
+        QVERIFY2(store->saveTasks().ok && store->loadTasks().ok, context());
         for (TaskRecord& task : store->tasks())
             (void)dueText(task); // as the window shows them: month 0 becomes 1, the dueKey stays
-        QVERIFY2(store->saveTasks().ok, context);
+        QVERIFY2(store->saveTasks().ok, context());
         const std::string start = testsupport::readBytes("tasks.txt");
         CommandContext commands{*store};
         QUndoStack history;
-        for (int i = 0; i < 40; ++i)
+        for (int i = 0; i < 40 && boxes.seen().isEmpty(); ++i)
             anyCommand(commands, history, random);
+        QVERIFY2(boxes.seen().isEmpty(), context());
         const std::string end = testsupport::readBytes("tasks.txt");
         const int steps = history.count();
         history.setIndex(0);
-        QVERIFY2(testsupport::readBytes("tasks.txt") == start, context);
+        QVERIFY2(boxes.seen().isEmpty() && testsupport::readBytes("tasks.txt") == start, context());
         history.setIndex(steps);
-        QVERIFY2(testsupport::readBytes("tasks.txt") == end, context);
-        QVERIFY2(history.count() == steps, context); // no step was refused
+        QVERIFY2(boxes.seen().isEmpty() && testsupport::readBytes("tasks.txt") == end, context());
+        QVERIFY2(history.count() == steps, context()); // no step was refused
     }
+}
+
+// Another program's change to one imported task: undoing the import would throw it away.
+void HistoryTest::importUndoRefusesTasksChangedSince_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("edited") << QStringLiteral("edited");
+    QTest::newRow("gone") << QStringLiteral("gone");
+}
+
+void HistoryTest::importUndoRefusesTasksChangedSince()
+{
+    QFETCH(QString, change);
+    std::filesystem::remove("tasks.txt");
+    std::mt19937 random(17);
+    Module1 store;
+    CommandContext commands{store};
+    QUndoStack history;
+    history.push(importStep(commands, {importedTask(random), importedTask(random)}).release());
+    const auto second = static_cast<std::int16_t>(store.taskCount - 1);
+    TaskRecord& task = store.taskList[static_cast<std::size_t>(second)];
+    if (change == u"edited")
+        task.description = "Changed elsewhere";
+    else
+        store.removeTask(second);
+    QVERIFY(store.saveTasks().ok);
+    const std::string changed = testsupport::readBytes("tasks.txt");
+
+    ModalScript script;
+    script.then(clickBoxButton(QMessageBox::Ok));
+    history.undo();
+    QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
+    QVERIFY(script.seen().value(0).text.startsWith(QStringLiteral("Cannot undo Import")));
+    QCOMPARE(testsupport::readBytes("tasks.txt"), changed);
+    QCOMPARE(history.count(), 0);
 }
 
 QTEST_MAIN(HistoryTest)
