@@ -3,11 +3,7 @@
 #include "commands/filemessages.h"
 #include "store/calendar.h"
 
-#include <cstdio>
-#include <functional>
 #include <memory>
-
-namespace {
 
 void tell(std::FILE* stream, const QString& message)
 {
@@ -21,10 +17,7 @@ int failed(const QString& message)
     return failedStatus;
 }
 
-// Reads the task file and hands the tables and the kept forms to `work`; a file that cannot be read
-// ends it. Notices about a file that was read are told on the way.
-int withLoadedStore(const std::filesystem::path& taskFile,
-                    const std::function<int(Module1& store, ical::KeptForms& forms)>& work)
+int withLoadedStore(const std::filesystem::path& taskFile, const std::function<int(Module1& store)>& work)
 {
     // 1001 tasks are too many for the stack.
     const auto store = std::make_unique<Module1>(taskFile);
@@ -32,15 +25,13 @@ int withLoadedStore(const std::filesystem::path& taskFile,
     if (!report.ok)
         return failed(loadFailureText(report));
     tell(stderr, loadNoticeText(report));
-    ical::KeptForms forms;
-    return work(*store, forms);
+    return work(*store);
 }
-
-} // namespace
 
 int exportTasks(const ExportTasks& request)
 {
-    return withLoadedStore(request.taskFile, [&request](Module1& store, ical::KeptForms& forms) {
+    return withLoadedStore(request.taskFile, [&request](Module1& store) {
+        ical::KeptForms forms;
         const ical::ExportReport report = ical::exportFile(store, forms, request.calendar, epochSeconds(now()));
         if (report.failure)
             return failed(fileFailureText(*report.failure));
@@ -52,7 +43,8 @@ int exportTasks(const ExportTasks& request)
 
 int importTasks(const ImportTasks& request)
 {
-    return withLoadedStore(request.taskFile, [&request](Module1& store, ical::KeptForms& forms) {
+    return withLoadedStore(request.taskFile, [&request](Module1& store) {
+        ical::KeptForms forms;
         const ical::ImportReport report = ical::importFile(store, forms, request.calendar);
         if (!report.ok())
             return failed(importFailureText(report, request.calendar));

@@ -36,6 +36,19 @@ constexpr std::array qtOptions = {
     QtOption{"widgetcount", false},
 };
 
+// The options that each ask for an answer of their own, without a window: one at a time.
+constexpr std::array requestOptions = {"export", "import", "sync", "sync-setup"};
+
+QStringList requestsGiven(const QCommandLineParser& parser)
+{
+    QStringList given;
+    for (const char* name : requestOptions) {
+        if (parser.isSet(QString::fromLatin1(name)))
+            given.append(u"--"_s + QString::fromLatin1(name));
+    }
+    return given;
+}
+
 void describeOptions(QCommandLineParser& parser)
 {
     // As Qt reads its own: "-style" is one option, not five.
@@ -52,6 +65,14 @@ void describeOptions(QCommandLineParser& parser)
     parser.addOption({u"import"_s,
                       QCoreApplication::translate("main", "Add the to-dos of this iCalendar file, without a window."),
                       u"calendar.ics"_s});
+    parser.addOption({u"sync"_s, QCoreApplication::translate("main", "Sync the tasks with the server once, without a "
+                                                                     "window; a window open on the task file syncs "
+                                                                     "instead.")});
+    parser.addOption({u"sync-setup"_s,
+                      QCoreApplication::translate("main", "Set up the sync with the server at this address for the "
+                                                          "user named next, reading the password from standard "
+                                                          "input, without a window."),
+                      u"url"_s});
     parser.addPositionalArgument(
         u"file"_s, QCoreApplication::translate("main", "The task file, or a folder that holds tasks.txt."),
         u"[file]"_s);
@@ -126,11 +147,13 @@ StartRequest readCommandLine(const QStringList& arguments)
         return UsageError{};
     if (parser.isSet(u"help"_s) || parser.isSet(u"help-all"_s) || parser.isSet(u"version"_s))
         return ShowHelpOrVersion{};
-    const bool exporting = parser.isSet(u"export"_s);
-    const bool importing = parser.isSet(u"import"_s);
-    if (exporting && importing)
-        return UsageError{};
-    const QStringList given = parser.positionalArguments();
+    if (requestsGiven(parser).size() > 1)
+        return UsageError{UsageError::Why::TwoRequests};
+    QStringList given = parser.positionalArguments();
+    const bool settingUp = parser.isSet(u"sync-setup"_s);
+    if (settingUp && given.isEmpty())
+        return UsageError{UsageError::Why::NoUserName};
+    const QString user = settingUp ? given.takeFirst() : QString();
     fs::path file = "tasks.txt";
     if (given.isEmpty() && parser.isSet(u"menu"_s))
         file = menuTaskFile();
@@ -139,10 +162,14 @@ StartRequest readCommandLine(const QStringList& arguments)
         if (std::optional<FileFailure> problem = taskFileProblem(file))
             return BadTaskFile{*std::move(problem)};
     }
-    if (exporting)
+    if (parser.isSet(u"export"_s))
         return ExportTasks{localPath(parser.value(u"export"_s)), file};
-    if (importing)
+    if (parser.isSet(u"import"_s))
         return ImportTasks{localPath(parser.value(u"import"_s)), file};
+    if (parser.isSet(u"sync"_s))
+        return SyncTasks{file};
+    if (settingUp)
+        return SetUpSync{parser.value(u"sync-setup"_s), user, file};
     return OpenWindow{file};
 }
 
@@ -154,14 +181,18 @@ int answerHelpOrVersion(const QStringList& arguments)
     return 0;
 }
 
-int answerUsageError(const QStringList& arguments)
+int answerUsageError(const QStringList& arguments, UsageError::Why why)
 {
     QCommandLineParser parser;
     describeOptions(parser);
-    // What the parser accepts and is still refused: both ways at once.
-    const QString error = parser.parse(arguments) ? QCoreApplication::translate("main", "--export and --import cannot "
-                                                                                        "be given together.")
-                                                  : parser.errorText();
+    const bool parsed = parser.parse(arguments);
+    QString error = parser.errorText();
+    if (parsed && why == UsageError::Why::TwoRequests) {
+        const QStringList given = requestsGiven(parser);
+        error = QCoreApplication::translate("main", "%1 and %2 cannot be given together.").arg(given[0], given[1]);
+    }
+    if (parsed && why == UsageError::Why::NoUserName)
+        error = QCoreApplication::translate("main", "--sync-setup needs the server's address and the user name.");
     std::fputs(qPrintable(u"%1: %2\n"_s.arg(QCoreApplication::applicationName(), error)), stderr);
     return usageErrorStatus;
 }

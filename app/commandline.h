@@ -20,6 +20,12 @@ struct ShowHelpOrVersion
 };
 struct UsageError
 {
+    enum class Why {
+        Unreadable,  // the parser's own error
+        TwoRequests, // two of --export, --import, --sync and --sync-setup
+        NoUserName,  // --sync-setup without the user name
+    };
+    Why why = Why::Unreadable;
 };
 struct BadTaskFile
 {
@@ -37,7 +43,21 @@ struct ImportTasks
     std::filesystem::path calendar;
     std::filesystem::path taskFile;
 };
-using StartRequest = std::variant<OpenWindow, ShowHelpOrVersion, UsageError, BadTaskFile, ExportTasks, ImportTasks>;
+// One sync of the task file with its server, without a window; a window open on the file is asked
+// to sync instead.
+struct SyncTasks
+{
+    std::filesystem::path taskFile;
+};
+// Sets up the account the task file syncs with, the password read from standard input.
+struct SetUpSync
+{
+    QString server; // as the user typed it
+    QString user;
+    std::filesystem::path taskFile;
+};
+using StartRequest = std::variant<OpenWindow, ShowHelpOrVersion, UsageError, BadTaskFile, ExportTasks, ImportTasks,
+                                  SyncTasks, SetUpSync>;
 
 // The task file is a file, or a folder that holds tasks.txt. Without one, tasks.txt in the current
 // folder; with --menu (the menu entry passes it, as a menu start has no meaningful current folder)
@@ -47,13 +67,13 @@ StartRequest readCommandLine(const QStringList& arguments);
 // The exit status when the command line asks for what cannot be done: an unknown option, a task file
 // that cannot be used.
 inline constexpr int usageErrorStatus = 2;
-// The exit status when an export or import did not work.
+// The exit status when an export, an import, a sync or its set-up did not work.
 inline constexpr int failedStatus = 1;
 
 // The answers, once the application object exists and translations are installed; each returns the
 // program's exit status. --help, --help-all and --version end the program with 0 after answering.
 int answerHelpOrVersion(const QStringList& arguments);
-int answerUsageError(const QStringList& arguments);
+int answerUsageError(const QStringList& arguments, UsageError::Why why);
 
 // Why `file` cannot be the task file; nothing when it can, including when it is not there yet but
 // its folder is, as the first save creates it.

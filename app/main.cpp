@@ -1,4 +1,5 @@
 #include "app/batchexchange.h"
+#include "app/commandsync.h"
 #include "app/singleinstance.h"
 #include "app/startup.h"
 #include "commands/storereports.h"
@@ -46,6 +47,10 @@ int showMainWindow(const std::filesystem::path& taskFile)
         window.raise();
         window.activateWindow();
     });
+    QObject::connect(&instance, &SingleInstance::syncRequested, &window,
+                     [&window](const SingleInstance::SyncReply& reply) {
+                         answerSyncRequest([&window](SyncDone done) { window.syncNow(std::move(done)); }, reply);
+                     });
     window.show();
     // Told once the window is up, so the user sees what the message is about.
     QTimer::singleShot(0, &window, [&window] { reportLoad(&window, window.loadReport()); });
@@ -59,13 +64,16 @@ int main(int argc, char* argv[])
     const StartRequest request = readCommandLine(argumentsOf(argc, argv));
     const std::unique_ptr<QCoreApplication> app = createApplication(argc, argv, request);
     setUpApplication(*app);
-    return std::visit(Overloaded{
-                          [](const OpenWindow& open) { return showMainWindow(open.taskFile); },
-                          [](const ShowHelpOrVersion&) { return answerHelpOrVersion(QCoreApplication::arguments()); },
-                          [](const UsageError&) { return answerUsageError(QCoreApplication::arguments()); },
-                          [](const BadTaskFile& bad) { return refuseTaskFile(bad.failure); },
-                          [](const ExportTasks& wanted) { return exportTasks(wanted); },
-                          [](const ImportTasks& wanted) { return importTasks(wanted); },
-                      },
-                      request);
+    return std::visit(
+        Overloaded{
+            [](const OpenWindow& open) { return showMainWindow(open.taskFile); },
+            [](const ShowHelpOrVersion&) { return answerHelpOrVersion(QCoreApplication::arguments()); },
+            [](const UsageError& usage) { return answerUsageError(QCoreApplication::arguments(), usage.why); },
+            [](const BadTaskFile& bad) { return refuseTaskFile(bad.failure); },
+            [](const ExportTasks& wanted) { return exportTasks(wanted); },
+            [](const ImportTasks& wanted) { return importTasks(wanted); },
+            [](const SyncTasks& wanted) { return syncTasks(wanted); },
+            [](const SetUpSync& wanted) { return setUpSync(wanted); },
+        },
+        request);
 }

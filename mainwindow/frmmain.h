@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,6 +38,7 @@ class QStatusBar;
 class QUndoStack;
 template <typename T> class QFutureWatcher;
 class WindowSync;
+struct SyncResult;
 
 // The main window: the navigation pane and its views, the task list with its headers, selection
 // and rule colours, the description box, the splitter between them, the menus with the task
@@ -71,6 +73,9 @@ public:
 
     // Brings the window to the front on the attention view; with a dialog open, only the dialog.
     void bringUpAttention();
+
+    // Syncs the task file with its server now and calls `done` with the result when the sync ended.
+    void syncNow(std::function<void(const SyncResult&)> done);
 
     // What the load at start-up found; the caller decides what to tell the user.
     const LoadReport& loadReport() const { return loadReport_; }

@@ -243,6 +243,11 @@ void frmMain::manageRules()
     drawList();
 }
 
+void frmMain::syncNow(std::function<void(const SyncResult&)> done)
+{
+    sync_->syncNowAndTell(std::move(done));
+}
+
 // An editor's Ok has saved (and the task editor read the file back); true then. Its Cancel reads
 // the file back in the file's order rather than the list's, which would leave the rows naming other
 // tasks' slots: so the selection is kept on the task the user has highlighted. The caller redraws.

@@ -48,7 +48,7 @@ QString statusTextNow(const SyncResult& result)
 
 WindowSync::WindowSync(CommandContext& commands, QUndoStack& history, Selection selection, QStatusBar& statusBar)
     : QObject(commands.window), commands_(commands), history_(history), selection_(std::move(selection)),
-      secrets_(new SecretStore(u"taskwyn"_s, this)), status_(new QToolButton(&statusBar)),
+      secrets_(new SecretStore(passwordService, this)), status_(new QToolButton(&statusBar)),
       syncNow_(new QAction(tr("&Sync Now"), this)), unsavedListener_(commands.store.onUnsavedCleared([this] {
           if (wanted_)
               QTimer::singleShot(0, this, &WindowSync::startIfFree);
@@ -86,11 +86,26 @@ WindowSync::~WindowSync()
     commands_.store.removeUnsavedListener(unsavedListener_);
     commands_.store.removeSavedListener(savedListener_);
     stopRun();
+    SyncResult ended;
+    ended.outcome = Outcome::Cancelled;
+    answer(waiting_, ended);
 }
 
 void WindowSync::syncNow()
 {
     request(true);
+}
+
+void WindowSync::syncNowAndTell(Reply done)
+{
+    waiting_.push_back(std::move(done));
+    request(true);
+}
+
+void WindowSync::answer(std::vector<Reply>& replies, const SyncResult& result)
+{
+    for (const Reply& reply : std::exchange(replies, {}))
+        reply(result);
 }
 
 void WindowSync::setUp()
@@ -140,6 +155,9 @@ void WindowSync::startIfFree()
     syncNow_->setEnabled(account.has_value());
     if (!account) {
         status_->hide();
+        SyncResult none;
+        none.outcome = Outcome::NotSetUp;
+        answer(waiting_, none);
         return;
     }
     start(*account);
@@ -153,6 +171,7 @@ void WindowSync::start(const SyncAccount& account)
         passwordDeclined_ = false;
     account_ = account;
     chosen_ = selection_();
+    replying_ = std::exchange(waiting_, {});
     run_ = new AccountSync(
         commands_.store, *secrets_, [this](Module1& store) { return saveMerged(store); }, this);
     connect(run_, &AccountSync::progress, this, &WindowSync::showProgress);
@@ -169,6 +188,9 @@ void WindowSync::stopRun()
     run_->cancel();
     run_->deleteLater();
     run_ = nullptr;
+    // Whoever waited for this run hears of the next one.
+    waiting_.insert(waiting_.begin(), replying_.begin(), replying_.end());
+    replying_.clear();
 }
 
 // The server's changes are in the tables: saved as the window saves, and shown at once, since the
@@ -208,6 +230,7 @@ void WindowSync::runFinished()
         status_->hide();
     else
         showStatus(statusTextNow(result));
+    answer(replying_, result);
     if (result.outcome == Outcome::NoPassword || result.outcome == Outcome::PasswordRefused)
         wantPassword();
     else if (result.asksUser() && (runByUser_ || !previous || previous->outcome != result.outcome))

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 class AccountSync;
 class QAction;
@@ -30,6 +31,7 @@ class WindowSync : public QObject
 public:
     // The task the window has selected, to keep it selected when a run changes the tables.
     using Selection = std::function<std::optional<TaskRecord>()>;
+    using Reply = std::function<void(const SyncResult&)>;
 
     WindowSync(CommandContext& commands, QUndoStack& history, Selection selection, QStatusBar& statusBar);
     ~WindowSync() override;
@@ -37,6 +39,8 @@ public:
     QAction* syncNowAction() const { return syncNow_; }
     // Syncs now, or once more after the run in progress.
     void syncNow();
+    // As syncNow(), and `done` hears how the run that begins after the request ended.
+    void syncNowAndTell(Reply done);
     // The set-up dialog; no run goes on while it is open.
     void setUp();
 
@@ -58,6 +62,7 @@ private:
     void askPassword();
     void keepPassword(const QString& password);
     void explain(const SyncResult& result);
+    static void answer(std::vector<Reply>& replies, const SyncResult& result);
 
     CommandContext& commands_;
     QUndoStack& history_;
@@ -84,4 +89,6 @@ private:
     bool asking_ = false;
     bool passwordDeclined_ = false; // asked again only when the user syncs
     QPointer<QMessageBox> explaining_;
+    std::vector<Reply> waiting_;  // for the next run
+    std::vector<Reply> replying_; // for the run in progress
 };

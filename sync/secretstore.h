@@ -49,3 +49,6 @@ private:
     bool noStore_ = false;
     QHash<QString, QString> heldForThisRun_;
 };
+
+// The service the program keeps its passwords under, for the window and the command line alike.
+inline const QString passwordService = QStringLiteral("taskwyn");

@@ -11,6 +11,8 @@ QSettings userSettings()
     return QSettings(u"taskwyn"_s, u"taskwyn"_s);
 }
 
+const QString accountsGroup = u"sync"_s;
+
 // One settings group per file; the path is encoded whole, as a '/' would open nested groups.
 QString groupFor(const std::filesystem::path& taskFile)
 {
@@ -18,7 +20,18 @@ QString groupFor(const std::filesystem::path& taskFile)
     std::filesystem::path canonical = std::filesystem::weakly_canonical(std::filesystem::absolute(taskFile, ec), ec);
     if (ec)
         canonical = std::filesystem::absolute(taskFile, ec);
-    return u"sync/"_s + QString::fromLatin1(QUrl::toPercentEncoding(QString::fromStdString(canonical.string())));
+    return accountsGroup + u'/' +
+           QString::fromLatin1(QUrl::toPercentEncoding(QString::fromStdString(canonical.string())));
+}
+
+// The account in the settings' current group.
+std::optional<SyncAccount> readAccount(const QSettings& settings)
+{
+    SyncAccount account{settings.value("server"_L1).toUrl(), settings.value("taskList"_L1).toUrl(),
+                        settings.value("user"_L1).toString(), settings.value("offersSyncCollection"_L1).toBool()};
+    if (!account.server.isValid() || !account.taskList.isValid())
+        return std::nullopt;
+    return account;
 }
 
 } // namespace
@@ -27,11 +40,7 @@ std::optional<SyncAccount> loadSyncAccount(const std::filesystem::path& taskFile
 {
     QSettings settings = userSettings();
     settings.beginGroup(groupFor(taskFile));
-    SyncAccount account{settings.value("server"_L1).toUrl(), settings.value("taskList"_L1).toUrl(),
-                        settings.value("user"_L1).toString(), settings.value("offersSyncCollection"_L1).toBool()};
-    if (!account.server.isValid() || !account.taskList.isValid())
-        return std::nullopt;
-    return account;
+    return readAccount(settings);
 }
 
 void storeSyncAccount(const std::filesystem::path& taskFile, const SyncAccount& account)
@@ -47,4 +56,18 @@ void storeSyncAccount(const std::filesystem::path& taskFile, const SyncAccount& 
 void forgetSyncAccount(const std::filesystem::path& taskFile)
 {
     userSettings().remove(groupFor(taskFile));
+}
+
+std::vector<SyncAccount> keptSyncAccounts()
+{
+    QSettings settings = userSettings();
+    settings.beginGroup(accountsGroup);
+    std::vector<SyncAccount> accounts;
+    for (const QString& file : settings.childGroups()) {
+        settings.beginGroup(file);
+        if (std::optional<SyncAccount> account = readAccount(settings))
+            accounts.push_back(*std::move(account));
+        settings.endGroup();
+    }
+    return accounts;
 }

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <vector>
 
 // The server a task file syncs with, as the set-up dialog or the command line chose it. The
 // password is not part of it: it lives in the secret store only.
@@ -22,3 +23,5 @@ struct SyncAccount
 [[nodiscard]] std::optional<SyncAccount> loadSyncAccount(const std::filesystem::path& taskFile);
 void storeSyncAccount(const std::filesystem::path& taskFile, const SyncAccount& account);
 void forgetSyncAccount(const std::filesystem::path& taskFile);
+// The accounts of every task file.
+[[nodiscard]] std::vector<SyncAccount> keptSyncAccounts();

@@ -1,6 +1,7 @@
 #include "syncsetup/frmsync.h"
 
 #include "commands/filemessages.h"
+#include "sync/accountchange.h"
 #include "sync/davaddress.h"
 #include "sync/davsession.h"
 #include "sync/secretstore.h"
@@ -233,14 +234,19 @@ void frmSync::passwordKept(const SyncAccount& account, bool keptInStore, const Q
         setIdle(tr("The secret store did not keep the password: %1").arg(problem));
         return;
     }
-    storeSyncAccount(taskFile_, account);
-    if (!keptInStore) {
-        lblPasswordNotKept->show();
-        QMessageBox::information(this, windowTitle(),
-                                 tr("No secret store answers, so the password is not kept: Taskwyn holds it for "
-                                    "this run only and asks for it again after the next start."));
-    }
-    accept();
+    savingPassword_ = true;
+    replaceSyncAccount(taskFile_, account, secrets_, [this, keptInStore, alive = QPointer(this)] {
+        if (!alive)
+            return;
+        savingPassword_ = false;
+        if (!keptInStore) {
+            lblPasswordNotKept->show();
+            QMessageBox::information(this, windowTitle(),
+                                     tr("No secret store answers, so the password is not kept: Taskwyn holds it for "
+                                        "this run only and asks for it again after the next start."));
+        }
+        accept();
+    });
 }
 
 void frmSync::stopSyncing()
@@ -249,8 +255,7 @@ void frmSync::stopSyncing()
                               tr("Stop syncing this task file? The tasks stay as they are, here and on the server.")) !=
         QMessageBox::Yes)
         return;
-    forgetSyncAccount(taskFile_);
-    secrets_.remove(SecretStore::accountKey(kept_->server, kept_->user), [](const SecretStore::Answer&) {});
+    forgetSyncAccountAndPassword(taskFile_, secrets_, [] {});
     const SyncStateFiles state(taskFile_);
     if (const auto failure = state.remove()) {
         QMessageBox::warning(this, windowTitle(), fileFailureText(*failure));
@@ -267,10 +272,15 @@ std::optional<QUrl> frmSync::serverAddress()
     const QUrl server = serverAddressFromUserText(text);
     if (!server.isEmpty())
         return server;
-    const QUrl typed(text);
-    setIdle(typed.scheme() == "http"_L1 && !typed.host().isEmpty() ? outcomeText(DavJob::Outcome::RefusedAddress, {})
-                                                                   : tr("\"%1\" is not a server address.").arg(text));
+    setIdle(addressProblemText(text));
     return std::nullopt;
+}
+
+QString frmSync::addressProblemText(const QString& text)
+{
+    const QUrl typed(text);
+    return typed.scheme() == "http"_L1 && !typed.host().isEmpty() ? outcomeText(DavJob::Outcome::RefusedAddress, {})
+                                                                  : tr("\"%1\" is not a server address.").arg(text);
 }
 
 void frmSync::setBusy(const QString& doing)

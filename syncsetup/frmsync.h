@@ -36,6 +36,8 @@ public:
 
     // The user's words for an outcome the server jobs report.
     static QString outcomeText(DavJob::Outcome outcome, const QString& detail);
+    // Why the address the user typed cannot be used (serverAddressFromUserText gave none).
+    static QString addressProblemText(const QString& text);
 
 private:
     void createControls();

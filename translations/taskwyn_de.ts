@@ -794,8 +794,51 @@ Eine schnelle, verlässliche Aufgabenliste für eine Person.</translation>
         <translation>Die Aufgaben dieser iCalendar-Datei ohne Fenster hinzufügen.</translation>
     </message>
     <message>
-        <source>--export and --import cannot be given together.</source>
-        <translation>--export und --import können nicht zusammen angegeben werden.</translation>
+        <source>Sync the tasks with the server once, without a window; a window open on the task file syncs instead.</source>
+        <translation>Die Aufgaben einmal ohne Fenster mit dem Server abgleichen; ist die Aufgabendatei in einem Fenster offen, gleicht dieses ab.</translation>
+    </message>
+    <message>
+        <source>Set up the sync with the server at this address for the user named next, reading the password from standard input, without a window.</source>
+        <translation>Den Abgleich mit dem Server unter dieser Adresse für den danach genannten Benutzer ohne Fenster einrichten; das Passwort wird von der Standardeingabe gelesen.</translation>
+    </message>
+    <message>
+        <source>%1 and %2 cannot be given together.</source>
+        <translation>%1 und %2 können nicht zusammen angegeben werden.</translation>
+    </message>
+    <message>
+        <source>--sync-setup needs the server&apos;s address and the user name.</source>
+        <translation>--sync-setup braucht die Adresse des Servers und den Benutzernamen.</translation>
+    </message>
+</context>
+<context>
+    <name>CommandSync</name>
+    <message>
+        <source>The task file is open in a window, and the running window did not answer.</source>
+        <translation>Die Aufgabendatei ist in einem Fenster offen, und das laufende Fenster hat nicht geantwortet.</translation>
+    </message>
+    <message>
+        <source>Password for %1: </source>
+        <translation>Passwort für %1: </translation>
+    </message>
+    <message>
+        <source>The server holds no task list. Give the address of a task list, or create one in the window under Options → Sync with Server….</source>
+        <translation>Der Server hat keine Aufgabenliste. Geben Sie die Adresse einer Aufgabenliste an, oder legen Sie im Fenster unter Optionen → Mit Server abgleichen… eine an.</translation>
+    </message>
+    <message>
+        <source>The server holds several task lists; give the address of the one to sync with:</source>
+        <translation>Der Server hat mehrere Aufgabenlisten; geben Sie die Adresse derjenigen an, mit der abgeglichen werden soll:</translation>
+    </message>
+    <message>
+        <source>The password cannot be kept in the secret store (%1). A sync without a window would not find it, so nothing was set up.</source>
+        <translation>Das Passwort kann nicht im Passwortspeicher aufbewahrt werden (%1). Ein Abgleich ohne Fenster fände es nicht, daher wurde nichts eingerichtet.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; syncs with %2 as %3.</source>
+        <translation>„%1“ wird als %3 mit %2 abgeglichen.</translation>
+    </message>
+    <message>
+        <source>No password was given on standard input.</source>
+        <translation>Auf der Standardeingabe wurde kein Passwort angegeben.</translation>
     </message>
 </context>
 <context>

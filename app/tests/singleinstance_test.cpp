@@ -29,6 +29,7 @@ private slots:
     void cleanup();
     void secondStartRaisesTheFirstAndLeavesTheFileAlone();
     void lockOfAKilledProgramIsTakenOver();
+    void startWaitsForASyncWithoutWindow();
     void holderThatDoesNotAnswerIsReported();
 
 private:
@@ -91,6 +92,26 @@ void SingleInstanceTest::lockOfAKilledProgramIsTakenOver()
     QVERIFY(killed->waitForFinished());
 
     QCOMPARE(later.claim(), SingleInstance::Claim::Claimed);
+}
+
+void SingleInstanceTest::startWaitsForASyncWithoutWindow()
+{
+    auto syncing = std::make_unique<SingleInstance>(taskFile_);
+    QVERIFY(syncing->takeWithoutWindow());
+    QSignalSpy raised(syncing.get(), &SingleInstance::raiseRequested);
+    const auto window = start();
+    QVERIFY(window->waitForStarted());
+    QTest::qWait(500);
+    QCOMPARE(window->state(), QProcess::Running);
+    syncing.reset();
+
+    // Once the sync is done the window takes the file: a later start raises it, once it listens.
+    SingleInstance later(taskFile_);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(later.serverName()), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(later.claim(), SingleInstance::Claim::RaisedOther, 20000);
+    QCOMPARE(raised.count(), 0);
+    window->kill();
+    QVERIFY(window->waitForFinished());
 }
 
 void SingleInstanceTest::holderThatDoesNotAnswerIsReported()

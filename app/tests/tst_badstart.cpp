@@ -68,6 +68,12 @@ void BadStartTest::answeredWithoutWindow_data()
                                               << u"Cannot read file \"none.ics\":\nNo such file or directory"_s;
     QTest::newRow("export and import") << QStringList{u"--export"_s, u"a.ics"_s, u"--import"_s, u"b.ics"_s} << 2
                                        << u"cannot be given together"_s;
+    QTest::newRow("sync without an account") << QStringList{u"--sync"_s} << 1 << u"does not sync with a server"_s;
+    QTest::newRow("sync set-up without a user")
+        << QStringList{u"--sync-setup"_s, u"dav.example.org"_s} << 2 << u"needs the server's address and the user"_s;
+    QTest::newRow("sync set-up over plain http")
+        << QStringList{u"--sync-setup"_s, u"http://dav.example.org"_s, u"ada"_s} << 2
+        << u"plain http only to this computer"_s;
     QTest::newRow("empty argument") << QStringList{QString()} << 2
                                     << u"Cannot read file \"\":\nNo such file or directory"_s;
 }

@@ -1,7 +1,10 @@
 #include "sync/secretstore.h"
 
+#include "sync/accountchange.h"
+
 #include "os/tests/filetesting.h"
 
+#include <QSettings>
 #include <QTest>
 #include <QUrl>
 
@@ -52,4 +55,29 @@ TEST(SecretStore, KeepsThePasswordInTheStoreOrForThisRunOnly)
         EXPECT_FALSE(entry.is_regular_file() &&
                      testsupport::contains(testsupport::readBytes(entry.path()), password.toStdString()))
             << entry.path();
+}
+
+// A password no task file syncs with any more leaves the store; one another file uses stays.
+TEST(SecretStore, AccountChangeRemovesOnlyAPasswordNoFileUses)
+{
+    const SyncAccount ada{QUrl(QStringLiteral("https://dav.example.org/ada/")), {}, QStringLiteral("ada")};
+    const SyncAccount bob{QUrl(QStringLiteral("https://other.example.org/")), {}, QStringLiteral("bob")};
+    const auto withList = [](SyncAccount account) {
+        account.taskList = account.server.resolved(QUrl(QStringLiteral("tasks/")));
+        return account;
+    };
+    for (const bool otherFileSyncsWithAda : {true, false}) {
+        QSettings(QStringLiteral("taskwyn"), QStringLiteral("taskwyn")).clear();
+        SecretStore store(QStringLiteral("taskwyn-test"));
+        await([&](auto reply) { store.write(key, password, reply); });
+        storeSyncAccount("tasks.txt", withList(ada));
+        if (otherFileSyncsWithAda)
+            storeSyncAccount("other.txt", withList(ada));
+        await([&](auto reply) { replaceSyncAccount("tasks.txt", withList(ada), store, [reply] { reply({}); }); });
+        EXPECT_EQ(await([&](auto reply) { store.read(key, reply); }).password, password) << "the same account";
+
+        await([&](auto reply) { replaceSyncAccount("tasks.txt", withList(bob), store, [reply] { reply({}); }); });
+        EXPECT_EQ(loadSyncAccount("tasks.txt"), withList(bob));
+        EXPECT_EQ(await([&](auto reply) { store.read(key, reply); }).password.isEmpty(), !otherFileSyncsWithAda);
+    }
 }
