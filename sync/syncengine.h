@@ -102,8 +102,9 @@ private:
     void announceEnd();
     void failOnState(const FileFailure& failure, SyncResult::Outcome outcome);
 
-    // PUTs and DELETEs in flight at once.
-    static constexpr int maxSending = 1;
+    // PUTs and DELETEs in flight at once: the server works on one while the next travels, and Qt
+    // opens up to six connections to one host.
+    static constexpr int maxSending = 6;
 
     Module1& store_;
     QPointer<DavSession> session_;
