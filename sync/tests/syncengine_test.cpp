@@ -153,16 +153,20 @@ INSTANTIATE_TEST_SUITE_P(
         Race{"StaleVersionIsFetchedAndMerged", describe, retitle("Theirs"), {"Theirs / Mine"}, 0, 0, true}),
     testsupport::caseName<Race>);
 
-TEST_F(SyncEngineTest, ServerHangingMidSyncLosesNothing)
+TEST_F(SyncEngineTest, ServerHangingOrStoppedMidSyncLosesNothing)
 {
-    ASSERT_EQ(here->appendTasks(std::vector(40, task("T"))), 40);
     DavSession impatient(session.account());
     impatient.setTransferTimeout(std::chrono::milliseconds(500));
-    const SyncResult cut = sync(*here, &impatient, [](int done) { done == 20 ? server->pause() : void(); });
-    server->resume();
-    EXPECT_EQ(cut.outcome, Outcome::Offline);
-    converge();
-    EXPECT_EQ(here->taskCount, 40);
+    const std::pair<std::function<void()>, std::function<void()>> cuts[] = {
+        {[] { server->pause(); }, [] { server->resume(); }}, {[] { server->stop(); }, [] { server->start(); }}};
+    for (const auto& [cut, restore] : cuts) {
+        ASSERT_EQ(here->appendTasks(std::vector(40, task("T"))), 40);
+        const SyncResult cutShort = sync(*here, &impatient, [&cut = cut](int done) { done == 20 ? cut() : void(); });
+        restore();
+        EXPECT_EQ(cutShort.outcome, Outcome::Offline);
+        converge();
+    }
+    EXPECT_EQ(here->taskCount, 80);
 }
 
 TEST_F(SyncEngineTest, RefusedPasswordOrEmptiedListChangesNothing)
