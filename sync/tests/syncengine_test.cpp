@@ -3,6 +3,7 @@
 #include "sync/syncengine.h"
 #include "sync/tests/radicaleserver.h"
 
+#include <QCoreApplication>
 #include <QSignalSpy>
 #include <QUuid>
 
@@ -167,6 +168,25 @@ TEST_F(SyncEngineTest, ServerHangingOrStoppedMidSyncLosesNothing)
         converge();
     }
     EXPECT_EQ(here->taskCount, 80);
+}
+
+TEST_F(SyncEngineTest, CancelOrDestructionAtAnyPointLosesNothing)
+{
+    ASSERT_EQ(here->appendTasks(std::vector(30, task("T"))), 30);
+    for (int turns = 0; turns < 16; ++turns) {
+        auto engine = std::make_unique<SyncEngine>(*here, &session, list, [](Module1& s) { return s.saveTasks().ok; });
+        QSignalSpy finished(engine.get(), &SyncEngine::finished);
+        engine->start();
+        for (int turn = 0; turn < turns * 4; ++turn)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        if (turns % 2 == 0) { // else destroyed with a worker or a request running
+            engine->cancel();
+            ASSERT_TRUE(finished.count() == 1 || finished.wait(20000));
+            EXPECT_TRUE(engine->result().outcome == Outcome::Cancelled || engine->result().outcome == Outcome::Synced);
+        }
+    }
+    converge();
+    EXPECT_EQ(here->taskCount, 30);
 }
 
 TEST_F(SyncEngineTest, RefusedPasswordOrEmptiedListChangesNothing)
