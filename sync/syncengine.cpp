@@ -186,6 +186,7 @@ void SyncEngine::whenSaved(std::function<void()> next)
 void SyncEngine::merge(const QList<ServerItem>& fetched, const QList<QUrl>& removed)
 {
     const bool firstSync = state_.items.isEmpty() && state_.syncToken.isEmpty();
+    merged_ = false; // till the task file holds what the merge makes of the state
     SyncMerge merge(store_, state_, std::move(parsed_.lastSynced), firstSync);
     for (qsizetype i = 0; i < fetched.size(); ++i)
         merge.takeServerVersion(fetched[i], std::move(parsed_.server[static_cast<std::size_t>(i)]));
