@@ -73,8 +73,13 @@ ParsedForms parseForms(const SyncState& state, const QList<ServerItem>& fetched)
 
 SyncMerge::SyncMerge(Module1& store, SyncState& state, std::map<std::string, TaskRecord, std::less<>> lastSynced,
                      bool firstSync)
-    : store_(store), state_(state), firstSync_(firstSync), lastSynced_(std::move(lastSynced))
+    : store_(store), state_(state), firstSync_(firstSync), lastSynced_(std::move(lastSynced)),
+      tasksBefore_(store.tasks().size())
 {
+    for (std::size_t slot = 0; slot < store_.tasks().size(); ++slot) {
+        if (const std::string& uid = store_.tasks()[slot].uid; !uid.empty())
+            slots_.emplace(uid, static_cast<std::int16_t>(slot)); // the first of equal uids, as the store finds it
+    }
     for (const SyncedItem& item : state_.items) {
         byUid_[item.uid.toStdString()] = item;
         uidOfHref_.insert(item.href, item.uid.toStdString());
@@ -88,6 +93,14 @@ SyncedItem* SyncMerge::knownAt(const QUrl& href)
         return nullptr;
     const auto item = byUid_.find(*uid);
     return item == byUid_.end() ? nullptr : &item->second;
+}
+
+std::optional<std::int16_t> SyncMerge::slotOf(const std::string& uid) const
+{
+    if (!slotsValid_)
+        return store_.slotOfUid(uid);
+    const auto found = slots_.find(uid);
+    return found == slots_.end() ? std::nullopt : std::optional(found->second);
 }
 
 const TaskRecord& SyncMerge::lastSyncedTask(const std::string& uid) const
@@ -122,6 +135,8 @@ bool SyncMerge::appendHere(const TaskRecord& task)
     }
     result_.storeChanged = true;
     ++result_.received;
+    if (!task.uid.empty())
+        slots_.emplace(task.uid, static_cast<std::int16_t>(store_.taskCount - 1));
     return true;
 }
 
@@ -133,7 +148,7 @@ void SyncMerge::takeServerVersion(const ServerItem& item, std::optional<TaskReco
         const std::string uid = known->uid.toStdString();
         const TaskRecord base = lastSyncedTask(uid);
         server->uid = uid;
-        if (const std::optional<std::int16_t> slot = store_.slotOfUid(uid))
+        if (const std::optional<std::int16_t> slot = slotOf(uid))
             mergeInto(*slot, base, *server, item);
         else if (ical::changedFields(base, *server).empty() || appendHere(*server))
             remember(uid, item, *server); // unchanged there: the deletion here goes out; else the change came back in
@@ -143,7 +158,7 @@ void SyncMerge::takeServerVersion(const ServerItem& item, std::optional<TaskReco
     }
     // A task the state does not know yet: our own upload that a crash kept out of the state, one
     // that matches a task here on the first sync, or a new one.
-    if (store_.slotOfUid(server->uid) || adoptEqualTask(*server) || appendHere(*server))
+    if (slotOf(server->uid) || adoptEqualTask(*server) || appendHere(*server))
         remember(server->uid, item, *server);
 }
 
@@ -151,9 +166,11 @@ bool SyncMerge::adoptEqualTask(const TaskRecord& server)
 {
     if (!firstSync_)
         return false;
-    for (TaskRecord& task : store_.tasks()) {
+    const std::span<TaskRecord> tasks = store_.tasks();
+    for (TaskRecord& task : tasks.first(std::min(tasksBefore_, tasks.size()))) {
         if (sameContent(task, server) && !byUid_.contains(task.uid)) {
             task.uid = server.uid;
+            slotsValid_ = false;
             result_.storeChanged = true;
             return true;
         }
@@ -194,10 +211,11 @@ void SyncMerge::takeServerRemoval(const QUrl& href)
     if (!known)
         return;
     const std::string uid = known->uid.toStdString();
-    const std::optional<std::int16_t> slot = store_.slotOfUid(uid);
+    const std::optional<std::int16_t> slot = slotOf(uid);
     if (slot && ical::changedFields(lastSyncedTask(uid), store_.tasks()[*slot]).empty()) {
         result_.removedHere.push_back(store_.tasks()[*slot]);
         store_.removeTask(*slot);
+        slotsValid_ = false;
         result_.storeChanged = true;
     }
     // A task changed here stays, and without its state goes out again as a new one.

@@ -17,6 +17,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 struct ServerItem
@@ -78,6 +79,7 @@ public:
 
 private:
     SyncedItem* knownAt(const QUrl& href);
+    std::optional<std::int16_t> slotOf(const std::string& uid) const;
     const TaskRecord& lastSyncedTask(const std::string& uid) const;
     void remember(const std::string& uid, const ServerItem& item, const TaskRecord& task);
     void forget(const std::string& uid);
@@ -94,5 +96,10 @@ private:
     std::map<std::string, TaskRecord, std::less<>> lastSynced_; // the task of each of byUid_'s forms
     QHash<QUrl, std::string> uidOfHref_;
     QSet<QString> heldBack_; // uids whose server version could not come in: nothing is sent for them
+    // Slots by uid while tasks here are only appended, as a look-up in the table per server item
+    // grows with the square of a full table; a removal or an adopted task ends it.
+    std::unordered_map<std::string, std::int16_t> slots_;
+    bool slotsValid_ = true;
+    std::size_t tasksBefore_; // only these may be adopted: the tasks appended since are known
     MergeResult result_;
 };
