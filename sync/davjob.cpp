@@ -2,9 +2,11 @@
 
 #include "sync/davaddress.h"
 
+#include <QFutureWatcher>
 #include <QNetworkReply>
 #include <QSslError>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 
 using namespace Qt::StringLiterals;
 
@@ -107,7 +109,26 @@ void DavJob::receive(QNetworkReply* reply, const Request& request, AnswerHandler
         retryAfter_ = std::chrono::seconds(reply->rawHeader(QByteArrayLiteral("Retry-After")).trimmed().toUInt());
         return finishWith(Outcome::ServerBusy, detail_);
     }
-    onAnswer(Answer{status, request.url, reply->readAll(), reply->rawHeader(QByteArrayLiteral("ETag"))});
+    Answer answer{status, request.url, reply->readAll(), reply->rawHeader(QByteArrayLiteral("ETag")), {}};
+    if (status != 207)
+        return onAnswer(answer);
+    answerAfterReading(std::move(answer), std::move(onAnswer));
+}
+
+void DavJob::answerAfterReading(Answer answer, AnswerHandler onAnswer)
+{
+    // A whole task list's answer takes longer to read than a frame lasts.
+    const QByteArray body = answer.body;
+    auto* reading = new QFutureWatcher<Multistatus>(this);
+    connect(reading, &QFutureWatcherBase::finished, this,
+            [this, reading, answer = std::move(answer), onAnswer = std::move(onAnswer)]() mutable {
+                reading->deleteLater();
+                if (finished_)
+                    return;
+                answer.multistatus = reading->result();
+                onAnswer(answer);
+            });
+    reading->setFuture(QtConcurrent::run(parseMultistatus, body));
 }
 
 bool DavJob::expectStatus(const Answer& answer, std::initializer_list<int> accepted)
@@ -127,12 +148,11 @@ std::optional<Multistatus> DavJob::expectMultistatus(const Answer& answer)
 {
     if (!expectStatus(answer, {207}))
         return std::nullopt;
-    Multistatus multistatus = parseMultistatus(answer.body);
-    if (!multistatus.errorString.isEmpty()) {
-        finishWith(Outcome::BadAnswer, multistatus.errorString);
+    if (!answer.multistatus.errorString.isEmpty()) {
+        finishWith(Outcome::BadAnswer, answer.multistatus.errorString);
         return std::nullopt;
     }
-    return multistatus;
+    return answer.multistatus;
 }
 
 void DavJob::succeed()

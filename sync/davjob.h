@@ -64,6 +64,7 @@ protected:
         QUrl url; // where the answer came from, after redirects
         QByteArray body;
         QByteArray etag;
+        Multistatus multistatus; // the body of a 207 answer, read on a worker thread; else empty
     };
     using AnswerHandler = std::function<void(const Answer&)>;
 
@@ -82,6 +83,7 @@ protected:
 private:
     void sendHop(const Request& request, AnswerHandler onAnswer, int redirectsLeft);
     void receive(QNetworkReply* reply, const Request& request, AnswerHandler onAnswer, int redirectsLeft);
+    void answerAfterReading(Answer answer, AnswerHandler onAnswer);
 
     QPointer<DavSession> session_;
     Outcome outcome_ = Outcome::Succeeded;

@@ -198,9 +198,8 @@ void MakeTaskListJob::run()
                  return;
              // The new list's own properties say whether it offers sync tokens.
              send(Request{propfindVerb, created_.url, xmlBodyHeaders("0"), listQuery}, [this](const Answer& read) {
-                 const Multistatus multistatus = parseMultistatus(read.body);
-                 if (read.status == 207 && !multistatus.responses.isEmpty())
-                     created_ = taskListFrom(created_.url, multistatus.responses.first());
+                 if (read.status == 207 && !read.multistatus.responses.isEmpty())
+                     created_ = taskListFrom(created_.url, read.multistatus.responses.first());
                  succeed();
              });
          });
@@ -223,9 +222,9 @@ void ChangesJob::run()
 void ChangesJob::compareCtag()
 {
     send(Request{propfindVerb, list_.url, xmlBodyHeaders("0"), ctagQuery}, [this](const Answer& answer) {
-        const Multistatus multistatus = parseMultistatus(answer.body);
-        const QString ctag = answer.status == 207 && !multistatus.responses.isEmpty()
-                                 ? textOf(multistatus.responses.first(), dav::calendarServerNs, "getctag")
+        const QList<DavResponse>& responses = answer.multistatus.responses;
+        const QString ctag = answer.status == 207 && !responses.isEmpty()
+                                 ? textOf(responses.first(), dav::calendarServerNs, "getctag")
                                  : QString();
         if (ctag.isEmpty() || ctag != syncToken_)
             return listEtags(ctag);
@@ -242,7 +241,8 @@ void ChangesJob::reportChanges(const QString& token)
                             R"(</d:sync-token><d:sync-level>1</d:sync-level>)"
                             R"(<d:prop><d:getetag/></d:prop></d:sync-collection>)";
     send(Request{reportVerb, list_.url, xmlBodyHeaders("0"), body}, [this, token](const Answer& answer) {
-        const bool tokenRefused = parseDavErrorConditions(answer.body).contains(clarkName(dav::ns, "valid-sync-token"));
+        const bool tokenRefused = answer.status != 207 &&
+                                  parseDavErrorConditions(answer.body).contains(clarkName(dav::ns, "valid-sync-token"));
         if (tokenRefused && !token.isEmpty()) {
             changes_ = ServerChanges{true, {}, {}, {}};
             return reportChanges(QString());

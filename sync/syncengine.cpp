@@ -3,9 +3,12 @@
 #include "ical/vtodo.h"
 #include "store/module1.h"
 
+#include <QFutureWatcher>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <type_traits>
 
 using Outcome = SyncResult::Outcome;
 
@@ -62,12 +65,32 @@ SyncEngine::~SyncEngine()
 {
     if (unsavedListener_ >= 0)
         store_.removeUnsavedListener(unsavedListener_);
+    // The next run must not read or write the state while this one still writes it.
+    stateWriting_.waitForFinished();
+}
+
+template <typename Work, typename Then> auto SyncEngine::offThread(Work work, Then then)
+{
+    using Result = std::invoke_result_t<Work>;
+    auto* watcher = new QFutureWatcher<Result>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [watcher, then = std::move(then)] {
+        watcher->deleteLater();
+        then(watcher->result());
+    });
+    QFuture<Result> future = QtConcurrent::run(std::move(work));
+    watcher->setFuture(future);
+    return future;
 }
 
 void SyncEngine::start()
 {
     requestsAtStart_ = session_->requestsSent();
-    const LoadedSyncState loaded = stateFiles_.load();
+    offThread([files = stateFiles_] { return files.load(); },
+              [this](const LoadedSyncState& loaded) { finished_ ? void() : begin(loaded); });
+}
+
+void SyncEngine::begin(const LoadedSyncState& loaded)
+{
     if (loaded.failure)
         return failOnState(*loaded.failure, Outcome::StateUnreadable);
     if (loaded.damaged)
@@ -82,19 +105,15 @@ void SyncEngine::start()
 
 void SyncEngine::cancel()
 {
-    if (running_)
-        return running_->cancel();
-    if (unsavedListener_ >= 0)
-        store_.removeUnsavedListener(std::exchange(unsavedListener_, -1));
     finishWith(Outcome::Cancelled);
 }
 
 void SyncEngine::launch(DavJob* job, std::function<void()> onFinished)
 {
     job->setParent(this);
-    running_ = job;
+    running_.append(job);
     connect(job, &DavJob::finished, this, [this, job, onFinished = std::move(onFinished)] {
-        running_ = nullptr;
+        running_.removeOne(job);
         job->deleteLater();
         onFinished();
     });
@@ -121,21 +140,38 @@ void SyncEngine::fetch(const ServerChanges& changes)
     QList<QUrl> changed = changedFrom(changes, state_) + std::exchange(refetch_, {});
     total_ += static_cast<int>(changed.size());
     if (changed.isEmpty())
-        return whenSaved([this, removed] { merge({}, removed); });
+        return parseThenMerge({}, removed);
     auto* job = new MultigetJob(session_, list_.url, changed);
     launch(job, [this, job, removed] {
         if (failOn(*job))
             return;
         done_ += static_cast<int>(job->items().size());
         emit progress(done_, total_);
-        whenSaved([this, items = job->items(), removed = removed + job->missing()] { merge(items, removed); });
+        parseThenMerge(job->items(), removed + job->missing());
     });
+}
+
+void SyncEngine::parseThenMerge(const QList<FetchedItem>& fetched, const QList<QUrl>& removed)
+{
+    QList<ServerItem> items;
+    items.reserve(fetched.size());
+    for (const FetchedItem& item : fetched)
+        items.append({item.href, item.etag, item.calendarData});
+    offThread([state = state_, items] { return parseForms(state, items); },
+              [this, items, removed](ParsedForms parsed) {
+                  if (finished_)
+                      return;
+                  parsed_ = std::move(parsed);
+                  whenSaved([this, items, removed] { merge(items, removed); });
+              });
 }
 
 void SyncEngine::whenSaved(std::function<void()> next)
 {
     if (!store_.hasUnsavedChanges())
         return next();
+    if (unsavedListener_ >= 0)
+        return; // already waiting: what is waited for goes on from there
     // The store tells from inside its own calls: go on from the event loop, once nothing is unsaved.
     unsavedListener_ = store_.onUnsavedCleared([this, next = std::move(next)] {
         QTimer::singleShot(0, this, [this, next] {
@@ -147,49 +183,56 @@ void SyncEngine::whenSaved(std::function<void()> next)
     });
 }
 
-void SyncEngine::merge(const QList<FetchedItem>& fetched, const QList<QUrl>& removed)
+void SyncEngine::merge(const QList<ServerItem>& fetched, const QList<QUrl>& removed)
 {
     const bool firstSync = state_.items.isEmpty() && state_.syncToken.isEmpty();
-    SyncMerge merge(store_, state_, firstSync);
-    for (const FetchedItem& item : fetched)
-        merge.takeServerVersion({item.href, item.etag, item.calendarData});
+    merged_ = false; // till the task file holds what the merge makes of the state
+    SyncMerge merge(store_, state_, std::move(parsed_.lastSynced), firstSync);
+    for (qsizetype i = 0; i < fetched.size(); ++i)
+        merge.takeServerVersion(fetched[i], std::move(parsed_.server[static_cast<std::size_t>(i)]));
     for (const QUrl& href : removed)
         merge.takeServerRemoval(href);
-    merged_ = merge.finish();
-    result_.received += merged_.received;
-    result_.doubled += merged_.doubled;
-    result_.didNotFit = merged_.didNotFit;
-    result_.removedHere.insert(result_.removedHere.end(), merged_.removedHere.begin(), merged_.removedHere.end());
-    if (merged_.storeChanged && !save_(store_))
+    parsed_ = {};
+    toSend_ = merge.finish();
+    result_.received += toSend_.received;
+    result_.doubled += toSend_.doubled;
+    result_.didNotFit = toSend_.didNotFit;
+    result_.removedHere.insert(result_.removedHere.end(), toSend_.removedHere.begin(), toSend_.removedHere.end());
+    if (toSend_.storeChanged && !save_(store_))
         return finishWith(Outcome::SaveFailed);
+    merged_ = true;
     // Tasks that did not fit are listed again next time only from the token before them.
-    if (merged_.didNotFit == 0)
+    if (toSend_.didNotFit == 0)
         state_.syncToken = newToken_;
-    if (!recordState())
-        return;
-    nextUpload_ = 0;
-    nextRemoval_ = 0;
-    total_ += static_cast<int>(merged_.uploads.size() + merged_.removals.size());
-    sendNext();
+    recordState([this] {
+        nextUpload_ = 0;
+        nextRemoval_ = 0;
+        total_ += static_cast<int>(toSend_.uploads.size() + toSend_.removals.size());
+        sendMore();
+    });
 }
 
-void SyncEngine::sendNext()
+void SyncEngine::sendMore()
 {
     // What is sent becomes the last synced form, which the task file must hold.
     if (store_.hasUnsavedChanges())
-        return whenSaved([this] { sendNext(); });
-    if (nextUpload_ < merged_.uploads.size())
-        return sendUpload(merged_.uploads[nextUpload_++]);
-    if (nextRemoval_ < merged_.removals.size())
-        return sendRemoval(merged_.removals[nextRemoval_++]);
-    endPass();
+        return whenSaved([this] { sendMore(); });
+    while (running_.size() < maxSending &&
+           (nextUpload_ < toSend_.uploads.size() || nextRemoval_ < toSend_.removals.size())) {
+        if (nextUpload_ < toSend_.uploads.size())
+            sendUpload(toSend_.uploads[nextUpload_++]);
+        else
+            sendRemoval(toSend_.removals[nextRemoval_++]);
+    }
+    if (running_.isEmpty())
+        endPass();
 }
 
 void SyncEngine::sendUpload(const Upload& upload)
 {
     const std::optional<std::int16_t> slot = store_.slotOfUid(upload.uid);
     if (!slot)
-        return sendNext(); // removed meanwhile: the next sync sends the deletion
+        return; // removed meanwhile: the next sync sends the deletion
     const SyncedItem* known = itemOf(state_, upload.uid);
     const std::string kept = known ? known->lastSynced.toStdString() : std::string();
     const QByteArray calendar =
@@ -220,41 +263,47 @@ void SyncEngine::sendRemoval(const Removal& removal)
 
 void SyncEngine::afterSending(const DavJob& job, const QUrl& href, const std::function<void()>& onSuccess)
 {
-    if (job.outcome() == DavJob::Outcome::PreconditionFailed) {
-        refetch_.append(href);
-    } else if (job.outcome() == DavJob::Outcome::Succeeded || job.outcome() == DavJob::Outcome::NotFound) {
-        onSuccess();
-    } else {
-        // What was sent so far is recorded; the rest stays changed here and goes out next time.
-        if (recordState())
-            failOn(job);
+    if (finished_)
         return;
-    }
+    if (job.outcome() == DavJob::Outcome::PreconditionFailed)
+        refetch_.append(href);
+    else if (job.outcome() == DavJob::Outcome::Succeeded || job.outcome() == DavJob::Outcome::NotFound)
+        onSuccess();
+    else
+        return void(failOn(job));
     emit progress(++done_, total_);
-    sendNext();
+    sendMore();
 }
 
 void SyncEngine::endPass()
 {
-    if (!recordState())
-        return;
-    if (refetch_.isEmpty())
-        return finishWith(Outcome::Synced);
-    if (pass_ == 1)
-        return runPass();
-    finishWith(Outcome::ChangedMeanwhile);
+    recordState([this] {
+        if (refetch_.isEmpty())
+            return finishWith(Outcome::Synced);
+        if (pass_ == 1)
+            return runPass();
+        finishWith(Outcome::ChangedMeanwhile);
+    });
 }
 
-bool SyncEngine::recordState()
+void SyncEngine::recordState(std::function<void()> next)
 {
     if (state_ == recorded_)
-        return true;
-    recorded_ = state_;
-    if (const std::optional<FileFailure> failure = stateFiles_.save(state_)) {
-        failOnState(*failure, Outcome::StateNotWritten);
-        return false;
-    }
-    return true;
+        return next();
+    writingState_ = true;
+    stateWriting_ =
+        offThread([files = stateFiles_, state = state_] { return files.save(state); },
+                  [this, state = state_, next = std::move(next)](const std::optional<FileFailure>& failure) {
+                      writingState_ = false;
+                      if (failure) {
+                          result_.stateFailure = failure;
+                          if (finished_)
+                              result_.outcome = Outcome::StateNotWritten;
+                          return finished_ ? announceEnd() : finishWith(Outcome::StateNotWritten);
+                      }
+                      recorded_ = state;
+                      finished_ ? announceEnd() : next();
+                  });
 }
 
 bool SyncEngine::failOn(const DavJob& job)
@@ -289,7 +338,23 @@ void SyncEngine::finishWith(Outcome outcome, const QString& detail)
     finished_ = true;
     result_.outcome = outcome;
     result_.detail = detail;
+    if (unsavedListener_ >= 0)
+        store_.removeUnsavedListener(std::exchange(unsavedListener_, -1));
+    for (const QPointer<DavJob>& job : QList(running_)) {
+        if (job)
+            job->cancel();
+    }
     result_.requests = session_ ? session_->requestsSent() - requestsAtStart_ : 0;
+    if (writingState_)
+        return; // the writing's end announces it
+    announceEnd();
+}
+
+void SyncEngine::announceEnd()
+{
+    // What was sent so far is recorded; the rest stays changed here and goes out next time.
+    if (merged_ && !result_.stateFailure && state_ != recorded_)
+        return recordState([] {});
     // Never from inside start(): the caller hears of the end from the event loop, as with every job.
     QTimer::singleShot(0, this, &SyncEngine::finished);
 }

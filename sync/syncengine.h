@@ -5,6 +5,7 @@
 #include "sync/syncmerge.h"
 #include "sync/syncstate.h"
 
+#include <QFuture>
 #include <QObject>
 #include <QPointer>
 
@@ -54,7 +55,8 @@ struct SyncResult
 // One sync run of a task file with its task list, asynchronous: start() returns at once, progress()
 // follows while it runs and finished() once at its end. It waits while the tables hold what the
 // task file does not, and the task file is saved through `save` (the window's flow with its
-// conflict handling, or the plain store save) before the state is written.
+// conflict handling, or the plain store save) before the state is written. Reading, parsing and
+// writing the state run on worker threads with copies; the store is touched on the event thread only.
 class SyncEngine : public QObject
 {
     Q_OBJECT
@@ -77,35 +79,48 @@ signals:
     void finished();
 
 private:
+    // Runs `work` on a worker thread and hands its result to `then` on the event thread, unless the
+    // engine is gone by then.
+    template <typename Work, typename Then> auto offThread(Work work, Then then);
+    void begin(const LoadedSyncState& loaded);
     void runPass();
-    void askForChanges();
     void fetch(const ServerChanges& changes);
+    void parseThenMerge(const QList<FetchedItem>& fetched, const QList<QUrl>& removed);
     void whenSaved(std::function<void()> next);
-    void merge(const QList<FetchedItem>& fetched, const QList<QUrl>& removed);
+    void merge(const QList<ServerItem>& fetched, const QList<QUrl>& removed);
     // Runs `job` as a child of the engine; `onFinished` may start the next one.
     void launch(DavJob* job, std::function<void()> onFinished);
-    void sendNext();
+    void sendMore();
     void sendUpload(const Upload& upload);
     void sendRemoval(const Removal& removal);
     void afterSending(const DavJob& job, const QUrl& href, const std::function<void()>& onSuccess);
     void endPass();
-    // False, with the run ended, when the state could not be written.
-    bool recordState();
+    // Writes the state unless the files hold it already, then calls `next`; a failure ends the run.
+    void recordState(std::function<void()> next);
     bool failOn(const DavJob& job);
     void finishWith(SyncResult::Outcome outcome, const QString& detail = {});
+    void announceEnd();
     void failOnState(const FileFailure& failure, SyncResult::Outcome outcome);
+
+    // PUTs and DELETEs in flight at once: the server works on one while the next travels, and Qt
+    // opens up to six connections to one host.
+    static constexpr int maxSending = 6;
 
     Module1& store_;
     QPointer<DavSession> session_;
-    QPointer<DavJob> running_;
+    QList<QPointer<DavJob>> running_;
     TaskList list_;
     SaveFlow save_;
     std::function<std::time_t()> now_;
     SyncStateFiles stateFiles_;
     SyncState state_;
     SyncState recorded_; // as on disk: a sync that changed nothing writes nothing
+    QFuture<std::optional<FileFailure>> stateWriting_;
+    bool writingState_ = false; // till the event thread has heard the writing's end
+    bool merged_ = false;       // from the merge on, what was sent is recorded however the run ends
     QString newToken_;
-    MergeResult merged_;
+    ParsedForms parsed_;
+    MergeResult toSend_;
     std::size_t nextUpload_ = 0;
     std::size_t nextRemoval_ = 0;
     int done_ = 0;

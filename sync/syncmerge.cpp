@@ -51,11 +51,6 @@ bool clash(const TaskRecord& base, const TaskRecord& local, const TaskRecord& se
                        [&](ical::Field field) { return contains(here, field) && contains(there, field); });
 }
 
-TaskRecord lastSyncedTask(const SyncedItem& item)
-{
-    return ical::taskOfCalendar(item.lastSynced.toStdString()).value_or(TaskRecord{});
-}
-
 bool sameContent(const TaskRecord& a, const TaskRecord& b)
 {
     return a.title == b.title && a.forWhom == b.forWhom && a.description == b.description &&
@@ -64,9 +59,27 @@ bool sameContent(const TaskRecord& a, const TaskRecord& b)
 
 } // namespace
 
-SyncMerge::SyncMerge(Module1& store, SyncState& state, bool firstSync)
-    : store_(store), state_(state), firstSync_(firstSync)
+ParsedForms parseForms(const SyncState& state, const QList<ServerItem>& fetched)
 {
+    ParsedForms parsed;
+    for (const SyncedItem& item : state.items)
+        parsed.lastSynced[item.uid.toStdString()] =
+            ical::taskOfCalendar(item.lastSynced.toStdString()).value_or(TaskRecord{});
+    parsed.server.reserve(fetched.size());
+    for (const ServerItem& item : fetched)
+        parsed.server.push_back(ical::taskOfCalendar(item.calendar.toStdString()));
+    return parsed;
+}
+
+SyncMerge::SyncMerge(Module1& store, SyncState& state, std::map<std::string, TaskRecord, std::less<>> lastSynced,
+                     bool firstSync)
+    : store_(store), state_(state), firstSync_(firstSync), lastSynced_(std::move(lastSynced)),
+      tasksBefore_(store.tasks().size())
+{
+    for (std::size_t slot = 0; slot < store_.tasks().size(); ++slot) {
+        if (const std::string& uid = store_.tasks()[slot].uid; !uid.empty())
+            slots_.emplace(uid, static_cast<std::int16_t>(slot)); // the first of equal uids, as the store finds it
+    }
     for (const SyncedItem& item : state_.items) {
         byUid_[item.uid.toStdString()] = item;
         uidOfHref_.insert(item.href, item.uid.toStdString());
@@ -82,9 +95,25 @@ SyncedItem* SyncMerge::knownAt(const QUrl& href)
     return item == byUid_.end() ? nullptr : &item->second;
 }
 
-void SyncMerge::remember(const std::string& uid, const ServerItem& item)
+std::optional<std::int16_t> SyncMerge::slotOf(const std::string& uid) const
+{
+    if (!slotsValid_)
+        return store_.slotOfUid(uid);
+    const auto found = slots_.find(uid);
+    return found == slots_.end() ? std::nullopt : std::optional(found->second);
+}
+
+const TaskRecord& SyncMerge::lastSyncedTask(const std::string& uid) const
+{
+    static const TaskRecord none;
+    const auto found = lastSynced_.find(uid);
+    return found == lastSynced_.end() ? none : found->second;
+}
+
+void SyncMerge::remember(const std::string& uid, const ServerItem& item, const TaskRecord& task)
 {
     byUid_[uid] = SyncedItem{QString::fromStdString(uid), item.href, item.etag, item.calendar};
+    lastSynced_[uid] = task;
     uidOfHref_.insert(item.href, uid);
 }
 
@@ -95,6 +124,7 @@ void SyncMerge::forget(const std::string& uid)
         return;
     uidOfHref_.remove(item->second.href);
     byUid_.erase(item);
+    lastSynced_.erase(uid);
 }
 
 bool SyncMerge::appendHere(const TaskRecord& task)
@@ -105,39 +135,42 @@ bool SyncMerge::appendHere(const TaskRecord& task)
     }
     result_.storeChanged = true;
     ++result_.received;
+    if (!task.uid.empty())
+        slots_.emplace(task.uid, static_cast<std::int16_t>(store_.taskCount - 1));
     return true;
 }
 
-void SyncMerge::takeServerVersion(const ServerItem& item)
+void SyncMerge::takeServerVersion(const ServerItem& item, std::optional<TaskRecord> server)
 {
-    std::optional<TaskRecord> server = ical::taskOfCalendar(item.calendar.toStdString());
     if (!server)
         return;
     if (SyncedItem* known = knownAt(item.href)) {
-        const TaskRecord base = lastSyncedTask(*known);
         const std::string uid = known->uid.toStdString();
+        const TaskRecord base = lastSyncedTask(uid);
         server->uid = uid;
-        if (const std::optional<std::int16_t> slot = store_.slotOfUid(uid))
+        if (const std::optional<std::int16_t> slot = slotOf(uid))
             mergeInto(*slot, base, *server, item);
         else if (ical::changedFields(base, *server).empty() || appendHere(*server))
-            remember(uid, item); // unchanged there: the deletion here goes out; else the change came back in
+            remember(uid, item, *server); // unchanged there: the deletion here goes out; else the change came back in
         else
             heldBack_.insert(known->uid);
         return;
     }
     // A task the state does not know yet: our own upload that a crash kept out of the state, one
     // that matches a task here on the first sync, or a new one.
-    if (store_.slotOfUid(server->uid) || adoptEqualTask(*server) || appendHere(*server))
-        remember(server->uid, item);
+    if (slotOf(server->uid) || adoptEqualTask(*server) || appendHere(*server))
+        remember(server->uid, item, *server);
 }
 
 bool SyncMerge::adoptEqualTask(const TaskRecord& server)
 {
     if (!firstSync_)
         return false;
-    for (TaskRecord& task : store_.tasks()) {
-        if (!byUid_.contains(task.uid) && sameContent(task, server)) {
+    const std::span<TaskRecord> tasks = store_.tasks();
+    for (TaskRecord& task : tasks.first(std::min(tasksBefore_, tasks.size()))) {
+        if (sameContent(task, server) && !byUid_.contains(task.uid)) {
             task.uid = server.uid;
+            slotsValid_ = false;
             result_.storeChanged = true;
             return true;
         }
@@ -150,7 +183,7 @@ void SyncMerge::mergeInto(std::int16_t slot, const TaskRecord& base, const TaskR
     TaskRecord& local = store_.taskList[static_cast<std::size_t>(slot)];
     if (clash(base, local, server)) {
         keepServerCopy(server);
-        remember(local.uid, item); // the version here goes out over the server's
+        remember(local.uid, item, server); // the version here goes out over the server's
         return;
     }
     TaskRecord merged = local;
@@ -162,7 +195,7 @@ void SyncMerge::mergeInto(std::int16_t slot, const TaskRecord& base, const TaskR
         result_.storeChanged = true;
         ++result_.received;
     }
-    remember(local.uid, item);
+    remember(local.uid, item, server);
 }
 
 void SyncMerge::keepServerCopy(TaskRecord server)
@@ -178,10 +211,11 @@ void SyncMerge::takeServerRemoval(const QUrl& href)
     if (!known)
         return;
     const std::string uid = known->uid.toStdString();
-    const std::optional<std::int16_t> slot = store_.slotOfUid(uid);
-    if (slot && ical::changedFields(lastSyncedTask(*known), store_.tasks()[*slot]).empty()) {
+    const std::optional<std::int16_t> slot = slotOf(uid);
+    if (slot && ical::changedFields(lastSyncedTask(uid), store_.tasks()[*slot]).empty()) {
         result_.removedHere.push_back(store_.tasks()[*slot]);
         store_.removeTask(*slot);
+        slotsValid_ = false;
         result_.storeChanged = true;
     }
     // A task changed here stays, and without its state goes out again as a new one.
@@ -197,7 +231,7 @@ void SyncMerge::listLocalChanges()
         if (known == byUid_.end())
             result_.uploads.push_back({task.uid, newItemUrl(state_.taskList, QString::fromStdString(task.uid)), {}});
         else if (!heldBack_.contains(known->second.uid) &&
-                 !ical::changedFields(lastSyncedTask(known->second), task).empty())
+                 !ical::changedFields(lastSyncedTask(known->first), task).empty())
             result_.uploads.push_back({task.uid, known->second.href, known->second.etag});
     }
     for (const auto& [uid, item] : byUid_) {

@@ -15,7 +15,9 @@
 #include <QUrl>
 
 #include <map>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 struct ServerItem
@@ -51,21 +53,35 @@ struct MergeResult
     bool storeChanged = false;
 };
 
+// The tasks of the forms one merge compares, read ahead: parsing a whole list's forms takes longer
+// than a frame, and needs neither the store nor the event thread.
+struct ParsedForms
+{
+    std::map<std::string, TaskRecord, std::less<>> lastSynced; // by the state's uid
+    std::vector<std::optional<TaskRecord>> server;             // one per fetched item, in order
+};
+
+[[nodiscard]] ParsedForms parseForms(const SyncState& state, const QList<ServerItem>& fetched);
+
 class SyncMerge
 {
 public:
     // `firstSync`: tasks here that equal one on the server in title, For, due and description are
-    // taken as that task.
-    SyncMerge(Module1& store, SyncState& state, bool firstSync);
+    // taken as that task. `lastSynced` holds the parsed forms of `state`'s items.
+    SyncMerge(Module1& store, SyncState& state, std::map<std::string, TaskRecord, std::less<>> lastSynced,
+              bool firstSync);
 
-    void takeServerVersion(const ServerItem& item);
+    // `server`: the task `item` holds, from parseForms().
+    void takeServerVersion(const ServerItem& item, std::optional<TaskRecord> server);
     void takeServerRemoval(const QUrl& href);
     // Lists what changed here since the last sync; the state's items become the merged ones.
     MergeResult finish();
 
 private:
     SyncedItem* knownAt(const QUrl& href);
-    void remember(const std::string& uid, const ServerItem& item);
+    std::optional<std::int16_t> slotOf(const std::string& uid) const;
+    const TaskRecord& lastSyncedTask(const std::string& uid) const;
+    void remember(const std::string& uid, const ServerItem& item, const TaskRecord& task);
     void forget(const std::string& uid);
     void mergeInto(std::int16_t slot, const TaskRecord& base, const TaskRecord& server, const ServerItem& item);
     void keepServerCopy(TaskRecord server);
@@ -77,7 +93,13 @@ private:
     SyncState& state_;
     bool firstSync_;
     std::map<std::string, SyncedItem, std::less<>> byUid_;
+    std::map<std::string, TaskRecord, std::less<>> lastSynced_; // the task of each of byUid_'s forms
     QHash<QUrl, std::string> uidOfHref_;
     QSet<QString> heldBack_; // uids whose server version could not come in: nothing is sent for them
+    // Slots by uid while tasks here are only appended, as a look-up in the table per server item
+    // grows with the square of a full table; a removal or an adopted task ends it.
+    std::unordered_map<std::string, std::int16_t> slots_;
+    bool slotsValid_ = true;
+    std::size_t tasksBefore_; // only these may be adopted: the tasks appended since are known
     MergeResult result_;
 };

@@ -42,16 +42,7 @@ public:
                                     "\n[storage]\nfilesystem_folder = " + (folder_ / "collections").string() +
                                     "\n[logging]\nlevel = warning\n");
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start(QStringLiteral(TASKWYN_SYSTEM_PYTHON),
-                       {QStringLiteral("-m"), QStringLiteral("radicale"), QStringLiteral("--config"), path("config")});
-        for (int attempt = 0; attempt < 200 && process_.state() != QProcess::NotRunning;
-             ++attempt, QThread::msleep(50)) {
-            QTcpSocket connection;
-            connection.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
-            if (connection.waitForConnected(100))
-                return;
-        }
-        throw std::runtime_error("radicale did not start");
+        start();
     }
     ~RadicaleServer() { stop(); }
     RadicaleServer(const RadicaleServer&) = delete;
@@ -66,6 +57,20 @@ public:
     {
         process_.kill();
         process_.waitForFinished();
+    }
+    // Starts it again after stop(), at the same address with the same storage.
+    void start()
+    {
+        process_.start(QStringLiteral(TASKWYN_SYSTEM_PYTHON),
+                       {QStringLiteral("-m"), QStringLiteral("radicale"), QStringLiteral("--config"), path("config")});
+        for (int attempt = 0; attempt < 200 && process_.state() != QProcess::NotRunning;
+             ++attempt, QThread::msleep(50)) {
+            QTcpSocket connection;
+            connection.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
+            if (connection.waitForConnected(100))
+                return;
+        }
+        throw std::runtime_error("radicale did not start");
     }
     // A server that hangs: it keeps its connections and never answers.
     void pause() const { ::kill(static_cast<pid_t>(process_.processId()), SIGSTOP); }

@@ -5,6 +5,7 @@
 #include "sync/syncengine.h"
 #include "sync/tests/radicaleserver.h"
 
+#include <QCoreApplication>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUuid>
@@ -156,16 +157,39 @@ INSTANTIATE_TEST_SUITE_P(
         Race{"StaleVersionIsFetchedAndMerged", describe, retitle("Theirs"), {"Theirs / Mine"}, 0, 0, true}),
     testsupport::caseName<Race>);
 
-TEST_F(SyncEngineTest, ServerHangingMidSyncLosesNothing)
+TEST_F(SyncEngineTest, ServerHangingOrStoppedMidSyncLosesNothing)
 {
-    ASSERT_EQ(here->appendTasks(std::vector(40, task("T"))), 40);
     DavSession impatient(session.account());
     impatient.setTransferTimeout(std::chrono::milliseconds(500));
-    const SyncResult cut = sync(*here, &impatient, [](int done) { done == 20 ? server->pause() : void(); });
-    server->resume();
-    EXPECT_EQ(cut.outcome, Outcome::Offline);
+    const std::pair<std::function<void()>, std::function<void()>> cuts[] = {
+        {[] { server->pause(); }, [] { server->resume(); }}, {[] { server->stop(); }, [] { server->start(); }}};
+    for (const auto& [cut, restore] : cuts) {
+        ASSERT_EQ(here->appendTasks(std::vector(40, task("T"))), 40);
+        const SyncResult cutShort = sync(*here, &impatient, [&cut = cut](int done) { done == 20 ? cut() : void(); });
+        restore();
+        EXPECT_EQ(cutShort.outcome, Outcome::Offline);
+        converge();
+    }
+    EXPECT_EQ(here->taskCount, 80);
+}
+
+TEST_F(SyncEngineTest, CancelOrDestructionAtAnyPointLosesNothing)
+{
+    ASSERT_EQ(here->appendTasks(std::vector(30, task("T"))), 30);
+    for (int turns = 0; turns < 16; ++turns) {
+        auto engine = std::make_unique<SyncEngine>(*here, &session, list, [](Module1& s) { return s.saveTasks().ok; });
+        QSignalSpy finished(engine.get(), &SyncEngine::finished);
+        engine->start();
+        for (int turn = 0; turn < turns * 4; ++turn)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        if (turns % 2 == 0) { // else destroyed with a worker or a request running
+            engine->cancel();
+            ASSERT_TRUE(finished.count() == 1 || finished.wait(20000));
+            EXPECT_TRUE(engine->result().outcome == Outcome::Cancelled || engine->result().outcome == Outcome::Synced);
+        }
+    }
     converge();
-    EXPECT_EQ(here->taskCount, 40);
+    EXPECT_EQ(here->taskCount, 30);
 }
 
 TEST_F(SyncEngineTest, RefusedPasswordOrEmptiedListChangesNothing)
