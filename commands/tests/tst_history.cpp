@@ -145,9 +145,8 @@ void HistoryTest::importUndoRefusesTasksChangedSince()
     QUndoStack history;
     history.push(importStep(commands, {importedTask(random), importedTask(random)}).release());
     const auto second = static_cast<std::int16_t>(store.taskCount - 1);
-    TaskRecord& task = store.taskList[static_cast<std::size_t>(second)];
     if (change == u"edited")
-        task.description = "Changed elsewhere";
+        store.taskList[static_cast<std::size_t>(second)].description = "Changed elsewhere";
     else
         store.removeTask(second);
     QVERIFY(store.saveTasks().ok);

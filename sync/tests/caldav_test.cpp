@@ -31,11 +31,10 @@ template <typename Job, typename... Arguments> std::unique_ptr<Job> ranJob(Argum
     return job;
 }
 
-QByteArray vtodo(const QString& uid, const QString& summary)
+QString vtodo(const QString& uid, const QString& summary, const QString& more = {})
 {
     return u"BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\nBEGIN:VTODO\r\nUID:%1\r\n"
-           "DTSTAMP:20260101T000000Z\r\nSUMMARY:%2\r\nEND:VTODO\r\nEND:VCALENDAR\r\n"_s.arg(uid, summary)
-               .toUtf8();
+           "DTSTAMP:20260101T000000Z\r\nSUMMARY:%2\r\n%3END:VTODO\r\nEND:VCALENDAR\r\n"_s.arg(uid, summary, more);
 }
 
 DavAccount accountAt(const QUrl& url, const QString& password = RadicaleServer::password)
@@ -65,7 +64,7 @@ protected:
     }
     std::pair<Outcome, QByteArray> put(const QUrl& href, const QString& summary, const QByteArray& etag = {})
     {
-        const auto job = ranJob<PutJob>(&session, href, vtodo(href.fileName().chopped(4), summary), etag);
+        const auto job = ranJob<PutJob>(&session, href, vtodo(href.fileName().chopped(4), summary).toUtf8(), etag);
         return {job->outcome(), job->etag()};
     }
 
@@ -84,9 +83,8 @@ TEST_F(CalDav, DiscoveryListsOnlyTaskListsFromTheRootOrFromAListsAddress)
     EXPECT_EQ(fromRoot->calendarHome(), server->home());
     ASSERT_EQ(fromRoot->taskLists().size(), 1);
     const TaskList& found = fromRoot->taskLists().first();
-    EXPECT_EQ(found.url, tasks.url);
-    EXPECT_EQ(found.displayName, u"Taskwyn"_s);
-    EXPECT_TRUE(found.offersSyncCollection);
+    EXPECT_EQ(std::tuple(found.url, found.displayName, found.offersSyncCollection),
+              std::tuple(tasks.url, u"Taskwyn"_s, true));
 
     DavSession direct(accountAt(tasks.url));
     const auto fromList = ranJob<DiscoveryJob>(&direct);
@@ -125,12 +123,10 @@ TEST_F(CalDav, FindsChangesSinceATokenOrByListingAndFetchesThem)
     put(a, u"edited"_s, etagOfA);
     EXPECT_EQ(ranJob<DeleteJob>(&session, c, etagOfC)->outcome(), Outcome::Succeeded);
     ASSERT_TRUE(server->runOtherClient(
-        u"client.calendar(url=sys.argv[4]).save_todo(ical='BEGIN:VCALENDAR\\r\\nVERSION:2.0\\r\\n"
-        "PRODID:-//other//EN\\r\\nBEGIN:VTODO\\r\\nUID:d\\r\\nDTSTAMP:20260101T000000Z\\r\\n"
-        "SUMMARY:x\\r\\nRRULE:FREQ=WEEKLY\\r\\nPRIORITY:1\\r\\nCATEGORIES:home,garden\\r\\n"
-        "X-OTHER-APP:kept\\r\\nBEGIN:VALARM\\r\\nACTION:DISPLAY\\r\\nTRIGGER:-PT15M\\r\\n"
-        "DESCRIPTION:x\\r\\nEND:VALARM\\r\\nEND:VTODO\\r\\nEND:VCALENDAR\\r\\n')"_s,
-        list.url.toString()));
+        u"client.calendar(url='%1').save_todo(ical=sys.argv[4])"_s.arg(list.url.toString()),
+        vtodo(u"d"_s, u"x"_s,
+              u"RRULE:FREQ=WEEKLY\r\nPRIORITY:1\r\nCATEGORIES:home,garden\r\nX-OTHER-APP:kept\r\nBEGIN:VALARM\r\n"
+              "ACTION:DISPLAY\r\nTRIGGER:-PT15M\r\nDESCRIPTION:x\r\nEND:VALARM\r\n"_s)));
 
     const auto delta = ranJob<ChangesJob>(&session, list, initial->changes().syncToken);
     EXPECT_FALSE(delta->changes().complete);
@@ -171,10 +167,9 @@ TEST(CalDavServer, AStoppedHungOrUnverifiedServerFailsInsteadOfHanging)
     EXPECT_EQ(ranJob<DiscoveryJob>(&session)->outcome(), Outcome::NetworkFailure);
 
     session.setTransferTimeout(std::chrono::seconds(30));
-    DiscoveryJob cancelled(&session);
+    DiscoveryJob cancelled(&session), stopped(&session);
     QTimer::singleShot(300, &cancelled, &DavJob::cancel);
     EXPECT_EQ(runJob(cancelled), Outcome::Cancelled);
-    DiscoveryJob stopped(&session);
     QTimer::singleShot(300, [&hanging] { hanging.stop(); });
     EXPECT_EQ(runJob(stopped), Outcome::NetworkFailure);
 
@@ -259,15 +254,15 @@ TEST(CalDavServer, ChangesSentInPartsAreCollectedUpToTheLastPart)
                                     "</href><status>HTTP/1.1 404 Not Found</status></response>"),
                          part("t2", truncated)});
     DavSession session(DavAccount{server.url(u"/"_s), u"ada"_s, {}});
-    const auto changes = ranJob<ChangesJob>(&session, TaskList{server.url(u"/l/"_s), {}, {}, true}, QString());
+    const TaskList list{server.url(u"/l/"_s), {}, {}, true};
+    const auto changes = ranJob<ChangesJob>(&session, list, QString());
     EXPECT_EQ(changes->outcome(), Outcome::Succeeded);
     EXPECT_TRUE(changes->changes().complete);
     EXPECT_EQ(pathsOf(changes->changes().changed), QSet<QString>{u"/l/b.ics"_s});
     EXPECT_EQ(changes->changes().removed, QList<QUrl>{server.url(u"/l/a.ics"_s)});
     EXPECT_EQ(changes->changes().syncToken, u"t2"_s);
     // A server that keeps saying "more" without moving on is not taken at its word.
-    EXPECT_EQ(ranJob<ChangesJob>(&session, TaskList{server.url(u"/l/"_s), {}, {}, true}, u"t2"_s)->outcome(),
-              Outcome::BadAnswer);
+    EXPECT_EQ(ranJob<ChangesJob>(&session, list, u"t2"_s)->outcome(), Outcome::BadAnswer);
 }
 
 TEST(CalDavAddresses, PlainHttpOnlyToThisMachineAndRedirectsOnlyToHttpsOnTheSameHost)

@@ -10,13 +10,14 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 using Kind = SecretStore::Answer::Kind;
 
-const QString password = QStringLiteral("s3cret – ü");
-const QString key =
-    SecretStore::accountKey(QUrl(QStringLiteral("https://dav.example.org/ada/")), QStringLiteral("ada"));
+const QString password = u"s3cret – ü"_s;
+const QString key = SecretStore::accountKey(QUrl(u"https://dav.example.org/ada/"_s), u"ada"_s);
 
 SecretStore::Answer await(const std::function<void(SecretStore::Reply)>& call)
 {
@@ -32,7 +33,7 @@ SecretStore::Answer await(const std::function<void(SecretStore::Reply)>& call)
 // keyring-session.sh runs this test a second time with a private, unlocked Secret Service.
 TEST(SecretStore, KeepsThePasswordInTheStoreOrForThisRunOnly)
 {
-    SecretStore store(QStringLiteral("taskwyn-test")), nextRun(QStringLiteral("taskwyn-test"));
+    SecretStore store(u"taskwyn-test"_s), nextRun(u"taskwyn-test"_s);
     const auto write = await([&](auto reply) { store.write(key, password, reply); });
     const auto read = await([&](auto reply) { store.read(key, reply); });
     EXPECT_EQ(read.kind, Kind::Found);
@@ -60,24 +61,20 @@ TEST(SecretStore, KeepsThePasswordInTheStoreOrForThisRunOnly)
 // A password no task file syncs with any more leaves the store; one another file uses stays.
 TEST(SecretStore, AccountChangeRemovesOnlyAPasswordNoFileUses)
 {
-    const SyncAccount ada{QUrl(QStringLiteral("https://dav.example.org/ada/")), {}, QStringLiteral("ada")};
-    const SyncAccount bob{QUrl(QStringLiteral("https://other.example.org/")), {}, QStringLiteral("bob")};
-    const auto withList = [](SyncAccount account) {
-        account.taskList = account.server.resolved(QUrl(QStringLiteral("tasks/")));
-        return account;
-    };
+    const SyncAccount ada{QUrl(u"https://dav.example.org/ada/"_s), QUrl(u"https://dav.example.org/ada/tasks/"_s),
+                          u"ada"_s};
+    const SyncAccount bob{QUrl(u"https://other.example.org/"_s), QUrl(u"https://other.example.org/tasks/"_s), u"bob"_s};
     for (const bool otherFileSyncsWithAda : {true, false}) {
-        QSettings(QStringLiteral("taskwyn"), QStringLiteral("taskwyn")).clear();
-        SecretStore store(QStringLiteral("taskwyn-test"));
+        QSettings(u"taskwyn"_s, u"taskwyn"_s).clear();
+        SecretStore store(u"taskwyn-test"_s);
         await([&](auto reply) { store.write(key, password, reply); });
-        storeSyncAccount("tasks.txt", withList(ada));
+        storeSyncAccount("tasks.txt", ada);
         if (otherFileSyncsWithAda)
-            storeSyncAccount("other.txt", withList(ada));
-        await([&](auto reply) { replaceSyncAccount("tasks.txt", withList(ada), store, [reply] { reply({}); }); });
+            storeSyncAccount("other.txt", ada);
+        await([&](auto reply) { replaceSyncAccount("tasks.txt", ada, store, [reply] { reply({}); }); });
         EXPECT_EQ(await([&](auto reply) { store.read(key, reply); }).password, password) << "the same account";
-
-        await([&](auto reply) { replaceSyncAccount("tasks.txt", withList(bob), store, [reply] { reply({}); }); });
-        EXPECT_EQ(loadSyncAccount("tasks.txt"), withList(bob));
+        await([&](auto reply) { replaceSyncAccount("tasks.txt", bob, store, [reply] { reply({}); }); });
+        EXPECT_EQ(loadSyncAccount("tasks.txt"), bob);
         EXPECT_EQ(await([&](auto reply) { store.read(key, reply); }).password.isEmpty(), !otherFileSyncsWithAda);
     }
 }
