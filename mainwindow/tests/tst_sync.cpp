@@ -25,79 +25,68 @@ private slots:
     }
     void cleanup() { QCOMPARE(QApplication::topLevelWidgets().size(), 0); }
 
-    void windowSyncsAndUndoesServerRemovals();
-};
-
-namespace {
-
-bool holds(const Module1& store, const std::string& title)
-{
-    return std::ranges::find(store.tasks(), title, &TaskRecord::title) != store.tasks().end();
-}
-
-} // namespace
-
-void SyncTest::windowSyncsAndUndoesServerRemovals()
-{
-    RadicaleServer server;
-    DavSession session(DavAccount{server.root(), RadicaleServer::user, RadicaleServer::password});
-    MakeTaskListJob making(&session, server.home(), u"Chores"_s);
-    QSignalSpy made(&making, &DavJob::finished);
-    making.start();
-    QVERIFY(made.wait(20000));
-    const TaskList list = making.created();
-    storeSyncAccount("tasks.txt", {server.root(), list.url, RadicaleServer::user});
-    std::filesystem::remove_all(SyncStateFiles("tasks.txt").folder()); // of an earlier run's list
-    // Another device with the same task list.
-    testsupport::ScratchFolder folder;
-    Module1 there(folder / "there.txt");
-    const auto syncThere = [&] {
-        SyncEngine engine(there, &session, list, [](Module1& store) { return store.saveTasks().ok; });
-        QSignalSpy finished(&engine, &SyncEngine::finished);
-        engine.start();
-        return finished.wait(20000) && engine.result().outcome == SyncResult::Outcome::Synced;
-    };
-
-    // The password is asked for at start, once more when refused, and after a Cancel only on Sync Now.
-    const auto answer = [](const QString& password) {
-        return [password](QWidget& dialog) {
-            typeText(*dialog.findChild<QLineEdit*>(), password);
-            QTest::keyClick(&dialog, password.isEmpty() ? Qt::Key_Escape : Qt::Key_Return);
+    void windowSyncsAndUndoesServerRemovals()
+    {
+        RadicaleServer server;
+        DavSession session(DavAccount{server.root(), RadicaleServer::user, RadicaleServer::password});
+        MakeTaskListJob making(&session, server.home(), u"Chores"_s);
+        QSignalSpy made(&making, &DavJob::finished);
+        making.start();
+        QVERIFY(made.wait(20000));
+        const TaskList list = making.created();
+        storeSyncAccount("tasks.txt", {server.root(), list.url, RadicaleServer::user});
+        std::filesystem::remove_all(SyncStateFiles("tasks.txt").folder()); // of an earlier run's list
+        // Another device with the same task list.
+        testsupport::ScratchFolder folder;
+        Module1 there(folder / "there.txt");
+        const auto syncThere = [&] {
+            SyncEngine engine(there, &session, list, [](Module1& store) { return store.saveTasks().ok; });
+            QSignalSpy finished(&engine, &SyncEngine::finished);
+            engine.start();
+            return finished.wait(20000) && engine.result().outcome == SyncResult::Outcome::Synced;
         };
-    };
-    ModalScript script;
-    script.then(answer(u"wrong"_s)).then(answer({})).then(answer(RadicaleServer::password));
-    auto&& [store, w] = WindowWith({{"Alpha", 1}, {"Bravo", 2}}, Shown::exposed);
-    const QToolButton& status = control<QToolButton>(w, "syncStatus");
-    SyncResult failed;
-    failed.outcome = SyncResult::Outcome::PasswordRefused;
-    const QDateTime at = QDateTime::fromSecsSinceEpoch(epochSeconds(now()));
-    QTRY_COMPARE_WITH_TIMEOUT(status.text(), syncStatusText(failed, at), 20000);
-    QTRY_COMPARE(script.seen().size(), 2);
-    menuItem(w, "menu_syncnow").trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(status.text().startsWith(u"Synced"_s), 20000);
-    QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
+        const auto alphaThere = [&there] { return std::ranges::find(there.tasks(), "Alpha", &TaskRecord::title); };
 
-    QVERIFY(syncThere());
-    there.removeTask(static_cast<std::int16_t>(std::ranges::find(there.tasks(), "Alpha", &TaskRecord::title) -
-                                               there.tasks().begin()));
-    there.taskList[static_cast<std::size_t>(*there.appendEmptyTask())] = taskFrom({"Charlie", 3});
-    QVERIFY(syncThere());
-    menuItem(w, "menu_syncnow").trigger();
-    QTRY_COMPARE_WITH_TIMEOUT(rowCaptions(lblTitle(w)), (QStringList{u"Bravo"_s, u"Charlie"_s}), 20000);
+        // The password is asked for at start, once more when refused, and after a Cancel only on Sync Now.
+        const auto answer = [](const QString& password) {
+            return [password](QWidget& dialog) {
+                typeText(*dialog.findChild<QLineEdit*>(), password);
+                QTest::keyClick(&dialog, password.isEmpty() ? Qt::Key_Escape : Qt::Key_Return);
+            };
+        };
+        ModalScript script;
+        script.then(answer(u"wrong"_s)).then(answer({})).then(answer(RadicaleServer::password));
+        auto&& [store, w] = WindowWith({{"Alpha", 1}, {"Bravo", 2}}, Shown::exposed);
+        const QToolButton& status = control<QToolButton>(w, "syncStatus");
+        SyncResult failed;
+        failed.outcome = SyncResult::Outcome::PasswordRefused;
+        const QDateTime at = QDateTime::fromSecsSinceEpoch(epochSeconds(now()));
+        QTRY_COMPARE_WITH_TIMEOUT(status.text(), syncStatusText(failed, at), 20000);
+        QTRY_COMPARE(script.seen().size(), 2);
+        menuItem(w, "menu_syncnow").trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(status.text().startsWith(u"Synced"_s), 20000);
+        QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
 
-    // Undone, the removal is saved, and the sync after the save sends the task again.
-    QTRY_VERIFY(menuItem(w, "menu_undo").text().contains(u"Sync Removal of 1 Task"_s));
-    menuItem(w, "menu_undo").trigger();
-    QCOMPARE(rowCaptions(lblTitle(w)), (QStringList{u"Alpha"_s, u"Bravo"_s, u"Charlie"_s}));
-    QTRY_VERIFY_WITH_TIMEOUT(syncThere() && holds(there, "Alpha"), 20000);
+        QVERIFY(syncThere());
+        there.removeTask(static_cast<std::int16_t>(alphaThere() - there.tasks().begin()));
+        there.taskList[static_cast<std::size_t>(*there.appendEmptyTask())] = taskFrom({"Charlie", 3});
+        QVERIFY(syncThere());
+        menuItem(w, "menu_syncnow").trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(rowCaptions(lblTitle(w)), (QStringList{u"Bravo"_s, u"Charlie"_s}), 20000);
 
-    server.stop();
-    showActive(w);
-    QTest::keyClick(&w, Qt::Key_F5);
-    failed.outcome = SyncResult::Outcome::Offline;
-    QTRY_COMPARE_WITH_TIMEOUT(status.text(), syncStatusText(failed, at), 20000);
-}
+        // Undone, the removal is saved, and the sync after the save sends the task again.
+        QTRY_VERIFY(menuItem(w, "menu_undo").text().contains(u"Sync Removal of 1 Task"_s));
+        menuItem(w, "menu_undo").trigger();
+        QCOMPARE(rowCaptions(lblTitle(w)), (QStringList{u"Alpha"_s, u"Bravo"_s, u"Charlie"_s}));
+        QTRY_VERIFY_WITH_TIMEOUT(syncThere() && alphaThere() != there.tasks().end(), 20000);
+
+        server.stop();
+        showActive(w);
+        QTest::keyClick(&w, Qt::Key_F5);
+        failed.outcome = SyncResult::Outcome::Offline;
+        QTRY_COMPARE_WITH_TIMEOUT(status.text(), syncStatusText(failed, at), 20000);
+    }
+};
 
 QTEST_MAIN(SyncTest)
 #include "tst_sync.moc"

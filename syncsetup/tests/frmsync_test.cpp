@@ -41,13 +41,12 @@ class FrmSyncTest : public QObject
 private slots:
     void initTestCase()
     {
-        server = std::make_unique<RadicaleServer>();
-        DavSession session(DavAccount{server->root(), RadicaleServer::user, RadicaleServer::password});
+        DavSession session(DavAccount{server.root(), RadicaleServer::user, RadicaleServer::password});
         for (auto [name, component] : {std::pair{u"events"_s, u"VEVENT"_s}, std::pair{u"chores"_s, u"VTODO"_s}}) {
             const QString body = u"<c:mkcalendar xmlns:d='DAV:' xmlns:c='urn:ietf:params:xml:ns:caldav'><d:set><d:prop>"
                                  "<d:displayname>%1</d:displayname><c:supported-calendar-component-set><c:comp "
                                  "name='%2'/></c:supported-calendar-component-set></d:prop></d:set></c:mkcalendar>"_s;
-            QNetworkReply* made = session.send("MKCALENDAR", server->home().resolved(QUrl(name + u'/')), {},
+            QNetworkReply* made = session.send("MKCALENDAR", server.home().resolved(QUrl(name + u'/')), {},
                                                body.arg(name, component).toUtf8());
             QTRY_VERIFY_WITH_TIMEOUT(made->isFinished(), 20000);
         }
@@ -55,17 +54,15 @@ private slots:
     void init()
     {
         QSettings(u"taskwyn"_s, u"taskwyn"_s).clear();
-        taskFile = folder.filePath(u"tasks.txt"_s).toStdString();
         testsupport::writeBytes(taskFile, "kept as it is\r\n");
     }
 
     void findsOnlyTaskListsCreatesOneAndKeepsTheAccount()
     {
-        SecretStore secrets(u"taskwyn-test"_s);
         frmSync dialog(taskFile, secrets, nullptr);
         dialog.show();
         QVERIFY(!control<QPushButton>(dialog, "cmdStopSyncing").isVisible());
-        findTaskLists(dialog, server->root().toString(), RadicaleServer::password);
+        findTaskLists(dialog, server.root().toString(), RadicaleServer::password);
         QCOMPARE(listedNames(dialog), QStringList{u"chores"_s});
 
         QTest::mouseClick(&control<QPushButton>(dialog, "cmdCreate"), Qt::LeftButton);
@@ -79,10 +76,10 @@ private slots:
 
         const auto account = loadSyncAccount(taskFile);
         QVERIFY(account);
-        QCOMPARE(account->server, server->root());
+        QCOMPARE(account->server, server.root());
         QCOMPARE(account->user, RadicaleServer::user);
-        QVERIFY(account->taskList.path().startsWith(server->home().path()));
-        QVERIFY(account->taskList.path() != server->home().path() + u"chores/"_s);
+        QVERIFY(account->taskList.path().startsWith(server.home().path()));
+        QVERIFY(account->taskList.path() != server.home().path() + u"chores/"_s);
 
         // Without a store the password is held for this run only, by the same store.
         std::optional<SecretStore::Answer> stored;
@@ -104,7 +101,7 @@ private slots:
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("message");
-        QTest::newRow("wrong password") << server->root().toString() << u"wrong"_s
+        QTest::newRow("wrong password") << server.root().toString() << u"wrong"_s
                                         << frmSync::outcomeText(DavJob::Outcome::PasswordRefused, {});
         QTest::newRow("http to another machine") << u"http://dav.example.org/"_s << RadicaleServer::password
                                                  << frmSync::outcomeText(DavJob::Outcome::RefusedAddress, {});
@@ -114,7 +111,6 @@ private slots:
         QFETCH(QString, address);
         QFETCH(QString, password);
         QFETCH(QString, message);
-        SecretStore secrets(u"taskwyn-test"_s);
         frmSync dialog(taskFile, secrets, nullptr);
         dialog.show();
         findTaskLists(dialog, address, password);
@@ -126,11 +122,10 @@ private slots:
 
     void stopSyncingForgetsTheAccountAndTheStateOnly()
     {
-        const SyncAccount account{server->root(), server->home().resolved(QUrl(u"chores/"_s)), RadicaleServer::user};
+        const SyncAccount account{server.root(), server.home().resolved(QUrl(u"chores/"_s)), RadicaleServer::user};
         storeSyncAccount(taskFile, account);
         const SyncStateFiles state(taskFile);
         QVERIFY(!state.save(SyncState{account.taskList, u"token"_s, {}}));
-        SecretStore secrets(u"taskwyn-test"_s);
         frmSync dialog(taskFile, secrets, nullptr);
         dialog.show();
         QCOMPARE(listedNames(dialog), QStringList{account.taskList.toString()});
@@ -146,9 +141,10 @@ private slots:
     }
 
 private:
-    std::unique_ptr<RadicaleServer> server;
+    RadicaleServer server;
     QTemporaryDir folder;
-    std::filesystem::path taskFile;
+    SecretStore secrets{u"taskwyn-test"_s};
+    const std::filesystem::path taskFile = folder.filePath(u"tasks.txt"_s).toStdString();
 };
 
 QTEST_MAIN(FrmSyncTest)
