@@ -11,6 +11,7 @@
 #include <type_traits>
 
 using Outcome = SyncResult::Outcome;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -85,6 +86,10 @@ template <typename Work, typename Then> auto SyncEngine::offThread(Work work, Th
 void SyncEngine::start()
 {
     requestsAtStart_ = session_->requestsSent();
+    const auto deadline = session_->limits().syncDeadline;
+    QTimer::singleShot(deadline, this, [this, deadline] {
+        finishWith(Outcome::ServerFailed, u"the sync did not end within %1 s"_s.arg(deadline.count() / 1000.0));
+    });
     offThread([files = stateFiles_] { return files.load(); },
               [this](const LoadedSyncState& loaded) { finished_ ? void() : begin(loaded); });
 }
@@ -114,6 +119,7 @@ void SyncEngine::launch(DavJob* job, std::function<void()> onFinished)
     running_.append(job);
     connect(job, &DavJob::finished, this, [this, job, onFinished = std::move(onFinished)] {
         running_.removeOne(job);
+        result_.ignored += job->ignored();
         job->deleteLater();
         onFinished();
     });
@@ -151,8 +157,23 @@ void SyncEngine::fetch(const ServerChanges& changes)
     });
 }
 
+// Many tasks gone at once are more likely a server's fault than the user's work elsewhere.
+bool SyncEngine::removesTooMany(const QList<QUrl>& removed)
+{
+    QSet<QUrl> known;
+    for (const SyncedItem& item : std::as_const(state_.items))
+        known.insert(item.href);
+    const auto gone =
+        std::count_if(removed.begin(), removed.end(), [&](const QUrl& href) { return known.contains(href); });
+    const qsizetype synced = state_.items.size();
+    result_.wouldRemove = static_cast<int>(gone);
+    return !removalsAgreed_ && gone > 0 && (gone >= synced || (gone > 10 && gone * 4 > synced));
+}
+
 void SyncEngine::parseThenMerge(const QList<FetchedItem>& fetched, const QList<QUrl>& removed)
 {
+    if (removesTooMany(removed))
+        return finishWith(Outcome::ManyRemoved);
     QList<ServerItem> items;
     items.reserve(fetched.size());
     for (const FetchedItem& item : fetched)
@@ -311,8 +332,11 @@ bool SyncEngine::failOn(const DavJob& job)
     switch (job.outcome()) {
     case DavJob::Outcome::Succeeded:
         return false;
-    case DavJob::Outcome::NetworkFailure:
     case DavJob::Outcome::ServerBusy:
+        if (job.retryAfter().count() > 0)
+            result_.retryAt = QDateTime::currentDateTime().addSecs(job.retryAfter().count());
+        [[fallthrough]];
+    case DavJob::Outcome::NetworkFailure:
         finishWith(Outcome::Offline, job.detail());
         break;
     case DavJob::Outcome::PasswordRefused:
