@@ -135,6 +135,11 @@ QString outcomeDetails(const SyncResult& result)
     case Outcome::ServerFailed:
         return withDetail(SyncMessages::tr("The server refused the sync or answered what Taskwyn cannot read."),
                           result.detail);
+    case Outcome::CertificateRefused:
+        return withDetail(SyncMessages::tr("The server's certificate could not be verified, so nothing was sent. A "
+                                           "server with its own certificate authority is trusted once that "
+                                           "authority is in the system's certificate store; see the README."),
+                          result.detail);
     case Outcome::Cancelled:
         return SyncMessages::tr("The sync was stopped. What was sent is recorded; the rest goes out at the next "
                                 "sync.");
@@ -171,6 +176,7 @@ QString syncStatusText(const SyncResult& result, const QDateTime& at)
     case Outcome::StateNotWritten:
     case Outcome::SaveFailed:
     case Outcome::ServerFailed:
+    case Outcome::CertificateRefused:
         break;
     }
     return SyncMessages::tr("Sync failed – see the details");

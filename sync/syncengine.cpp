@@ -2,6 +2,7 @@
 
 #include "ical/vtodo.h"
 #include "store/module1.h"
+#include "sync/davaddress.h"
 
 #include <QFutureWatcher>
 #include <QTimer>
@@ -105,6 +106,8 @@ void SyncEngine::begin(const LoadedSyncState& loaded)
     if (!state_.taskList.isEmpty() && state_.taskList != list_.url)
         return finishWith(Outcome::OtherList);
     state_.taskList = list_.url;
+    // An earlier version took in hrefs elsewhere; their tasks go out again as new ones in the list.
+    state_.items.removeIf([this](const SyncedItem& item) { return !isInside(item.href, list_.url); });
     runPass();
 }
 
@@ -347,6 +350,9 @@ bool SyncEngine::failOn(const DavJob& job)
         break;
     case DavJob::Outcome::NotFound:
         finishWith(Outcome::ListGone, job.detail());
+        break;
+    case DavJob::Outcome::TlsFailure:
+        finishWith(Outcome::CertificateRefused, job.detail());
         break;
     default:
         finishWith(Outcome::ServerFailed, job.detail());

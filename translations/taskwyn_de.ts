@@ -1130,5 +1130,9 @@ Eine schnelle, verlässliche Aufgabenliste für eine Person.</translation>
         <source>The server asked to wait until %1.</source>
         <translation>Der Server bat, bis %1 zu warten.</translation>
     </message>
+    <message>
+        <source>The server&apos;s certificate could not be verified, so nothing was sent. A server with its own certificate authority is trusted once that authority is in the system&apos;s certificate store; see the README.</source>
+        <translation>Das Zertifikat des Servers konnte nicht geprüft werden, daher wurde nichts gesendet. Einem Server mit eigener Zertifizierungsstelle vertraut Taskwyn, sobald diese im Zertifikatspeicher des Systems liegt; siehe README.</translation>
+    </message>
 </context>
 </TS>

@@ -1,5 +1,6 @@
 #include "store/module1.h"
 #include "store/tests/testsupport.h"
+#include "sync/davaddress.h"
 #include "sync/syncengine.h"
 #include "sync/tests/scriptedserver.h"
 
@@ -133,6 +134,20 @@ TEST_F(UntrustedServer, AUidTheFileCannotHoldStaysTheServers)
     ASSERT_EQ(fetch.items().size(), 1);
     for (const char* kept : {"UID:lb-1\\nsecond line", "SUMMARY:Edited"})
         EXPECT_TRUE(fetch.items().at(0).calendarData.contains(kept)) << kept;
+}
+
+// As an earlier version kept them: the task goes out again into the list instead of failing each sync.
+TEST_F(UntrustedServer, AnItemElsewhereInTheStateIsSentIntoTheList)
+{
+    ASSERT_EQ(here->appendTasks(std::vector{task("T")}), 1);
+    ASSERT_EQ(sync(session).outcome, Outcome::Synced);
+    const SyncStateFiles files(here->taskFile());
+    SyncState state = files.load().state;
+    state.items[0].href = QUrl(u"file:///l/t.ics"_s);
+    ASSERT_FALSE(files.save(state));
+    here->taskList[0].title = "Edited";
+    EXPECT_EQ(sync(session).outcome, Outcome::Synced);
+    EXPECT_TRUE(isInside(files.load().state.items.at(0).href, list.url));
 }
 
 } // namespace
