@@ -135,7 +135,7 @@ QString outcomeDetails(const SyncResult& result)
     case Outcome::ServerFailed:
         return withDetail(SyncMessages::tr("The server refused the sync or answered what Taskwyn cannot read."),
                           result.detail);
-    case Outcome::CertificateRefused:
+    case Outcome::BadCertificate:
         return withDetail(SyncMessages::tr("The server's certificate could not be verified, so nothing was sent. A "
                                            "server with its own certificate authority is trusted once that "
                                            "authority is in the system's certificate store; see the README."),
@@ -176,7 +176,7 @@ QString syncStatusText(const SyncResult& result, const QDateTime& at)
     case Outcome::StateNotWritten:
     case Outcome::SaveFailed:
     case Outcome::ServerFailed:
-    case Outcome::CertificateRefused:
+    case Outcome::BadCertificate:
         break;
     }
     return SyncMessages::tr("Sync failed – see the details");

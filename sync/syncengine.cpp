@@ -352,7 +352,7 @@ bool SyncEngine::failOn(const DavJob& job)
         finishWith(Outcome::ListGone, job.detail());
         break;
     case DavJob::Outcome::TlsFailure:
-        finishWith(Outcome::CertificateRefused, job.detail());
+        finishWith(Outcome::BadCertificate, job.detail());
         break;
     default:
         finishWith(Outcome::ServerFailed, job.detail());

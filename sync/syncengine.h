@@ -21,21 +21,21 @@ struct SyncResult
 {
     enum class Outcome {
         Synced,
-        Offline,            // no answer, or a busy server: the changes stay here and go out later
-        PasswordRefused,    // nothing changed, the state neither
-        ListEmptied,        // the list came back empty while the state knows tasks: nothing was deleted
-        ListGone,           // the chosen list is no longer on the server
-        OtherList,          // the state belongs to another list than the chosen one
-        StateUnreadable,    // the sync state is damaged or cannot be read; `stateFailure` says why if it can
-        StateNotWritten,    // `stateFailure` says why; the next sync repeats the work, nothing is lost
-        SaveFailed,         // the task file could not be saved (the save flow told why); the state is as it was
-        ChangedMeanwhile,   // tasks changed on the server again while they were sent: they go out next time
-        ServerFailed,       // the server refused or answered what cannot be read; `detail` has its words
-        CertificateRefused, // the server's certificate did not verify; `detail` says why
-        Cancelled,          // cancel() ended it; what was sent is recorded, the rest goes out next time
-        NotSetUp,           // no account is kept for the task file
-        NoPassword,         // the secret store holds no password for the account; `detail` says why if it can
-        ManyRemoved,        // the server would remove `wouldRemove` tasks here: nothing changed, the user decides
+        Offline,          // no answer, or a busy server: the changes stay here and go out later
+        PasswordRefused,  // nothing changed, the state neither
+        ListEmptied,      // the list came back empty while the state knows tasks: nothing was deleted
+        ListGone,         // the chosen list is no longer on the server
+        OtherList,        // the state belongs to another list than the chosen one
+        StateUnreadable,  // the sync state is damaged or cannot be read; `stateFailure` says why if it can
+        StateNotWritten,  // `stateFailure` says why; the next sync repeats the work, nothing is lost
+        SaveFailed,       // the task file could not be saved (the save flow told why); the state is as it was
+        ChangedMeanwhile, // tasks changed on the server again while they were sent: they go out next time
+        ServerFailed,     // the server refused or answered what cannot be read; `detail` has its words
+        BadCertificate,   // the server's certificate did not verify; `detail` says why
+        Cancelled,        // cancel() ended it; what was sent is recorded, the rest goes out next time
+        NotSetUp,         // no account is kept for the task file
+        NoPassword,       // the secret store holds no password for the account; `detail` says why if it can
+        ManyRemoved,      // the server would remove `wouldRemove` tasks here: nothing changed, the user decides
     };
     // The cases where nothing more happens until the user decides.
     bool asksUser() const

@@ -416,7 +416,7 @@ Oder überschreiben Sie sie mit Ihren Änderungen: Die andere Fassung bleibt in 
     </message>
     <message>
         <source>&amp;Remove Them Here</source>
-        <translation>Hier &amp;entfernen</translation>
+        <translation>&amp;Hier entfernen</translation>
     </message>
 </context>
 <context>
