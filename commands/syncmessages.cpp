@@ -51,12 +51,34 @@ QStringList noticesOf(const SyncResult& result)
     if (result.didNotFit > 0)
         notices << SyncMessages::tr("%n task(s) did not fit in the task table and stay on the server, untouched.",
                                     nullptr, result.didNotFit);
+    if (result.ignored > 0)
+        notices << SyncMessages::tr("%n address(es) or item(s) in the server's answers were ignored, as outside the "
+                                    "task list or larger than 1 MiB.",
+                                    nullptr, result.ignored);
     return notices;
 }
 
 QString stateFailureText(const SyncResult& result)
 {
     return result.stateFailure ? fileFailureText(*result.stateFailure) : QString();
+}
+
+// The locale's short time without its seconds, which some locales show and a status line does not need.
+QString hoursAndMinutes(const QLocale& locale)
+{
+    return locale.timeFormat(QLocale::ShortFormat).remove(QRegularExpression(u"[:.]ss?"_s));
+}
+
+QString shortTime(const QDateTime& at)
+{
+    return QLocale().toString(at.time(), hoursAndMinutes(QLocale()));
+}
+
+QString retryText(const SyncResult& result)
+{
+    return result.retryAt.isValid()
+               ? u' ' + SyncMessages::tr("The server asked to wait until %1.").arg(shortTime(result.retryAt))
+               : QString();
 }
 
 QString outcomeDetails(const SyncResult& result)
@@ -67,7 +89,8 @@ QString outcomeDetails(const SyncResult& result)
     case Outcome::Offline:
         return withDetail(SyncMessages::tr("The server could not be reached. The changes are kept in the task file "
                                            "and are sent at the next sync."),
-                          result.detail);
+                          result.detail) +
+               retryText(result);
     case Outcome::PasswordRefused:
         return withDetail(SyncMessages::tr("The server refused the user name or the password. Nothing was changed."),
                           result.detail);
@@ -82,6 +105,11 @@ QString outcomeDetails(const SyncResult& result)
         return SyncMessages::tr("The task list on the server came back empty, although it held tasks at the last "
                                 "sync. Nothing was deleted, here or there. If it was emptied on purpose, stop "
                                 "syncing and set the sync up again; otherwise look at the server.");
+    case Outcome::ManyRemoved:
+        return SyncMessages::tr("The server reports %n synced task(s) as deleted at once. Nothing was deleted, here "
+                                "or there. If they were deleted on purpose, sync in the window and choose to remove "
+                                "them here; otherwise look at the server.",
+                                nullptr, result.wouldRemove);
     case Outcome::ListGone:
         return withDetail(SyncMessages::tr("The task list this file syncs with is no longer on the server. Nothing "
                                            "was deleted. Choose a task list again under Options → Sync with Server…."),
@@ -107,6 +135,11 @@ QString outcomeDetails(const SyncResult& result)
     case Outcome::ServerFailed:
         return withDetail(SyncMessages::tr("The server refused the sync or answered what Taskwyn cannot read."),
                           result.detail);
+    case Outcome::BadCertificate:
+        return withDetail(SyncMessages::tr("The server's certificate could not be verified, so nothing was sent. A "
+                                           "server with its own certificate authority is trusted once that "
+                                           "authority is in the system's certificate store; see the README."),
+                          result.detail);
     case Outcome::Cancelled:
         return SyncMessages::tr("The sync was stopped. What was sent is recorded; the rest goes out at the next "
                                 "sync.");
@@ -114,17 +147,11 @@ QString outcomeDetails(const SyncResult& result)
     return {};
 }
 
-// The locale's short time without its seconds, which some locales show and a status line does not need.
-QString hoursAndMinutes(const QLocale& locale)
-{
-    return locale.timeFormat(QLocale::ShortFormat).remove(QRegularExpression(u"[:.]ss?"_s));
-}
-
 } // namespace
 
 QString syncStatusText(const SyncResult& result, const QDateTime& at)
 {
-    const QString time = QLocale().toString(at.time(), hoursAndMinutes(QLocale()));
+    const QString time = shortTime(at);
     switch (result.outcome) {
     case Outcome::Synced:
     case Outcome::ChangedMeanwhile:
@@ -139,6 +166,7 @@ QString syncStatusText(const SyncResult& result, const QDateTime& at)
     case Outcome::NotSetUp:
         return {};
     case Outcome::ListEmptied:
+    case Outcome::ManyRemoved:
     case Outcome::ListGone:
     case Outcome::OtherList:
     case Outcome::StateUnreadable:
@@ -148,6 +176,7 @@ QString syncStatusText(const SyncResult& result, const QDateTime& at)
     case Outcome::StateNotWritten:
     case Outcome::SaveFailed:
     case Outcome::ServerFailed:
+    case Outcome::BadCertificate:
         break;
     }
     return SyncMessages::tr("Sync failed – see the details");

@@ -260,7 +260,7 @@ Component keptCalendar(const TaskRecord& task, const std::string* kept)
     if (!parsed || icalcomponent_isa(parsed.get()) != ICAL_VCALENDAR_COMPONENT)
         return nullptr;
     icalcomponent* todo = masterTodo(parsed.get());
-    if (!todo || textOfFirst(todo, ICAL_UID_PROPERTY) != task.uid)
+    if (!todo || uidHere(textOfFirst(todo, ICAL_UID_PROPERTY)) != task.uid)
         return nullptr;
     return parsed;
 }
@@ -337,7 +337,7 @@ std::optional<TaskRecord> taskOfCalendar(std::string_view calendar)
 TaskRecord taskOfTodo(icalcomponent* todo)
 {
     TaskRecord task;
-    task.uid = textOfFirst(todo, ICAL_UID_PROPERTY);
+    task.uid = uidHere(textOfFirst(todo, ICAL_UID_PROPERTY));
     task.title = fileLine(textOfFirst(todo, ICAL_SUMMARY_PROPERTY));
     task.forWhom = fileLine(textOfFirst(todo, ICAL_CONTACT_PROPERTY));
     task.description = descriptionFromCalendar(textOfFirst(todo, ICAL_DESCRIPTION_PROPERTY));
@@ -371,6 +371,11 @@ Component taskCalendar(const TaskRecord& task, const std::string* kept, std::tim
         writeField(todo, field, task, statusChanged, now);
     writeStamps(todo, !changed.empty(), fromOutside, now);
     return calendar;
+}
+
+std::string uidHere(std::string_view uid)
+{
+    return taskFileHoldsUid(uid) ? std::string(uid) : uidFromContent(uid);
 }
 
 std::string uidFromContent(std::string_view text)

@@ -32,14 +32,18 @@ std::vector<Field> changedFields(const TaskRecord& before, const TaskRecord& aft
 // accepts, a day of the month, a time of day): only such a moment is written as DUE.
 bool isRealDue(const TaskRecord& task);
 
-// The task a calendar holds, with its uid; nothing when the text holds no VTODO. A DUE with a time
-// zone or in UTC becomes the local wall-clock time; texts become what the task file can keep.
+// The task a calendar holds, with its uid as uidHere() makes it; nothing when the text holds no VTODO. A DUE with a
+// time zone or in UTC becomes the local wall-clock time; texts become what the task file can keep.
 std::optional<TaskRecord> taskOfCalendar(std::string_view calendar);
 
 // The calendar of `task`. Given the form kept from outside (`kept`), only the properties of the
 // fields that differ between it and the task are rewritten, with DTSTAMP, LAST-MODIFIED and
 // SEQUENCE; everything else in it stays. `now` is the time recorded in those properties.
 std::string calendarOfTask(const TaskRecord& task, const std::string* kept, std::time_t now);
+
+// The uid a task here has for a calendar's UID: the same where the task file holds it as it is, else
+// one derived from it, so that the task keeps one identity and the calendar its own UID.
+std::string uidHere(std::string_view uid);
 
 // An id for a VTODO that came without one, derived from its text so that importing the same file
 // twice finds it again (a version 8 UUID).

@@ -139,6 +139,9 @@ bool WindowSync::eventFilter(QObject* watched, QEvent* event)
 
 void WindowSync::request(bool byUser)
 {
+    // A busy server's wish holds for the runs nobody asked for; the periodic one comes after it.
+    if (!byUser && last_ && last_->retryAt.isValid() && QDateTime::currentDateTime() < last_->retryAt)
+        return;
     wanted_ = true;
     wantedByUser_ = wantedByUser_ || byUser;
     startIfFree();
@@ -174,6 +177,8 @@ void WindowSync::start(const SyncAccount& account)
     replying_ = std::exchange(waiting_, {});
     run_ = new AccountSync(
         commands_.store, *secrets_, [this](Module1& store) { return saveMerged(store); }, this);
+    if (std::exchange(removalsAgreed_, false))
+        run_->agreeToRemovals();
     connect(run_, &AccountSync::progress, this, &WindowSync::showProgress);
     connect(run_, &AccountSync::finished, this, &WindowSync::runFinished);
     showStatus(tr("Syncing…"));
@@ -322,5 +327,13 @@ void WindowSync::explain(const SyncResult& result)
     QPushButton* settings = explaining_->addButton(tr("&Sync Settings…"), QMessageBox::AcceptRole);
     settings->setObjectName(u"openSyncSettings"_s);
     connect(settings, &QPushButton::clicked, this, &WindowSync::setUp, Qt::QueuedConnection);
+    if (result.outcome == Outcome::ManyRemoved) {
+        QPushButton* remove = explaining_->addButton(tr("&Remove Them Here"), QMessageBox::DestructiveRole);
+        remove->setObjectName(u"agreeToRemovals"_s);
+        connect(remove, &QPushButton::clicked, this, [this] {
+            removalsAgreed_ = true;
+            request(true);
+        });
+    }
     explaining_->open();
 }

@@ -88,6 +88,7 @@ private:
     bool askWhenShown_ = false;
     bool asking_ = false;
     bool passwordDeclined_ = false; // asked again only when the user syncs
+    bool removalsAgreed_ = false;   // for the next run only
     QPointer<QMessageBox> explaining_;
     std::vector<Reply> waiting_;  // for the next run
     std::vector<Reply> replying_; // for the run in progress

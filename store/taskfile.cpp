@@ -303,3 +303,9 @@ LoadReport readTaskFileText(std::string_view bytes, Module1& store)
         reader.line(line);
     return report;
 }
+
+bool taskFileHoldsUid(std::string_view uid)
+{
+    const auto control = [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; };
+    return isStrictUtf8(uid) && std::none_of(uid.begin(), uid.end(), control) && !uid.ends_with(' ');
+}

@@ -39,6 +39,8 @@ void AccountSync::connectWith(const SyncAccount& account, const QString& passwor
     // what the set-up found, and a server that stopped offering sync tokens is listed in full.
     const TaskList list{account.taskList, {}, {}, account.offersSyncCollection};
     engine_ = new SyncEngine(store_, session_.get(), list, save_, this);
+    if (removalsAgreed_)
+        engine_->agreeToRemovals();
     connect(engine_, &SyncEngine::progress, this, &AccountSync::progress);
     connect(engine_, &SyncEngine::finished, this, &AccountSync::engineFinished);
     engine_->start();

@@ -26,6 +26,8 @@ public:
     ~AccountSync() override;
 
     void start();
+    // This run removes here what the server removed, however many: the user has agreed.
+    void agreeToRemovals() { removalsAgreed_ = true; }
     // Ends the run at once, as when the user stops syncing or quits; finished() follows.
     void cancel();
     const SyncResult& result() const { return result_; }
@@ -45,5 +47,6 @@ private:
     std::unique_ptr<DavSession> session_;
     QPointer<SyncEngine> engine_;
     bool running_ = false;
+    bool removalsAgreed_ = false;
     SyncResult result_;
 };

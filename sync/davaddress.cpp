@@ -49,9 +49,16 @@ bool isSameOrigin(const QUrl& left, const QUrl& right)
 
 bool isAcceptedRedirect(const QUrl& from, const QUrl& to)
 {
-    if (!to.isValid() || !isAcceptedServerAddress(to))
-        return false;
-    if (to.scheme() == "https"_L1)
-        return to.host().compare(from.host(), Qt::CaseInsensitive) == 0;
-    return isSameOrigin(from, to);
+    return to.isValid() && isAcceptedServerAddress(to) && isSameOrigin(from, to);
+}
+
+bool isInside(const QUrl& url, const QUrl& folder)
+{
+    QString prefix = folder.path();
+    if (!prefix.endsWith(u'/'))
+        prefix += u'/';
+    // Dot segments would let a path that starts inside the folder end outside it.
+    const QString path = url.adjusted(QUrl::NormalizePathSegments).path();
+    return isSameOrigin(url, folder) && path.size() > prefix.size() && path.startsWith(prefix) &&
+           !path.contains("/../"_L1) && !path.endsWith("/.."_L1);
 }

@@ -16,6 +16,9 @@
 // scheme, host and port, with the scheme's default port filled in.
 [[nodiscard]] bool isSameOrigin(const QUrl& left, const QUrl& right);
 
-// A server may move us to https on the same host, or within its own loopback origin; never to
-// another host and never from https down to http.
+// A server may move us only within the origin we asked: another port or scheme is another server,
+// which the account's password and the user's tasks were never meant for.
 [[nodiscard]] bool isAcceptedRedirect(const QUrl& from, const QUrl& to);
+
+// Whether `url` names something inside the collection `folder` (not the folder itself), on its origin.
+[[nodiscard]] bool isInside(const QUrl& url, const QUrl& folder);

@@ -13,6 +13,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int maxRedirects = 5;
+// A server that asks for a day's rest is more likely broken than busy.
+constexpr std::chrono::seconds maxRetryAfter = std::chrono::hours(1);
 // Far above any real task list, low enough that a broken server cannot eat the memory.
 constexpr qint64 maxAnswerBytes = qint64{256} * 1024 * 1024;
 
@@ -24,6 +26,21 @@ bool isRedirect(int status)
 QString statusLine(QNetworkReply* reply, int status)
 {
     return u"HTTP %1 %2"_s.arg(status).arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
+}
+
+// A connection lost after the status line leaves a body cut short, which is no answer at all.
+bool isNetworkError(QNetworkReply::NetworkError error)
+{
+    return error > QNetworkReply::NoError && error < QNetworkReply::ProxyConnectionRefusedError;
+}
+
+// Qt does not always tell a connection closed before the announced length arrived. A compressed
+// body is announced in its compressed length, so only a plain one can be compared.
+bool isCutShort(QNetworkReply* reply, const QByteArray& body)
+{
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    return length.isValid() && !reply->hasRawHeader(QByteArrayLiteral("Content-Encoding")) &&
+           body.size() < length.toLongLong();
 }
 
 } // namespace
@@ -38,8 +55,6 @@ void DavJob::start()
             return;
         if (!session_)
             return finishWith(Outcome::NetworkFailure, u"the connection was closed"_s);
-        if (!isAcceptedServerAddress(session_->account().server))
-            return finishWith(Outcome::RefusedAddress, session_->account().server.toDisplayString());
         run();
     });
 }
@@ -63,7 +78,13 @@ void DavJob::sendHop(const Request& request, AnswerHandler onAnswer, int redirec
     if (!session_)
         return finishWith(Outcome::NetworkFailure, u"the connection was closed"_s);
     QNetworkReply* reply = session_->send(request.verb, request.url, request.headers, request.body);
+    if (!reply)
+        return refuse(session_->refusalOf(request.url, request.headers), request.url);
     reply->setParent(this); // a job deleted mid-request aborts its request
+    QTimer::singleShot(session_->limits().answerDeadline, reply, [this, reply] {
+        overdue_ = true;
+        reply->abort();
+    });
     auto sslErrors = std::make_shared<QStringList>();
     connect(reply, &QNetworkReply::sslErrors, this, [sslErrors](const QList<QSslError>& errors) {
         for (const QSslError& error : errors)
@@ -84,12 +105,31 @@ void DavJob::sendHop(const Request& request, AnswerHandler onAnswer, int redirec
     });
 }
 
+void DavJob::refuse(DavSession::Refusal refusal, const QUrl& url)
+{
+    switch (refusal) {
+    case DavSession::Refusal::Address:
+        return finishWith(Outcome::RefusedAddress, url.toDisplayString());
+    case DavSession::Refusal::HeaderValue:
+        return finishWith(Outcome::BadAnswer, u"a server's text with control characters"_s);
+    case DavSession::Refusal::TooManyRequests:
+        return finishWith(Outcome::ServerFailure,
+                          u"more than %1 requests in one sync"_s.arg(session_->limits().maxRequests));
+    case DavSession::Refusal::None:
+        break;
+    }
+    finishWith(Outcome::NetworkFailure, url.toDisplayString());
+}
+
 void DavJob::receive(QNetworkReply* reply, const Request& request, AnswerHandler onAnswer, int redirectsLeft)
 {
     if (overlong_)
         return finishWith(Outcome::BadAnswer, u"the answer is larger than %1 MiB"_s.arg(maxAnswerBytes >> 20));
+    if (overdue_)
+        return finishWith(Outcome::NetworkFailure,
+                          u"no full answer within %1 s"_s.arg(session_->limits().answerDeadline.count() / 1000.0));
     const QVariant statusAttribute = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!statusAttribute.isValid())
+    if (!statusAttribute.isValid() || isNetworkError(reply->error()))
         return finishWith(Outcome::NetworkFailure, reply->errorString());
     const int status = statusAttribute.toInt();
     if (status == 401)
@@ -106,10 +146,13 @@ void DavJob::receive(QNetworkReply* reply, const Request& request, AnswerHandler
     detail_ = statusLine(reply, status);
     if (status == 429 || status == 503) {
         // Only the seconds form; a date would need this machine's clock to agree with the server's.
-        retryAfter_ = std::chrono::seconds(reply->rawHeader(QByteArrayLiteral("Retry-After")).trimmed().toUInt());
+        const auto asked = std::chrono::seconds(reply->rawHeader(QByteArrayLiteral("Retry-After")).trimmed().toUInt());
+        retryAfter_ = std::min(asked, maxRetryAfter);
         return finishWith(Outcome::ServerBusy, detail_);
     }
     Answer answer{status, request.url, reply->readAll(), reply->rawHeader(QByteArrayLiteral("ETag")), {}};
+    if (isCutShort(reply, answer.body))
+        return finishWith(Outcome::NetworkFailure, u"the answer was cut short"_s);
     if (status != 207)
         return onAnswer(answer);
     answerAfterReading(std::move(answer), std::move(onAnswer));
@@ -153,6 +196,31 @@ std::optional<Multistatus> DavJob::expectMultistatus(const Answer& answer)
         return std::nullopt;
     }
     return answer.multistatus;
+}
+
+std::optional<QUrl> DavJob::hrefOnOrigin(const QUrl& base, const QString& href)
+{
+    const QUrl url = base.resolved(QUrl(href));
+    if (session_ && session_->isOnOrigin(url))
+        return url;
+    ++ignored_;
+    return std::nullopt;
+}
+
+bool DavJob::keepInside(const QUrl& url, const QUrl& folder)
+{
+    if (isInside(url, folder))
+        return true;
+    ++ignored_;
+    return false;
+}
+
+bool DavJob::expectToken(const QString& value)
+{
+    if (isHeaderToken(value.toUtf8()))
+        return true;
+    finishWith(Outcome::BadAnswer, u"an ETag or sync token with control characters"_s);
+    return false;
 }
 
 void DavJob::succeed()

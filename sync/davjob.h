@@ -42,8 +42,11 @@ public:
     Outcome outcome() const { return outcome_; }
     // Technical detail for the log and the details view: the HTTP status line or the network error.
     QString detail() const { return detail_; }
-    // How long a busy server asked to be left alone; zero when it did not say.
+    // How long a busy server asked to be left alone, up to an hour; zero when it did not say.
     std::chrono::seconds retryAfter() const { return retryAfter_; }
+    // Addresses from the server's answers that were not followed or taken in, as outside the
+    // account's origin or the task list, and items too large to read.
+    int ignored() const { return ignored_; }
 
 signals:
     void finished();
@@ -75,6 +78,13 @@ protected:
     [[nodiscard]] bool expectStatus(const Answer& answer, std::initializer_list<int> accepted);
     // The answer's multistatus, or nullopt when the job failed for the answer's status or form.
     [[nodiscard]] std::optional<Multistatus> expectMultistatus(const Answer& answer);
+    // `href` from an answer to `base`, resolved, or nothing (and counted) when it leaves the origin.
+    [[nodiscard]] std::optional<QUrl> hrefOnOrigin(const QUrl& base, const QString& href);
+    // Whether `url` is a member of the collection `folder`; counted when it is not.
+    [[nodiscard]] bool keepInside(const QUrl& url, const QUrl& folder);
+    void countIgnored() { ++ignored_; }
+    // Fails the job as a bad answer unless `value` may go into a later request's header.
+    [[nodiscard]] bool expectToken(const QString& value);
     void succeed();
     // Ends the job with `outcome`; later calls change nothing.
     void finishWith(Outcome outcome, const QString& detail);
@@ -82,6 +92,7 @@ protected:
 
 private:
     void sendHop(const Request& request, AnswerHandler onAnswer, int redirectsLeft);
+    void refuse(DavSession::Refusal refusal, const QUrl& url);
     void receive(QNetworkReply* reply, const Request& request, AnswerHandler onAnswer, int redirectsLeft);
     void answerAfterReading(Answer answer, AnswerHandler onAnswer);
 
@@ -90,7 +101,9 @@ private:
     QString detail_;
     bool finished_ = false;
     bool overlong_ = false;
+    bool overdue_ = false;
     std::chrono::seconds retryAfter_{0};
+    int ignored_ = 0;
 };
 
 // An XML request body; the header every DAV request with a body carries.

@@ -10,6 +10,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// A sync-collection answer in more parts than this is a server going round in circles.
+constexpr int maxParts = 1000;
+// As import: a task larger than this is no task, and libical's reading grows with its square.
+constexpr qsizetype maxItemBytes = qsizetype{1} << 20;
+
 const QByteArray propfindVerb = QByteArrayLiteral("PROPFIND");
 const QByteArray reportVerb = QByteArrayLiteral("REPORT");
 
@@ -44,8 +49,10 @@ QByteArray xmlText(const QString& text)
 
 const DavProperty* propertyOf(const DavResponse& response, const char* ns, const char* name)
 {
-    const auto found = response.properties.constFind(clarkName(ns, name));
-    return found == response.properties.cend() ? nullptr : &*found;
+    const QString wanted = clarkName(ns, name);
+    const auto found = std::find_if(response.properties.cbegin(), response.properties.cend(),
+                                    [&wanted](const auto& property) { return property.first == wanted; });
+    return found == response.properties.cend() ? nullptr : &found->second;
 }
 
 QString textOf(const DavResponse& response, const char* ns, const char* name)
@@ -54,10 +61,10 @@ QString textOf(const DavResponse& response, const char* ns, const char* name)
     return property ? property->text.trimmed() : QString();
 }
 
-QUrl firstHref(const QUrl& base, const DavResponse& response, const char* ns, const char* name)
+QString firstHref(const DavResponse& response, const char* ns, const char* name)
 {
     const DavProperty* property = propertyOf(response, ns, name);
-    return property && !property->hrefs.isEmpty() ? base.resolved(QUrl(property->hrefs.first())) : QUrl();
+    return property && !property->hrefs.isEmpty() ? property->hrefs.first() : QString();
 }
 
 bool isCollection(const DavResponse& response)
@@ -140,11 +147,18 @@ void DiscoveryJob::examineAnswer(const Answer& answer, bool wellKnownTried)
         taskLists_.append(taskListFrom(answer.url, self));
         return succeed();
     }
-    if (const QUrl home = firstHref(answer.url, self, dav::caldavNs, "calendar-home-set"); !home.isEmpty())
-        return listHome(home);
-    if (const QUrl principal = firstHref(answer.url, self, dav::ns, "current-user-principal"); !principal.isEmpty())
-        return findHome(principal);
+    if (const std::optional<QUrl> home = hrefOf(answer.url, self, dav::caldavNs, "calendar-home-set"))
+        return listHome(*home);
+    if (const std::optional<QUrl> principal = hrefOf(answer.url, self, dav::ns, "current-user-principal"))
+        return findHome(*principal);
     finishWith(Outcome::NoTaskService, answer.url.toDisplayString());
+}
+
+std::optional<QUrl> DiscoveryJob::hrefOf(const QUrl& base, const DavResponse& response, const char* ns,
+                                         const char* name)
+{
+    const QString href = firstHref(response, ns, name);
+    return href.isEmpty() ? std::nullopt : hrefOnOrigin(base, href);
 }
 
 void DiscoveryJob::findHome(const QUrl& principal)
@@ -153,12 +167,13 @@ void DiscoveryJob::findHome(const QUrl& principal)
         const std::optional<Multistatus> multistatus = expectMultistatus(answer);
         if (!multistatus)
             return;
-        const QUrl home = multistatus->responses.isEmpty() ? QUrl()
-                                                           : firstHref(answer.url, multistatus->responses.first(),
-                                                                       dav::caldavNs, "calendar-home-set");
-        if (home.isEmpty())
+        const std::optional<QUrl> home =
+            multistatus->responses.isEmpty()
+                ? std::nullopt
+                : hrefOf(answer.url, multistatus->responses.first(), dav::caldavNs, "calendar-home-set");
+        if (!home)
             return finishWith(Outcome::NoTaskService, answer.url.toDisplayString());
-        listHome(home);
+        listHome(*home);
     });
 }
 
@@ -170,8 +185,10 @@ void DiscoveryJob::listHome(const QUrl& home)
         if (!multistatus)
             return;
         for (const DavResponse& response : multistatus->responses) {
-            if (holdsTasks(response))
-                taskLists_.append(taskListFrom(answer.url.resolved(QUrl(response.href)), response));
+            if (!holdsTasks(response))
+                continue;
+            if (const std::optional<QUrl> url = hrefOnOrigin(answer.url, response.href))
+                taskLists_.append(taskListFrom(*url, response));
         }
         succeed();
     });
@@ -226,6 +243,8 @@ void ChangesJob::compareCtag()
         const QString ctag = answer.status == 207 && !responses.isEmpty()
                                  ? textOf(responses.first(), dav::calendarServerNs, "getctag")
                                  : QString();
+        if (!expectToken(ctag))
+            return;
         if (ctag.isEmpty() || ctag != syncToken_)
             return listEtags(ctag);
         changes_.syncToken = ctag;
@@ -235,6 +254,7 @@ void ChangesJob::compareCtag()
 
 void ChangesJob::reportChanges(const QString& token)
 {
+    tokensAsked_.insert(token);
     const QByteArray body = R"(<?xml version="1.0" encoding="utf-8"?>)"
                             R"(<d:sync-collection xmlns:d="DAV:"><d:sync-token>)" +
                             xmlText(token) +
@@ -250,17 +270,18 @@ void ChangesJob::reportChanges(const QString& token)
         if (answer.status == 400 || answer.status == 403 || answer.status == 405 || answer.status == 501)
             return compareCtag();
         const std::optional<Multistatus> multistatus = expectMultistatus(answer);
-        if (!multistatus)
+        if (!multistatus || !expectToken(multistatus->syncToken))
             return;
-        changes_.syncToken = multistatus->syncToken;
+        const QString& next = multistatus->syncToken;
+        changes_.syncToken = next;
+        const std::optional<bool> truncated = collect(multistatus->responses, answer.url);
+        if (!truncated || !*truncated)
+            return truncated ? succeed() : void();
         // A server that sends its changes in parts marks all but the last; the token it gives
-        // continues from there (RFC 6578 3.6).
-        const bool truncated = collect(multistatus->responses, answer.url);
-        if (truncated && !multistatus->syncToken.isEmpty() && multistatus->syncToken != token)
-            return reportChanges(multistatus->syncToken);
-        if (truncated)
-            return finishWith(Outcome::BadAnswer, u"the server sent only part of its changes"_s);
-        succeed();
+        // continues from there (RFC 6578 3.6). One that goes round in circles is not followed.
+        if (!next.isEmpty() && !tokensAsked_.contains(next) && tokensAsked_.size() < maxParts)
+            return reportChanges(next);
+        finishWith(Outcome::BadAnswer, u"the server sent only part of its changes"_s);
     });
 }
 
@@ -271,28 +292,35 @@ void ChangesJob::listEtags(const QString& ctag)
         if (!multistatus)
             return;
         changes_ = ServerChanges{true, {}, {}, ctag};
-        if (collect(multistatus->responses, answer.url))
+        const std::optional<bool> truncated = collect(multistatus->responses, answer.url);
+        if (truncated && *truncated)
             return finishWith(Outcome::BadAnswer, u"the server listed only part of the task list"_s);
-        succeed();
+        if (truncated)
+            succeed();
     });
 }
 
-bool ChangesJob::collect(const QList<DavResponse>& responses, const QUrl& base)
+std::optional<bool> ChangesJob::collect(const QList<DavResponse>& responses, const QUrl& base)
 {
     bool truncated = false;
     QList<ItemVersion> changed;
     QList<QUrl> removed;
     QSet<QString> listed;
     for (const DavResponse& response : responses) {
-        const QUrl href = base.resolved(QUrl(response.href));
+        const std::optional<QUrl> resolved = hrefOnOrigin(base, response.href);
+        if (!resolved)
+            continue;
+        const QUrl& href = *resolved;
         if (isSameResource(href, list_.url)) {
             truncated = truncated || response.status == 507;
             continue;
         }
         // Whatever a server names outside the list is never written or deleted on its word.
-        if (!href.path().startsWith(asFolder(list_.url).path()))
+        if (!keepInside(href, list_.url))
             continue;
         const QString etag = textOf(response, dav::ns, "getetag");
+        if (!expectToken(etag))
+            return std::nullopt;
         if (response.status == 404)
             removed.append(href);
         else if (!etag.isEmpty() && !isCollection(response))
@@ -336,12 +364,32 @@ void MultigetJob::fetchFrom(qsizetype first)
              if (!multistatus)
                  return;
              for (const DavResponse& response : multistatus->responses) {
-                 if (const DavProperty* data = propertyOf(response, dav::caldavNs, "calendar-data"))
-                     items_.append(FetchedItem{answer.url.resolved(QUrl(response.href)),
-                                               textOf(response, dav::ns, "getetag").toUtf8(), data->text.toUtf8()});
+                 if (!take(response, answer.url))
+                     return;
              }
              fetchFrom(next);
          });
+}
+
+bool MultigetJob::take(const DavResponse& response, const QUrl& base)
+{
+    const DavProperty* data = propertyOf(response, dav::caldavNs, "calendar-data");
+    if (!data)
+        return true;
+    const QString etag = textOf(response, dav::ns, "getetag");
+    if (!expectToken(etag))
+        return false;
+    const std::optional<QUrl> href = hrefOnOrigin(base, response.href);
+    if (!href || !keepInside(*href, list_))
+        return true;
+    QByteArray calendar = data->text.toUtf8();
+    // Kept without its data, so that it counts neither as fetched nor as gone.
+    if (calendar.size() > maxItemBytes) {
+        calendar.clear();
+        countIgnored();
+    }
+    items_.append(FetchedItem{*href, etag.toUtf8(), calendar});
+    return true;
 }
 
 void MultigetJob::findMissing()
@@ -374,7 +422,7 @@ void PutJob::run()
     else
         headers.append({QByteArrayLiteral("If-Match"), ifMatchValue(etag_)});
     send(Request{QByteArrayLiteral("PUT"), href_, headers, calendarData_}, [this](const Answer& answer) {
-        if (!expectStatus(answer, {200, 201, 204}))
+        if (!expectStatus(answer, {200, 201, 204}) || !expectToken(QString::fromUtf8(answer.etag)))
             return;
         newEtag_ = answer.etag;
         succeed();

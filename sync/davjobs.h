@@ -3,6 +3,7 @@
 #include "sync/davjob.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QUrl>
 
@@ -34,6 +35,9 @@ private:
     void run() override;
     void examine(const QUrl& url, bool wellKnownTried);
     void examineAnswer(const Answer& answer, bool wellKnownTried);
+    // The property's first href where it stays on the account's origin.
+    [[nodiscard]] std::optional<QUrl> hrefOf(const QUrl& base, const DavResponse& response, const char* ns,
+                                             const char* name);
     void findHome(const QUrl& principal);
     void listHome(const QUrl& home);
 
@@ -88,11 +92,13 @@ private:
     void reportChanges(const QString& token);
     void compareCtag();
     void listEtags(const QString& ctag);
-    // Adds the members' changes; true when the answer says it holds only part of them.
-    bool collect(const QList<DavResponse>& responses, const QUrl& base);
+    // Adds the members' changes; true when the answer says it holds only part of them, nothing when
+    // the job failed for what the answer holds.
+    [[nodiscard]] std::optional<bool> collect(const QList<DavResponse>& responses, const QUrl& base);
 
     TaskList list_;
     QString syncToken_;
+    QSet<QString> tokensAsked_;
     ServerChanges changes_;
 };
 
@@ -104,6 +110,7 @@ struct FetchedItem
 };
 
 // Fetches the given items of a task list with calendar-multiget; items gone meanwhile are `missing`.
+// An item larger than 1 MiB comes without its calendar data.
 // A hundred items per request keep each answer quick to read on the event thread.
 class MultigetJob : public DavJob
 {
@@ -119,6 +126,8 @@ public:
 private:
     void run() override;
     void fetchFrom(qsizetype first);
+    // Adds the item the response holds; false when the job failed for what it holds.
+    [[nodiscard]] bool take(const DavResponse& response, const QUrl& base);
     void findMissing();
     QUrl list_;
     QList<QUrl> hrefs_;

@@ -1,5 +1,6 @@
 #include "sync/davxml.h"
 
+#include <QBuffer>
 #include <QXmlStreamReader>
 
 using namespace Qt::StringLiterals;
@@ -24,7 +25,8 @@ DavProperty readProperty(QXmlStreamReader& reader)
     while (depth > 0 && !reader.atEnd()) {
         switch (reader.readNext()) {
         case QXmlStreamReader::StartElement:
-            property.elements.insert(clarkOf(reader));
+            if (const QString name = clarkOf(reader); !property.elements.contains(name))
+                property.elements.append(name);
             if (isElement(reader, dav::ns, "href")) {
                 // reads up to the href's end, so the depth stays
                 property.hrefs.append(reader.readElementText(QXmlStreamReader::IncludeChildElements).trimmed());
@@ -50,13 +52,13 @@ DavProperty readProperty(QXmlStreamReader& reader)
 
 void readPropstat(QXmlStreamReader& reader, DavResponse& response)
 {
-    QHash<QString, DavProperty> properties;
+    QList<QPair<QString, DavProperty>> properties;
     int status = 0;
     while (reader.readNextStartElement()) {
         if (isElement(reader, dav::ns, "prop")) {
             while (reader.readNextStartElement()) {
                 const QString name = clarkOf(reader);
-                properties.insert(name, readProperty(reader));
+                properties.append({name, readProperty(reader)});
             }
         } else if (isElement(reader, dav::ns, "status")) {
             status = parseStatusLine(reader.readElementText());
@@ -65,7 +67,7 @@ void readPropstat(QXmlStreamReader& reader, DavResponse& response)
         }
     }
     if (status == 200)
-        response.properties.insert(properties);
+        response.properties += properties;
 }
 
 DavResponse readResponse(QXmlStreamReader& reader)
@@ -100,12 +102,21 @@ int parseStatusLine(QStringView line)
 Multistatus parseMultistatus(const QByteArray& body)
 {
     Multistatus result;
-    QXmlStreamReader reader(body);
+    // Read through a device, the reader decodes a block at a time; given the bytes, it would hold
+    // all of them decoded at once, twice the answer's size.
+    QBuffer device;
+    device.setData(body);
+    device.open(QIODevice::ReadOnly);
+    QXmlStreamReader reader(&device);
     if (!reader.readNextStartElement() || !isElement(reader, dav::ns, "multistatus")) {
         result.errorString = reader.hasError() ? reader.errorString() : u"not a multistatus answer"_s;
         return result;
     }
     while (reader.readNextStartElement()) {
+        if (isElement(reader, dav::ns, "response") && result.responses.size() == maxResponses) {
+            result.errorString = u"more than %1 responses in one answer"_s.arg(maxResponses);
+            return result;
+        }
         if (isElement(reader, dav::ns, "response"))
             result.responses.append(readResponse(reader));
         else if (isElement(reader, dav::ns, "sync-token"))

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QHash>
 #include <QList>
+#include <QPair>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -19,15 +19,17 @@ struct DavProperty
 {
     QString text;               // the property's own text: an ETag, a name, calendar data
     QStringList hrefs;          // every DAV:href inside it, in order
-    QSet<QString> elements;     // every element inside it, at any depth
+    QStringList elements;       // every element inside it, at any depth, once
     QStringList componentNames; // the name attributes of CalDAV comp elements inside it
 };
 
 struct DavResponse
 {
     QString href;
-    int status = 0;                         // the response's own status, as sync-collection gives for removed members
-    QHash<QString, DavProperty> properties; // only those reported with status 200
+    int status = 0; // the response's own status, as sync-collection gives for removed members
+    // Only those reported with status 200, by name. A list, as a response holds a handful and a
+    // hash table per response would take a listing's memory many times over.
+    QList<QPair<QString, DavProperty>> properties;
 };
 
 struct Multistatus
@@ -36,6 +38,10 @@ struct Multistatus
     QString syncToken;
     QString errorString; // empty when the answer was well-formed
 };
+
+// Far more than a task table holds; an answer that lists more is refused rather than read, so that
+// no listing can take the memory.
+inline constexpr qsizetype maxResponses = 200000;
 
 [[nodiscard]] Multistatus parseMultistatus(const QByteArray& body);
 

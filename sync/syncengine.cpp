@@ -2,6 +2,7 @@
 
 #include "ical/vtodo.h"
 #include "store/module1.h"
+#include "sync/davaddress.h"
 
 #include <QFutureWatcher>
 #include <QTimer>
@@ -11,6 +12,7 @@
 #include <type_traits>
 
 using Outcome = SyncResult::Outcome;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -85,6 +87,10 @@ template <typename Work, typename Then> auto SyncEngine::offThread(Work work, Th
 void SyncEngine::start()
 {
     requestsAtStart_ = session_->requestsSent();
+    const auto deadline = session_->limits().syncDeadline;
+    QTimer::singleShot(deadline, this, [this, deadline] {
+        finishWith(Outcome::ServerFailed, u"the sync did not end within %1 s"_s.arg(deadline.count() / 1000.0));
+    });
     offThread([files = stateFiles_] { return files.load(); },
               [this](const LoadedSyncState& loaded) { finished_ ? void() : begin(loaded); });
 }
@@ -100,6 +106,8 @@ void SyncEngine::begin(const LoadedSyncState& loaded)
     if (!state_.taskList.isEmpty() && state_.taskList != list_.url)
         return finishWith(Outcome::OtherList);
     state_.taskList = list_.url;
+    // An earlier version took in hrefs elsewhere; their tasks go out again as new ones in the list.
+    state_.items.removeIf([this](const SyncedItem& item) { return !isInside(item.href, list_.url); });
     runPass();
 }
 
@@ -114,6 +122,7 @@ void SyncEngine::launch(DavJob* job, std::function<void()> onFinished)
     running_.append(job);
     connect(job, &DavJob::finished, this, [this, job, onFinished = std::move(onFinished)] {
         running_.removeOne(job);
+        result_.ignored += job->ignored();
         job->deleteLater();
         onFinished();
     });
@@ -151,8 +160,23 @@ void SyncEngine::fetch(const ServerChanges& changes)
     });
 }
 
+// Many tasks gone at once are more likely a server's fault than the user's work elsewhere.
+bool SyncEngine::removesTooMany(const QList<QUrl>& removed)
+{
+    QSet<QUrl> known;
+    for (const SyncedItem& item : std::as_const(state_.items))
+        known.insert(item.href);
+    const auto gone =
+        std::count_if(removed.begin(), removed.end(), [&](const QUrl& href) { return known.contains(href); });
+    const qsizetype synced = state_.items.size();
+    result_.wouldRemove = static_cast<int>(gone);
+    return !removalsAgreed_ && gone > 0 && (gone >= synced || (gone > 10 && gone * 4 > synced));
+}
+
 void SyncEngine::parseThenMerge(const QList<FetchedItem>& fetched, const QList<QUrl>& removed)
 {
+    if (removesTooMany(removed))
+        return finishWith(Outcome::ManyRemoved);
     QList<ServerItem> items;
     items.reserve(fetched.size());
     for (const FetchedItem& item : fetched)
@@ -311,8 +335,11 @@ bool SyncEngine::failOn(const DavJob& job)
     switch (job.outcome()) {
     case DavJob::Outcome::Succeeded:
         return false;
-    case DavJob::Outcome::NetworkFailure:
     case DavJob::Outcome::ServerBusy:
+        if (job.retryAfter().count() > 0)
+            result_.retryAt = QDateTime::currentDateTime().addSecs(job.retryAfter().count());
+        [[fallthrough]];
+    case DavJob::Outcome::NetworkFailure:
         finishWith(Outcome::Offline, job.detail());
         break;
     case DavJob::Outcome::PasswordRefused:
@@ -323,6 +350,9 @@ bool SyncEngine::failOn(const DavJob& job)
         break;
     case DavJob::Outcome::NotFound:
         finishWith(Outcome::ListGone, job.detail());
+        break;
+    case DavJob::Outcome::TlsFailure:
+        finishWith(Outcome::BadCertificate, job.detail());
         break;
     default:
         finishWith(Outcome::ServerFailed, job.detail());

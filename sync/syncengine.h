@@ -5,6 +5,7 @@
 #include "sync/syncmerge.h"
 #include "sync/syncstate.h"
 
+#include <QDateTime>
 #include <QFuture>
 #include <QObject>
 #include <QPointer>
@@ -30,15 +31,17 @@ struct SyncResult
         SaveFailed,       // the task file could not be saved (the save flow told why); the state is as it was
         ChangedMeanwhile, // tasks changed on the server again while they were sent: they go out next time
         ServerFailed,     // the server refused or answered what cannot be read; `detail` has its words
+        BadCertificate,   // the server's certificate did not verify; `detail` says why
         Cancelled,        // cancel() ended it; what was sent is recorded, the rest goes out next time
         NotSetUp,         // no account is kept for the task file
         NoPassword,       // the secret store holds no password for the account; `detail` says why if it can
+        ManyRemoved,      // the server would remove `wouldRemove` tasks here: nothing changed, the user decides
     };
     // The cases where nothing more happens until the user decides.
     bool asksUser() const
     {
         return outcome == Outcome::ListEmptied || outcome == Outcome::ListGone || outcome == Outcome::OtherList ||
-               outcome == Outcome::StateUnreadable;
+               outcome == Outcome::StateUnreadable || outcome == Outcome::ManyRemoved;
     }
     Outcome outcome = Outcome::Synced;
     QString detail; // the HTTP status line or the network error, for the details view
@@ -49,6 +52,9 @@ struct SyncResult
     int doubled = 0;                     // changed on both sides: kept as two tasks
     int didNotFit = 0;                   // left on the server for want of room in the table
     std::vector<TaskRecord> removedHere; // deleted on the server, unchanged here: for an undo step
+    int wouldRemove = 0;                 // synced tasks the server reported gone, with ManyRemoved
+    int ignored = 0;                     // addresses or items of the server's answers not taken in
+    QDateTime retryAt;                   // when a busy server asked to be asked again; invalid when it did not
     int requests = 0;
 };
 
@@ -71,6 +77,8 @@ public:
     // Ends the run at once, as when the user stops syncing or quits; finished() follows.
     void cancel();
     const SyncResult& result() const { return result_; }
+    // The user has agreed that this run removes here what the server removed, however many.
+    void agreeToRemovals() { removalsAgreed_ = true; }
     // The time written into the forms sent; tests pin it.
     void setClock(std::function<std::time_t()> now) { now_ = std::move(now); }
 
@@ -88,6 +96,7 @@ private:
     void parseThenMerge(const QList<FetchedItem>& fetched, const QList<QUrl>& removed);
     void whenSaved(std::function<void()> next);
     void merge(const QList<ServerItem>& fetched, const QList<QUrl>& removed);
+    [[nodiscard]] bool removesTooMany(const QList<QUrl>& removed);
     // Runs `job` as a child of the engine; `onFinished` may start the next one.
     void launch(DavJob* job, std::function<void()> onFinished);
     void sendMore();
@@ -130,5 +139,6 @@ private:
     int unsavedListener_ = -1;
     int requestsAtStart_ = 0;
     bool finished_ = false;
+    bool removalsAgreed_ = false;
     SyncResult result_;
 };

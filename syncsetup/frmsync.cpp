@@ -321,9 +321,12 @@ QString frmSync::outcomeText(DavJob::Outcome outcome, const QString& detail)
         return tr("Taskwyn sends passwords over plain http only to this computer; give an address that starts "
                   "with https://.");
     case Outcome::RefusedRedirect:
-        return tr("The server sent Taskwyn on to another address than https on the same host, so it did not follow.");
+        return tr("The server sent Taskwyn on to another server than the one given, so it did not follow.");
     case Outcome::TlsFailure:
-        return tr("The server's certificate could not be verified, so Taskwyn did not connect (%1).").arg(detail);
+        return tr("The server's certificate could not be verified, so Taskwyn did not connect (%1). A server with "
+                  "its own certificate authority is trusted once that authority is in the system's certificate "
+                  "store; see the README.")
+            .arg(detail);
     case Outcome::NetworkFailure:
         return tr("The server cannot be reached; check the address and the network connection (%1).").arg(detail);
     case Outcome::NoTaskService:

@@ -414,6 +414,10 @@ Oder überschreiben Sie sie mit Ihren Änderungen: Die andere Fassung bleibt in 
         <source>&amp;Sync Settings…</source>
         <translation>Abgleich-&amp;Einstellungen…</translation>
     </message>
+    <message>
+        <source>&amp;Remove Them Here</source>
+        <translation>&amp;Hier entfernen</translation>
+    </message>
 </context>
 <context>
     <name>frmAlerts</name>
@@ -940,12 +944,12 @@ Eine schnelle, verlässliche Aufgabenliste für eine Person.</translation>
         <translation>Taskwyn sendet Passwörter über unverschlüsseltes http nur an diesen Computer; geben Sie eine Adresse an, die mit https:// beginnt.</translation>
     </message>
     <message>
-        <source>The server sent Taskwyn on to another address than https on the same host, so it did not follow.</source>
-        <translation>Der Server hat Taskwyn an eine andere Adresse als https auf demselben Rechner weitergeleitet; Taskwyn ist ihr nicht gefolgt.</translation>
+        <source>The server sent Taskwyn on to another server than the one given, so it did not follow.</source>
+        <translation>Der Server hat Taskwyn an einen anderen als den angegebenen Server weitergeleitet; Taskwyn ist ihm nicht gefolgt.</translation>
     </message>
     <message>
-        <source>The server&apos;s certificate could not be verified, so Taskwyn did not connect (%1).</source>
-        <translation>Das Zertifikat des Servers konnte nicht geprüft werden, daher hat Taskwyn keine Verbindung aufgebaut (%1).</translation>
+        <source>The server&apos;s certificate could not be verified, so Taskwyn did not connect (%1). A server with its own certificate authority is trusted once that authority is in the system&apos;s certificate store; see the README.</source>
+        <translation>Das Zertifikat des Servers konnte nicht geprüft werden, daher hat Taskwyn keine Verbindung aufgebaut (%1). Einem Server mit eigener Zertifizierungsstelle vertraut Taskwyn, sobald diese im Zertifikatspeicher des Systems liegt; siehe README.</translation>
     </message>
     <message>
         <source>The server cannot be reached; check the address and the network connection (%1).</source>
@@ -1107,6 +1111,28 @@ Eine schnelle, verlässliche Aufgabenliste für eine Person.</translation>
     <message>
         <source>Sync failed – see the details</source>
         <translation>Abgleich fehlgeschlagen – siehe Einzelheiten</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n address(es) or item(s) in the server&apos;s answers were ignored, as outside the task list or larger than 1 MiB.</source>
+        <translation>
+            <numerusform>%n Adresse oder Aufgabe in den Antworten des Servers wurde übergangen, da außerhalb der Aufgabenliste oder größer als 1 MiB.</numerusform>
+            <numerusform>%n Adressen oder Aufgaben in den Antworten des Servers wurden übergangen, da außerhalb der Aufgabenliste oder größer als 1 MiB.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>The server reports %n synced task(s) as deleted at once. Nothing was deleted, here or there. If they were deleted on purpose, sync in the window and choose to remove them here; otherwise look at the server.</source>
+        <translation>
+            <numerusform>Der Server meldet %n abgeglichene Aufgabe auf einmal als gelöscht. Nichts wurde gelöscht, weder hier noch dort. Wurde sie absichtlich gelöscht, gleichen Sie im Fenster ab und lassen Sie sie hier entfernen; sonst sehen Sie auf dem Server nach.</numerusform>
+            <numerusform>Der Server meldet %n abgeglichene Aufgaben auf einmal als gelöscht. Nichts wurde gelöscht, weder hier noch dort. Wurden sie absichtlich gelöscht, gleichen Sie im Fenster ab und lassen Sie sie hier entfernen; sonst sehen Sie auf dem Server nach.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The server asked to wait until %1.</source>
+        <translation>Der Server bat, bis %1 zu warten.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s certificate could not be verified, so nothing was sent. A server with its own certificate authority is trusted once that authority is in the system&apos;s certificate store; see the README.</source>
+        <translation>Das Zertifikat des Servers konnte nicht geprüft werden, daher wurde nichts gesendet. Einem Server mit eigener Zertifizierungsstelle vertraut Taskwyn, sobald diese im Zertifikatspeicher des Systems liegt; siehe README.</translation>
     </message>
 </context>
 </TS>

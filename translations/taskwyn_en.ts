@@ -138,5 +138,19 @@
             <numerusform>%n tasks did not fit in the task table and stay on the server, untouched.</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>%n address(es) or item(s) in the server&apos;s answers were ignored, as outside the task list or larger than 1 MiB.</source>
+        <translation>
+            <numerusform>%n address or item in the server&apos;s answers was ignored, as outside the task list or larger than 1 MiB.</numerusform>
+            <numerusform>%n addresses or items in the server&apos;s answers were ignored, as outside the task list or larger than 1 MiB.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>The server reports %n synced task(s) as deleted at once. Nothing was deleted, here or there. If they were deleted on purpose, sync in the window and choose to remove them here; otherwise look at the server.</source>
+        <translation>
+            <numerusform>The server reports %n synced task as deleted at once. Nothing was deleted, here or there. If it was deleted on purpose, sync in the window and choose to remove it here; otherwise look at the server.</numerusform>
+            <numerusform>The server reports %n synced tasks as deleted at once. Nothing was deleted, here or there. If they were deleted on purpose, sync in the window and choose to remove them here; otherwise look at the server.</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

@@ -14,7 +14,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstring>
 #include <ctime>
+#include <fstream>
 
 namespace {
 
@@ -48,6 +50,42 @@ void BM_ParseMultigetOf1001(benchmark::State& state)
         benchmark::DoNotOptimize(parseMultistatus(body));
 }
 BENCHMARK(BM_ParseMultigetOf1001)->Unit(benchmark::kMillisecond);
+
+// The process's resident memory and its high-water mark since the last reset, in MiB (Linux).
+double residentMiB(const char* field)
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with(field))
+            return std::stod(line.substr(std::strlen(field))) / 1024;
+    }
+    return 0;
+}
+
+// A listing of a million items, as a broken or hostile server might send: what reading it costs
+// beyond the answer itself, which must stay below that answer's own size.
+void BM_PeakMemoryOfAHugeListing(benchmark::State& state)
+{
+    QByteArray body = R"(<?xml version="1.0"?><d:multistatus xmlns:d="DAV:">)";
+    for (int i = 0; i < 1000000; ++i)
+        body += "<d:response><d:href>/ada/tasks/task-" + QByteArray::number(i) +
+                ".ics</d:href><d:propstat><d:prop><d:getetag>\"" + QByteArray::number(i) +
+                "\"</d:getetag></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>";
+    body += "</d:multistatus>";
+    double peak = 0;
+    for (auto _ : state) {
+        std::ofstream("/proc/self/clear_refs") << "5"; // resets the high-water mark
+        const double before = residentMiB("VmRSS:");
+        benchmark::DoNotOptimize(parseMultistatus(body));
+        peak = std::max(peak, residentMiB("VmHWM:") - before);
+    }
+    const double answer = static_cast<double>(body.size()) / (1 << 20);
+    state.counters["answer_MiB"] = answer;
+    state.counters["peak_MiB"] = peak;
+    if (peak > answer)
+        state.SkipWithError("reading the listing took more memory than the listing itself");
+}
+BENCHMARK(BM_PeakMemoryOfAHugeListing)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 double threadCpuMs()
 {
