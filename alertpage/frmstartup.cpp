@@ -93,10 +93,10 @@ std::string attentionPageText(Module1& store, DayNumber today)
     for (TaskRecord& task : store.tasks()) {
         if (isRecycled(task))
             continue;
-        const DayNumber due = dueDay(task);
+        const std::optional<DayNumber> due = dueDay(task);
         const RuleWalk walk = walkRules(rules, today, due);
         if (walk.popupColor)
-            addTaskBlock(page, task, *walk.popupColor, static_cast<std::int32_t>(due - today));
+            addTaskBlock(page, task, *walk.popupColor, static_cast<std::int32_t>(*due - today));
     }
 
     addLine(page, {"</p></center></body></html>"});

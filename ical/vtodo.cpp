@@ -123,13 +123,40 @@ std::array<int, 6> wallClockOf(icaltimetype due)
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
 }
 
+// The moment the six fields mean, with carry (31 February is 3 March; hour 24 the next day); a month
+// of 0 is the January it is shown as. Nothing without a due date or outside the years libical knows.
+std::optional<std::array<int, 6>> carriedDue(const std::array<int, 6>& f)
+{
+    if (f[0] == 0 && f[2] == 0)
+        return std::nullopt;
+    constexpr std::int64_t secondsPerDay = 24 * 60 * 60;
+    const std::int64_t seconds = std::int64_t{f[3]} * 3600 + std::int64_t{f[4]} * 60 + f[5];
+    const DayNumber day = civilDay(f[0], f[1] == 0 ? 1 : f[1], f[2]) + floorDiv(seconds, secondsPerDay);
+    const CivilDate date = civilDate(day);
+    if (date.year < 1 || date.year > 3000)
+        return std::nullopt;
+    const auto time = static_cast<int>(seconds - floorDiv(seconds, secondsPerDay) * secondsPerDay);
+    return std::array{static_cast<int>(date.year), date.month, date.day, time / 3600, time / 60 % 60, time % 60};
+}
+
+std::array<int, 6> dueFieldsOf(const TaskRecord& t)
+{
+    return {t.year, t.month, t.day, t.hour, t.minute, t.second};
+}
+
+// The exact fields written beside a DUE hold while the DUE is still the moment they mean: another
+// program that moved the DUE wins.
 void readDue(icalcomponent* todo, TaskRecord& task)
 {
     const icaltimetype due = icalcomponent_get_due(todo);
-    if (!icaltime_is_null_time(due) && icaltime_is_valid_time(due))
-        setDueFields(task, wallClockOf(due));
-    else if (const auto exact = exactDue(todo))
-        setDueFields(task, *exact);
+    const std::optional<std::array<int, 6>> exact = exactDue(todo);
+    if (icaltime_is_null_time(due) || !icaltime_is_valid_time(due)) {
+        if (exact)
+            setDueFields(task, *exact);
+        return;
+    }
+    const std::array<int, 6> wallClock = wallClockOf(due);
+    setDueFields(task, exact && carriedDue(*exact) == wallClock ? *exact : wallClock);
 }
 
 bool isDone(icalcomponent* todo)
@@ -182,23 +209,26 @@ void writeDue(icalcomponent* todo, const TaskRecord& task)
     const bool wasDateOnly = !icaltime_is_null_time(old) && old.is_date;
     removeProperties(todo, ICAL_DUE_PROPERTY);
     removeProperties(todo, ICAL_DURATION_PROPERTY); // DUE and DURATION exclude each other
-    if (!isRealDue(task)) {
+    removeXProperties(todo, exactDueName);
+    const std::array<int, 6> fields = dueFieldsOf(task);
+    if (!isRealDue(task) && fields != std::array<int, 6>{}) {
         char exact[64];
         std::snprintf(exact, sizeof exact, "%d %d %d %d %d %d", task.year, task.month, task.day, task.hour, task.minute,
                       task.second);
         replaceX(todo, exactDueName, exact);
-        return;
     }
-    removeXProperties(todo, exactDueName);
+    const std::optional<std::array<int, 6>> moment = carriedDue(fields);
+    if (!moment)
+        return;
     icaltimetype due = icaltime_null_time();
-    due.year = task.year;
-    due.month = task.month;
-    due.day = task.day;
-    due.is_date = wasDateOnly && task.hour == 0 && task.minute == 0 && task.second == 0;
+    due.year = (*moment)[0];
+    due.month = (*moment)[1];
+    due.day = (*moment)[2];
+    due.is_date = wasDateOnly && (*moment)[3] == 0 && (*moment)[4] == 0 && (*moment)[5] == 0;
     if (!due.is_date) {
-        due.hour = task.hour;
-        due.minute = task.minute;
-        due.second = task.second;
+        due.hour = (*moment)[3];
+        due.minute = (*moment)[4];
+        due.second = (*moment)[5];
     }
     icalcomponent_add_property(todo, icalproperty_new_due(due));
 }
@@ -287,7 +317,6 @@ std::uint64_t fnv1a(std::string_view text, std::uint64_t basis)
 
 std::vector<Field> changedFields(const TaskRecord& before, const TaskRecord& after)
 {
-    const auto due = [](const TaskRecord& t) { return std::array{t.year, t.month, t.day, t.hour, t.minute, t.second}; };
     std::vector<Field> changed;
     for (const Field field : allFields) {
         bool differs = false;
@@ -302,7 +331,7 @@ std::vector<Field> changedFields(const TaskRecord& before, const TaskRecord& aft
             differs = before.description != after.description;
             break;
         case Field::Due:
-            differs = due(before) != due(after);
+            differs = dueFieldsOf(before) != dueFieldsOf(after);
             break;
         case Field::Recycled:
             differs = before.deleted != after.deleted;

@@ -55,7 +55,8 @@ TEST(VTodo, EveryTaskTheFileCanHoldComesBackTheSameThroughAnExport)
         EXPECT_EQ(imported->taskList[i], expected) << "task " << i;
     }
     EXPECT_TRUE(contains(ics, "DUE:20261224T183059\r\n"));
-    EXPECT_TRUE(contains(ics, "X-TASKWYN-DUE:2003 0 45 99 0 0\r\n"));
+    for (const char* line : {"X-TASKWYN-DUE:2003 0 45 99 0 0\r\n", "DUE:20030218T030000\r\n", "DUE:20240301T000000\r\n"})
+        EXPECT_TRUE(contains(ics, line)) << line;
     EXPECT_TRUE(contains(ics, "DESCRIPTION:multi\\nline\\n\\nwith | and ~ apart\r\n"));
 }
 
@@ -135,10 +136,18 @@ INSTANTIATE_TEST_SUITE_P(
                              "DUE:20261231T100000Z\r\nCONTACT:Bo\r\n",
                              [](TaskRecord& edited) { edited.hour = 11; },
                              {"DUE:20261231T110000", "CONTACT:Bo", "!T110000Z"}},
-                    EditCase{"NoRealDateKeepsItsValues",
+                    EditCase{"CarryGoesOutAsTheDateItMeansWithItsValues",
                              "DUE:20261231T100000\r\nDURATION:PT1H\r\n",
                              [](TaskRecord& edited) { edited.month = 13; },
-                             {"X-TASKWYN-DUE:2026 13 31 10 0 0", "!\nDUE", "!DURATION"}},
+                             {"X-TASKWYN-DUE:2026 13 31 10 0 0", "DUE:20270131T100000", "!DURATION"}},
+                    EditCase{"ThirtyFirstOfFebruaryIsTheThirdOfMarch",
+                             "DUE:20410228T090000\r\n",
+                             [](TaskRecord& edited) { edited.day = 31; },
+                             {"X-TASKWYN-DUE:2041 2 31 9 0 0", "DUE:20410303T090000"}},
+                    EditCase{"NoDueDateGoesOutWithoutDue",
+                             "DUE:20261231T100000\r\n",
+                             [](TaskRecord& edited) { edited.year = edited.month = edited.day = edited.hour = 0; },
+                             {"!DUE", "!X-TASKWYN-DUE"}},
                     EditCase{"EmptiedTextsLeave",
                              "SUMMARY:a\r\nCONTACT:b\r\nDESCRIPTION:c\r\n",
                              [](TaskRecord& edited) { edited.title = edited.forWhom = edited.description = ""; },
@@ -171,6 +180,12 @@ INSTANTIATE_TEST_SUITE_P(
                     DueCase{"KnownZone", "DUE;TZID=America/New_York:20261224T100000\r\n", {2026, 12, 24, 16, 0, 0}},
                     DueCase{"DateOnly", "DUE;VALUE=DATE:20261224\r\n", {2026, 12, 24, 0, 0, 0}},
                     DueCase{"ExactValues", "X-TASKWYN-DUE:0 -3 45 99 -1 7\r\n", {0, -3, 45, 99, -1, 7}},
+                    DueCase{"ExactValuesBesideTheMomentTheyMean",
+                             "DUE:20410303T090000\r\nX-TASKWYN-DUE:2041 2 31 9 0 0\r\n",
+                             {2041, 2, 31, 9, 0, 0}},
+                    DueCase{"DueMovedElsewhereBeatsTheExactValues",
+                             "DUE:20410304T090000\r\nX-TASKWYN-DUE:2041 2 31 9 0 0\r\n",
+                             {2041, 3, 4, 9, 0, 0}},
                     DueCase{"ExactValuesOutOfRange", "X-TASKWYN-DUE:99999 1 1 1 1 1\r\n", {0, 0, 0, 0, 0, 0}},
                     DueCase{"Unreadable", "DUE:tomorrow\r\n", {0, 0, 0, 0, 0, 0}},
                     DueCase{"None", "", {0, 0, 0, 0, 0, 0}}),

@@ -131,8 +131,9 @@ void TaskListTest::rowsOfEachView()
 
 void TaskListTest::dueColumnShowsDateAndTime()
 {
-    auto&& [store, w] = WindowWith({{"Alpha", 0}});
-    QCOMPARE(lblDue(w)[1].caption, u"March 15/24 at 09:30:00"_s);
+    auto&& [store, w] = WindowWith({{"Someday", noDueDate}, {"Alpha", 0}});
+    QCOMPARE(rowCaptions(lblTitle(w)), (QStringList{u"Alpha"_s, u"Someday"_s}));
+    QCOMPARE(rowCaptions(lblDue(w)), (QStringList{u"March 15/24 at 09:30:00"_s, QString()}));
 }
 
 void TaskListTest::headerTransitions_data()
@@ -294,6 +295,7 @@ void TaskListTest::ruleColours_data()
     QTest::newRow("-1 colours one day overdue") << QList<int>{-1} << -1 << 0 << true;
     QTest::newRow("no rules, overdue") << QList<int>{} << -3 << -1 << false;
     QTest::newRow("no rules, due in 3") << QList<int>{} << 3 << -1 << false;
+    QTest::newRow("no due date: not even the widest rule") << QList<int>{32767} << noDueDate << -1 << false;
 }
 
 void TaskListTest::ruleColours()
