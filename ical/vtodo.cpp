@@ -86,24 +86,14 @@ std::optional<std::string> xText(icalcomponent* todo, std::string_view name)
     return text ? std::optional<std::string>(text) : std::nullopt;
 }
 
-void setDueFields(TaskRecord& task, const std::array<int, 6>& f)
-{
-    task.year = static_cast<std::int16_t>(f[0]);
-    task.month = static_cast<std::int16_t>(f[1]);
-    task.day = static_cast<std::int16_t>(f[2]);
-    task.hour = static_cast<std::int16_t>(f[3]);
-    task.minute = static_cast<std::int16_t>(f[4]);
-    task.second = static_cast<std::int16_t>(f[5]);
-}
-
 // The six values exactly as the task held them, when they made no real date.
-std::optional<std::array<int, 6>> exactDue(icalcomponent* todo)
+std::optional<DueFields> exactDue(icalcomponent* todo)
 {
     const std::optional<std::string> text = xText(todo, exactDueName);
     if (!text)
         return std::nullopt;
     std::istringstream in(*text);
-    std::array<int, 6> fields{};
+    DueFields fields{};
     for (int& field : fields) {
         if (!(in >> field) || field < INT16_MIN || field > INT16_MAX)
             return std::nullopt;
@@ -111,51 +101,18 @@ std::optional<std::array<int, 6>> exactDue(icalcomponent* todo)
     return fields;
 }
 
-std::array<int, 6> wallClockOf(icaltimetype due)
-{
-    if (due.is_date)
-        return {due.year, due.month, due.day, 0, 0, 0};
-    if (!due.zone)
-        return {due.year, due.month, due.day, due.hour, due.minute, due.second};
-    const std::time_t moment = icaltime_as_timet_with_zone(due, due.zone);
-    std::tm local{};
-    localtime_r(&moment, &local);
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
-}
-
-// The moment the six fields mean, with carry (31 February is 3 March; hour 24 the next day); a month
-// of 0 is the January it is shown as. Nothing without a due date or outside the years libical knows.
-std::optional<std::array<int, 6>> carriedDue(const std::array<int, 6>& f)
-{
-    if (f[0] == 0 && f[2] == 0)
-        return std::nullopt;
-    constexpr std::int64_t secondsPerDay = 24 * 60 * 60;
-    const std::int64_t seconds = std::int64_t{f[3]} * 3600 + std::int64_t{f[4]} * 60 + f[5];
-    const DayNumber day = civilDay(f[0], f[1] == 0 ? 1 : f[1], f[2]) + floorDiv(seconds, secondsPerDay);
-    const CivilDate date = civilDate(day);
-    if (date.year < 1 || date.year > 3000)
-        return std::nullopt;
-    const auto time = static_cast<int>(seconds - floorDiv(seconds, secondsPerDay) * secondsPerDay);
-    return std::array{static_cast<int>(date.year), date.month, date.day, time / 3600, time / 60 % 60, time % 60};
-}
-
-std::array<int, 6> dueFieldsOf(const TaskRecord& t)
-{
-    return {t.year, t.month, t.day, t.hour, t.minute, t.second};
-}
-
 // The exact fields written beside a DUE hold while the DUE is still the moment they mean: another
 // program that moved the DUE wins.
 void readDue(icalcomponent* todo, TaskRecord& task)
 {
     const icaltimetype due = icalcomponent_get_due(todo);
-    const std::optional<std::array<int, 6>> exact = exactDue(todo);
+    const std::optional<DueFields> exact = exactDue(todo);
     if (icaltime_is_null_time(due) || !icaltime_is_valid_time(due)) {
         if (exact)
             setDueFields(task, *exact);
         return;
     }
-    const std::array<int, 6> wallClock = wallClockOf(due);
+    const DueFields wallClock = wallClockOf(due);
     setDueFields(task, exact && carriedDue(*exact) == wallClock ? *exact : wallClock);
 }
 
@@ -210,14 +167,14 @@ void writeDue(icalcomponent* todo, const TaskRecord& task)
     removeProperties(todo, ICAL_DUE_PROPERTY);
     removeProperties(todo, ICAL_DURATION_PROPERTY); // DUE and DURATION exclude each other
     removeXProperties(todo, exactDueName);
-    const std::array<int, 6> fields = dueFieldsOf(task);
-    if (!isRealDue(task) && fields != std::array<int, 6>{}) {
+    const DueFields fields = dueFieldsOf(task);
+    if (!isRealDue(task) && fields != DueFields{}) {
         char exact[64];
         std::snprintf(exact, sizeof exact, "%d %d %d %d %d %d", task.year, task.month, task.day, task.hour, task.minute,
                       task.second);
         replaceX(todo, exactDueName, exact);
     }
-    const std::optional<std::array<int, 6>> moment = carriedDue(fields);
+    const std::optional<DueFields> moment = carriedDue(fields);
     if (!moment)
         return;
     icaltimetype due = icaltime_null_time();
@@ -231,6 +188,8 @@ void writeDue(icalcomponent* todo, const TaskRecord& task)
         due.second = (*moment)[5];
     }
     icalcomponent_add_property(todo, icalproperty_new_due(due));
+    if (!icaltime_is_null_time(old))
+        moveSeriesWithDue(todo, wallClockOf(old), *moment);
 }
 
 void writeStatus(icalcomponent* todo, bool recycled, std::time_t now)
@@ -314,6 +273,58 @@ std::uint64_t fnv1a(std::string_view text, std::uint64_t basis)
 }
 
 } // namespace
+
+DueFields dueFieldsOf(const TaskRecord& t)
+{
+    return {t.year, t.month, t.day, t.hour, t.minute, t.second};
+}
+
+void setDueFields(TaskRecord& task, const DueFields& f)
+{
+    task.year = static_cast<std::int16_t>(f[0]);
+    task.month = static_cast<std::int16_t>(f[1]);
+    task.day = static_cast<std::int16_t>(f[2]);
+    task.hour = static_cast<std::int16_t>(f[3]);
+    task.minute = static_cast<std::int16_t>(f[4]);
+    task.second = static_cast<std::int16_t>(f[5]);
+}
+
+DueFields wallClockOf(icaltimetype due)
+{
+    if (due.is_date)
+        return {due.year, due.month, due.day, 0, 0, 0};
+    if (!due.zone)
+        return {due.year, due.month, due.day, due.hour, due.minute, due.second};
+    const std::time_t moment = icaltime_as_timet_with_zone(due, due.zone);
+    std::tm local{};
+    localtime_r(&moment, &local);
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
+}
+
+std::int64_t wallSeconds(const DueFields& f)
+{
+    return civilDay(f[0], f[1], f[2]) * secondsPerDay + std::int64_t{f[3]} * 3600 + f[4] * 60 + f[5];
+}
+
+DueFields fieldsAt(std::int64_t seconds)
+{
+    const std::int64_t day = floorDiv(seconds, secondsPerDay);
+    const CivilDate date = civilDate(day);
+    const auto time = static_cast<int>(seconds - day * secondsPerDay);
+    return {static_cast<int>(date.year), date.month, date.day, time / 3600, time / 60 % 60, time % 60};
+}
+
+std::optional<DueFields> carriedDue(const DueFields& fields)
+{
+    if (fields[0] == 0 && fields[2] == 0)
+        return std::nullopt;
+    DueFields asShown = fields;
+    asShown[1] = fields[1] == 0 ? 1 : fields[1];
+    const DueFields moment = fieldsAt(wallSeconds(asShown));
+    if (moment[0] < 1 || moment[0] > 3000)
+        return std::nullopt;
+    return moment;
+}
 
 std::vector<Field> changedFields(const TaskRecord& before, const TaskRecord& after)
 {

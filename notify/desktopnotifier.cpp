@@ -79,8 +79,8 @@ void DesktopNotifier::update(const std::vector<PopupMatch>& matches, DayNumber d
         if (sent_->keys.count(key) != 0)
             continue;
         const QString title = QString::fromStdString(task.title);
-        waiting_.push_back({{std::move(key)}, title.isEmpty() ? QCoreApplication::applicationName() : title,
-                            reminderBody(task), day});
+        waiting_.push_back(
+            {{std::move(key)}, title.isEmpty() ? QCoreApplication::applicationName() : title, reminderBody(task), day});
     }
     sendWaiting();
 }

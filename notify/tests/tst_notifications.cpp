@@ -43,7 +43,8 @@ namespace {
 
 // Alpha and Bravo (for nobody in particular) come under the popup rule; Zulu is recycled, Plain
 // comes only under a rule without popup, Far under none, and Someday has no date to be late on.
-const std::vector<TaskSpec> reminderTasks{{"Alpha", 3, "N", {}, "Sam & co"}, {"Bravo", -4, "N", {}, ""},
+const std::vector<TaskSpec> reminderTasks{{"Alpha", 3, "N", {}, "Sam & co"},
+                                          {"Bravo", -4, "N", {}, ""},
                                           {"Zulu", 1, "Y"},
                                           {"Plain", 20},
                                           {"Far", 30},

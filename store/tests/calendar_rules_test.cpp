@@ -241,7 +241,8 @@ TEST(WalkRules, DueDateCarriesAndIgnoresTheTimeOfDay)
     // Day and year 0: no date, so not even a rule for everything overdue applies.
     t.year = 0;
     EXPECT_EQ(dueDay(t), std::nullopt);
-    const RuleWalk undated = walkRules(std::vector<AlertRule>{{32767, "d", red, popupOn}}, civilDay(2003, 9, 5), dueDay(t));
+    const RuleWalk undated =
+        walkRules(std::vector<AlertRule>{{32767, "d", red, popupOn}}, civilDay(2003, 9, 5), dueDay(t));
     EXPECT_FALSE(undated.leadColor || undated.popupColor || undated.lastUnitsLeft);
 }
 
