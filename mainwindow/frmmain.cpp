@@ -2,6 +2,7 @@
 #include "mainwindow/dayclock.h"
 #include "mainwindow/findbar.h"
 #include "mainwindow/listkeyboard.h"
+#include "mainwindow/repeatingtasks.h"
 #include "mainwindow/taskfilefollower.h"
 #include "mainwindow/windowsync.h"
 
@@ -195,9 +196,11 @@ QLabel* statusPanel(QWidget* parent)
 
 frmMain::frmMain(Module1& store, QWidget* parent)
     : QMainWindow(parent), store_(store),
-      history_(new QUndoStack(this)), commands_{store, this, [this](const std::optional<TaskRecord>& task) {
+      history_(new QUndoStack(this)), commands_{store, this,
+                                                [this](const std::optional<TaskRecord>& task) {
                                                     redrawSelecting(task);
-                                                }}
+                                                }},
+      repeating_(std::make_unique<RepeatingTasks>(store.taskFile()))
 {
     setWindowTitle(QCoreApplication::applicationName());
     auto* client = new QWidget(this);
@@ -401,6 +404,7 @@ void frmMain::drawList()
     if (remembered <= store_.taskCount)
         selectedIndex_ = remembered;
 
+    repeating_->refresh();
     int inView = 0;
     for (std::int16_t slot = 0; slot < store_.taskCount; ++slot) {
         TaskRecord& task = store_.taskList[static_cast<std::size_t>(slot)];
@@ -408,7 +412,8 @@ void frmMain::drawList()
             continue;
         ++inView;
         if (findBar_->shows(task))
-            addListTask(task.title, task.forWhom, dueText(task), slot);
+            addListTask(repeating_->formOf(task.uid) ? task.title + " \u21BB" : task.title, task.forWhom, dueText(task),
+                        slot);
     }
 
     lstContainer.setHeight((store_.taskCount + 2) * rowHeight());
@@ -491,7 +496,11 @@ void frmMain::showSelected(std::int16_t Index)
         cell->setBackColor(Index, highlightBack);
         cell->setForeColor(Index, Qt::white);
     }
-    txtDescription->setPlainText(withLineFeeds(store_.taskList[static_cast<std::size_t>(*slot)].description));
+    const TaskRecord& task = store_.taskList[static_cast<std::size_t>(*slot)];
+    const std::string* repeatingForm = repeating_->formOf(task.uid);
+    const std::optional<ical::Repeat> repeat = repeatingForm ? ical::repeatOf(*repeatingForm) : std::nullopt;
+    txtDescription->setPlainText((repeat ? RepeatingTasks::repeatText(*repeat) + u"\n\n"_s : QString()) +
+                                 withLineFeeds(task.description));
 }
 
 void frmMain::setColor(std::int16_t Index)

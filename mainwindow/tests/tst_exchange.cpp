@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
@@ -28,6 +29,7 @@ private slots:
     void importFromTheMenu();
     void droppedFilesAreOneImport();
     void exportedFileImportsIntoAnEmptyStore();
+    void repeatingTaskDoneForThisTime();
 };
 
 namespace {
@@ -60,6 +62,21 @@ ModalScript::Answer chooseFile(const QString& path)
     };
 }
 
+bool drop(frmMain& w, const QStringList& files)
+{
+    QMimeData dragged;
+    QList<QUrl> urls;
+    for (const QString& file : files)
+        urls << QUrl::fromLocalFile(file);
+    dragged.setUrls(urls);
+    const QPoint centre = w.rect().center();
+    QDragEnterEvent enter(centre, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &enter);
+    QDropEvent dropped(centre, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &dropped);
+    return enter.isAccepted();
+}
+
 void waitForBoxes(const ModalScript& script, int count)
 {
     QTRY_COMPARE(script.seen().size(), count);
@@ -77,7 +94,7 @@ void ExchangeTest::importFromTheMenu_data()
     QTest::newRow("tasks, a done one and an event")
         << QByteArray::fromStdString(calendar(two))
         << u"2 tasks imported, 1 completed before, not imported, 1 event skipped"_s
-        << QStringList{u"Call Bo"_s, u"Pay rent"_s, u"Alpha"_s};
+        << QStringList{u"Alpha"_s, u"Call Bo"_s, u"Pay rent"_s}; // without DUE: no due date, after Alpha
     QTest::newRow("not iCalendar") << "just text\n"_ba << u"Cannot import file \"%1\":\nIt is not an iCalendar file."_s
                                    << QStringList{u"Alpha"_s};
     QTest::newRow("cut off") << QByteArray::fromStdString(calendar(two).substr(0, 120))
@@ -125,20 +142,13 @@ void ExchangeTest::droppedFilesAreOneImport()
 {
     auto&& [store, w] = WindowWith({{"Alpha", 1}}, Shown::active);
     const std::string before = fileText();
-    QMimeData dragged;
-    dragged.setUrls({QUrl::fromLocalFile(writeIcs("a.ics", calendar(todo("a1", "From A")))),
-                     QUrl::fromLocalFile(writeIcs("b.ics", calendar(todo("b1", "From B") + anEvent)))});
     ModalScript script;
     script.then(clickBoxButton(QMessageBox::Ok));
-    const QPoint centre = w.rect().center();
-    QDragEnterEvent enter(centre, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&w, &enter);
-    QVERIFY(enter.isAccepted());
-    QDropEvent drop(centre, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&w, &drop);
+    QVERIFY(drop(w, {writeIcs("a.ics", calendar(todo("a1", "From A"))),
+                     writeIcs("b.ics", calendar(todo("b1", "From B") + anEvent))}));
     waitForBoxes(script, 1);
     QCOMPARE(script.seen()[0].text, u"2 tasks imported, 1 event skipped"_s);
-    QCOMPARE(rowCaptions(lblTitle(w)), (QStringList{u"From A"_s, u"From B"_s, u"Alpha"_s}));
+    QCOMPARE(rowCaptions(lblTitle(w)), (QStringList{u"Alpha"_s, u"From A"_s, u"From B"_s}));
     menuItem(w, "menu_undo").trigger();
     QCOMPARE(fileText(), before);
 }
@@ -162,6 +172,39 @@ void ExchangeTest::exportedFileImportsIntoAnEmptyStore()
         back.dueKey = dueKey(back);
         QVERIFY2(store.slotOf(back).has_value(), back.title.c_str()); // the same record, uid included
     }
+}
+
+// A weekly task from elsewhere, done for this time twice, then recycled as a whole; undo takes each back.
+void ExchangeTest::repeatingTaskDoneForThisTime()
+{
+    auto&& [store, w] = WindowWith({}, Shown::active);
+    ModalScript script;
+    script.then(clickBoxButton(QMessageBox::Ok));
+    QVERIFY(drop(w, {writeIcs("weekly.ics",
+                              calendar("BEGIN:VTODO\r\nUID:weekly-bins\r\nSUMMARY:Bins\r\nDTSTART:20240318T060000\r\n"
+                                       "DUE:20240318T070000\r\nRRULE:FREQ=WEEKLY;BYDAY=MO\r\n"
+                                       "END:VTODO\r\n"))}));
+    waitForBoxes(script, 1);
+    QCOMPARE(rowCaptions(lblTitle(w)), QStringList{u"Bins \u21BB"_s});
+    w.highlight(1);
+    QVERIFY(control<QPlainTextEdit>(w, "txtDescription").toPlainText().startsWith(u"Repeats every week on Monday"_s));
+    const auto dueAfter = [&](const QString& answer) {
+        w.highlight(1);
+        script.then(pressButton(answer));
+        menuItem(w, "menu_delete").trigger();
+        return rowCaptions(lblDue(w)).value(0).left(12);
+    };
+    QCOMPARE(dueAfter(u"Done for this time"_s), u"March 25/24 "_s);
+    QCOMPARE(dueAfter(u"Done for this time"_s), u"April 01/24 "_s);
+    QCOMPARE(menuItem(w, "menu_undo").text(), u"&Undo Done for This Time “Bins”"_s);
+    menuItem(w, "menu_undo").trigger();
+    menuItem(w, "menu_undo").trigger();
+    QCOMPARE(rowCaptions(lblDue(w)).value(0).left(12), u"March 18/24 "_s);
+    QCOMPARE(dueAfter(u"Recycle the whole series"_s), QString());
+    QVERIFY(isRecycled(store.taskList[0]));
+    menuItem(w, "menu_undo").trigger();
+    QCOMPARE(rowCaptions(lblDue(w)).value(0).left(12), u"March 18/24 "_s);
+    QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
 }
 
 QTEST_MAIN(ExchangeTest)
