@@ -15,6 +15,7 @@
 #include "widgets/labelcontainer.h"
 #include "widgets/labeltable.h"
 #include "widgets/linebreaks.h"
+#include "widgets/messageboxtitles.h"
 #include "widgets/readablecolor.h"
 #include "widgets/sortheaderbutton.h"
 #include "widgets/twips.h"
@@ -202,6 +203,7 @@ frmMain::frmMain(Module1& store, QWidget* parent)
                                                 }},
       repeating_(std::make_unique<RepeatingTasks>(store.taskFile()))
 {
+    MessageBoxTitles::install();
     setWindowTitle(QCoreApplication::applicationName());
     auto* client = new QWidget(this);
     client->setObjectName(u"client"_s);
@@ -536,6 +538,8 @@ void frmMain::rowPressed(const LabelPress& press)
     highlight(static_cast<std::int16_t>(press.index));
     if (press.button == Qt::RightButton)
         menu_short->popup(press.globalPosition);
+    else if (press.button == Qt::LeftButton && press.doubleClick)
+        editTask();
 }
 
 void frmMain::scrollList(int value)

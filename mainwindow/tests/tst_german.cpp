@@ -1,6 +1,7 @@
 #include "editor/frmtask.h"
 #include "mainwindow/tests/commandtesting.h"
 #include "rules/frmalerts.h"
+#include "widgets/messageboxtitles.h"
 #include "widgets/translations.h"
 
 #include <QAbstractButton>
@@ -62,8 +63,15 @@ void GermanTest::windowSpeaksGerman()
     std::filesystem::remove("tasks.txt");
     std::filesystem::create_directory("tasks.txt");
     w.highlight(static_cast<std::int16_t>(rowOf(w, u"Alpha"_s)));
-    script.then(clickBoxButton(QMessageBox::Yes)).then(clickBoxButton(QMessageBox::Ok));
+    int boxWidth = 0;
+    script
+        .then([&boxWidth](QWidget& box) {
+            boxWidth = box.width();
+            clickBoxButton(QMessageBox::Yes)(box);
+        })
+        .then(clickBoxButton(QMessageBox::Ok));
     menuItem(w, "menu_delete").trigger();
+    QCOMPARE_GE(boxWidth, MessageBoxTitles::widthFor(script.seen()[2].title)); // the whole title shows
     QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
     const QString failure = script.seen().constLast().text;
     QVERIFY2(failure.startsWith(u"Die Datei „tasks.txt“ kann nicht geschrieben werden:\n"_s), qPrintable(failure));

@@ -351,6 +351,16 @@ void TaskListTest::pressOnRow()
     QCOMPARE(control<QMenu>(w, "menu_short").isVisible(), menu);
     control<QMenu>(w, "menu_short").hide();
     QTest::mouseRelease(w.windowHandle(), button, {}, inWindow);
+
+    // A double-click with the left button opens the editor on the row it highlighted.
+    if (button != Qt::LeftButton)
+        return;
+    ModalScript script;
+    script.then(pressButton(u"&Cancel"_s));
+    QTest::mouseDClick(w.windowHandle(), button, {}, inWindow);
+    QTRY_COMPARE(script.seen().size(), 1);
+    QCOMPARE(script.seen()[0].text, QString::fromStdString(store.taskList[selectedIndex - 1].title));
+    QCOMPARE(int(w.selectedIndex()), selectedIndex);
 }
 
 void TaskListTest::wheelScrollsRows_data()
