@@ -48,6 +48,14 @@ QMenu* addMenu(QMenuBar* bar, const QString& caption, const char* name)
     return menu;
 }
 
+PageWords pageWords()
+{
+    const auto words = [](const QString& text) { return text.toStdString(); };
+    return {words(frmMain::tr("Alerts")), words(frmMain::tr("Attention!")), words(frmMain::tr("For: ")),
+            words(frmMain::tr("Due: ")),  words(frmMain::tr(" at ")),       words(frmMain::tr("%1 days left")),
+            words(frmMain::tr("Today!")), words(frmMain::tr("Late!"))};
+}
+
 } // namespace
 
 void frmMain::createMenus()
@@ -461,7 +469,7 @@ void frmMain::refreshAttentionPage()
 {
     if (!attentionPage_)
         attentionPage_ = std::make_unique<frmStartup>();
-    if (const std::optional<PageFailure> failure = attentionPage_->makepage(store_))
+    if (const std::optional<PageFailure> failure = attentionPage_->makepage(store_, pageWords()))
         WebBrowser1->showMessage(pageFailureText(*failure));
     else if (!WebBrowser1->loadPage(QString::fromStdString(alertPagePath().string())))
         WebBrowser1->showMessage(WebBrowser1->errorString());

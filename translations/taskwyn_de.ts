@@ -667,6 +667,38 @@ Eine schnelle, verlässliche Aufgabenliste für eine Person.</translation>
         <source>Recycle the whole series</source>
         <translation>Ganze Serie in den Papierkorb</translation>
     </message>
+    <message>
+        <source>Alerts</source>
+        <translation>Hinweise</translation>
+    </message>
+    <message>
+        <source>Attention!</source>
+        <translation>Achtung!</translation>
+    </message>
+    <message>
+        <source>For: </source>
+        <translation>Für: </translation>
+    </message>
+    <message>
+        <source>Due: </source>
+        <translation>Fällig: </translation>
+    </message>
+    <message>
+        <source> at </source>
+        <translation> um </translation>
+    </message>
+    <message>
+        <source>%1 days left</source>
+        <translation>noch %1 Tage</translation>
+    </message>
+    <message>
+        <source>Today!</source>
+        <translation>Heute!</translation>
+    </message>
+    <message>
+        <source>Late!</source>
+        <translation>Überfällig!</translation>
+    </message>
 </context>
 <context>
     <name>frmTask</name>

@@ -1,3 +1,4 @@
+#include "alertpage/pagefile.h"
 #include "editor/frmtask.h"
 #include "mainwindow/tests/commandtesting.h"
 #include "rules/frmalerts.h"
@@ -30,7 +31,7 @@ private slots:
 
 void GermanTest::windowSpeaksGerman()
 {
-    auto&& [store, w] = WindowWith({{"Alpha", 1}}, Shown::active);
+    auto&& [store, w] = WindowWith({{"Alpha", 1}}, {{7, 0x0000FF, "d", popupOn}}, Shown::active);
     QStringList menus;
     for (const QAction* menu : w.menuBar()->actions())
         menus << menu->text();
@@ -45,6 +46,13 @@ void GermanTest::windowSpeaksGerman()
             caption.rect(), int(caption.alignment()) | Qt::TextWordWrap, caption.text());
         QVERIFY2(needed.height() <= caption.height(), qPrintable(caption.text())); // no line cut off
     }
+
+    clickPane(w, NavigationPane::Attention);
+    const std::string page = testsupport::readBytes(alertPagePath());
+    for (const char* words : {"<title>Hinweise</title>", "<h2>Achtung!</h2>", "<B>Für: </b> Sam",
+                              "<b>Fällig: </b> March", " um ", "noch 1 Tage"})
+        QVERIFY2(page.find(words) != std::string::npos, words);
+    clickPane(w, NavigationPane::AllItems);
 
     // The German access keys reach the editor; the about box speaks German too.
     ModalScript script;
