@@ -1019,6 +1019,10 @@ Eine schnelle, verlässliche Aufgabenliste für eine Person.</translation>
         <source>The server refused the request (%1).</source>
         <translation>Der Server hat die Anfrage abgelehnt (%1).</translation>
     </message>
+    <message>
+        <source>The server already holds a task list named &quot;%1&quot;. Sync with it instead of creating a second one?</source>
+        <translation>Der Server hat schon eine Aufgabenliste namens „%1“. Mit ihr abgleichen, statt eine zweite anzulegen?</translation>
+    </message>
 </context>
 <context>
     <name>SyncMessages</name>
