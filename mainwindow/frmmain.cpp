@@ -212,6 +212,11 @@ frmMain::frmMain(Module1& store, QWidget* parent)
     createListPane(client);
     sync_ = new WindowSync(
         commands_, *history_, [this] { return selectedTask(); }, *StatusBar1);
+    // The forms of a sync are kept after the task file: only then does the list know what repeats.
+    connect(sync_, &WindowSync::runEnded, this, [this] {
+        if (repeating_->refresh() && !store_.hasUnsavedChanges(UnsavedReason::DialogEditing))
+            drawList();
+    });
     createMenus();
     keyboard_ =
         new ListKeyboard({*lstContainer.get(), *lblFor, pctContainer, cmdFor, *vscroll.get(), twipsPerScrollStep,

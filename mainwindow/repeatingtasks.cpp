@@ -28,11 +28,11 @@ std::vector<RepeatingTasks::FileStamp> RepeatingTasks::stamps() const
 }
 
 // A form that cannot be read is no repeat: the task is then done and recycled as any other.
-void RepeatingTasks::refresh()
+bool RepeatingTasks::refresh()
 {
     std::vector<FileStamp> now = stamps();
     if (read_ == now)
-        return;
+        return false;
     read_ = std::move(now);
     forms_.clear();
     ical::KeptForms imported(files_[0]);
@@ -44,6 +44,7 @@ void RepeatingTasks::refresh()
     for (const SyncedItem& item : synced.state.items)
         forms_[item.uid.toStdString()] = item.lastSynced.toStdString();
     std::erase_if(forms_, [](const auto& entry) { return !ical::repeatOf(entry.second); });
+    return true;
 }
 
 const std::string* RepeatingTasks::formOf(const std::string& uid) const

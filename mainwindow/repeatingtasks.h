@@ -22,7 +22,8 @@ class RepeatingTasks
 public:
     explicit RepeatingTasks(std::filesystem::path taskFile);
 
-    void refresh();
+    // True when the forms were read again.
+    bool refresh();
     // The form of the task with this uid, when it repeats.
     const std::string* formOf(const std::string& uid) const;
     // "Repeats every week on Monday", in the user's language.

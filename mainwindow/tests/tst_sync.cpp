@@ -86,6 +86,52 @@ private slots:
         failed.outcome = SyncResult::Outcome::Offline;
         QTRY_COMPARE_WITH_TIMEOUT(status.text(), syncStatusText(failed, at), 20000);
     }
+
+    // A weekly task from another client, done here for this time twice, is read back there as the
+    // same open series, due two weeks on.
+    void repeatingTaskMovesOnForOtherClients()
+    {
+        RadicaleServer server;
+        DavSession session(DavAccount{server.root(), RadicaleServer::user, RadicaleServer::password});
+        MakeTaskListJob making(&session, server.home(), u"Chores"_s);
+        QSignalSpy made(&making, &DavJob::finished);
+        making.start();
+        QVERIFY(made.wait(20000));
+        const QString list = making.created().url.toString();
+        storeSyncAccount("tasks.txt", {server.root(), making.created().url, RadicaleServer::user});
+        std::filesystem::remove_all(SyncStateFiles("tasks.txt").folder());
+        QVERIFY(server.runOtherClient(
+            u"client.calendar(url='%1').save_todo(ical=sys.argv[4])"_s.arg(list),
+            u"BEGIN:VCALENDAR\nVERSION:2.0\nPRODID:-//other//EN\nBEGIN:VTODO\nUID:bins\nDTSTAMP:20240301T000000Z\n"
+            "SUMMARY:Bins\nDTSTART:20240318T060000\nDUE:20240318T070000\nRRULE:FREQ=WEEKLY;BYDAY=MO\n"
+            "CATEGORIES:home\nEND:VTODO\nEND:VCALENDAR\n"_s));
+
+        ModalScript script;
+        script.then([](QWidget& dialog) {
+            typeText(*dialog.findChild<QLineEdit*>(), RadicaleServer::password);
+            QTest::keyClick(&dialog, Qt::Key_Return);
+        });
+        auto&& [store, w] = WindowWith({}, Shown::exposed);
+        const QToolButton& status = control<QToolButton>(w, "syncStatus");
+        QTRY_COMPARE_WITH_TIMEOUT(rowCaptions(lblTitle(w)), QStringList{u"Bins \u21BB"_s}, 20000);
+        for (int time = 0; time < 2; ++time) {
+            QTRY_VERIFY_WITH_TIMEOUT(status.text().startsWith(u"Synced"_s), 20000);
+            w.highlight(1);
+            script.then(pressButton(u"Done for this time"_s));
+            menuItem(w, "menu_delete").trigger();
+            menuItem(w, "menu_syncnow").trigger();
+            QTRY_VERIFY_WITH_TIMEOUT(status.text().startsWith(u"Synced"_s), 20000);
+        }
+        QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
+        QVERIFY(rowCaptions(lblDue(w)).value(0).startsWith(u"April 01/24"_s));
+        QVERIFY(server.runOtherClient(u"todos = client.calendar(url='%1').todos()\n"
+                                      "assert len(todos) == 1, todos\n"
+                                      "data = todos[0].data.replace('\\r\\n ', '')\n"
+                                      "for line in ['DUE:20240401T070000', 'DTSTART:20240401T060000',\n"
+                                      "             'RRULE:FREQ=WEEKLY;BYDAY=MO', 'CATEGORIES:home']:\n"
+                                      "    assert line in data, (line, data)\n"
+                                      "assert 'COMPLETED' not in data, data\n"_s.arg(list)));
+    }
 };
 
 QTEST_MAIN(SyncTest)
