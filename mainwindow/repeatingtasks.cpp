@@ -8,6 +8,8 @@
 #include <QLocale>
 #include <QStringList>
 
+#include <array>
+
 using namespace Qt::StringLiterals;
 
 RepeatingTasks::RepeatingTasks(std::filesystem::path taskFile)
@@ -53,32 +55,18 @@ const std::string* RepeatingTasks::formOf(const std::string& uid) const
     return found == forms_.end() ? nullptr : &found->second;
 }
 
-QString RepeatingTasks::everyUnit(ical::Repeat::Unit unit, int interval)
-{
-    using Unit = ical::Repeat::Unit;
-    switch (unit) {
-    case Unit::Second:
-        return tr("Repeats every %n second(s)", nullptr, interval);
-    case Unit::Minute:
-        return tr("Repeats every %n minute(s)", nullptr, interval);
-    case Unit::Hour:
-        return tr("Repeats every %n hour(s)", nullptr, interval);
-    case Unit::Day:
-        return tr("Repeats every %n day(s)", nullptr, interval);
-    case Unit::Week:
-        return tr("Repeats every %n week(s)", nullptr, interval);
-    case Unit::Month:
-        return tr("Repeats every %n month(s)", nullptr, interval);
-    case Unit::Year:
-        return tr("Repeats every %n year(s)", nullptr, interval);
-    }
-    return {};
-}
-
 QString RepeatingTasks::repeatText(const ical::Repeat& repeat)
 {
     const QLocale locale;
-    QString text = everyUnit(repeat.unit, repeat.interval);
+    // By Repeat::Unit.
+    constexpr std::array<const char*, 7> everyUnit{QT_TRANSLATE_N_NOOP("RepeatingTasks", "Repeats every %n second(s)"),
+                                                   QT_TRANSLATE_N_NOOP("RepeatingTasks", "Repeats every %n minute(s)"),
+                                                   QT_TRANSLATE_N_NOOP("RepeatingTasks", "Repeats every %n hour(s)"),
+                                                   QT_TRANSLATE_N_NOOP("RepeatingTasks", "Repeats every %n day(s)"),
+                                                   QT_TRANSLATE_N_NOOP("RepeatingTasks", "Repeats every %n week(s)"),
+                                                   QT_TRANSLATE_N_NOOP("RepeatingTasks", "Repeats every %n month(s)"),
+                                                   QT_TRANSLATE_N_NOOP("RepeatingTasks", "Repeats every %n year(s)")};
+    QString text = tr(everyUnit[static_cast<std::size_t>(repeat.unit)], nullptr, repeat.interval);
     QStringList days;
     for (const int weekday : repeat.weekdays)
         days << locale.dayName(weekday == 0 ? 7 : weekday); // Qt counts from Monday = 1

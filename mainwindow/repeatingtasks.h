@@ -32,7 +32,6 @@ public:
 private:
     using FileStamp = std::pair<std::uintmax_t, std::filesystem::file_time_type>;
     std::vector<FileStamp> stamps() const;
-    static QString everyUnit(ical::Repeat::Unit unit, int interval);
 
     std::filesystem::path taskFile_;
     std::vector<std::filesystem::path> files_; // the kept forms, the sync state's items

@@ -11,6 +11,23 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// A new task list on `server` that tasks.txt syncs with, from the start.
+TaskList syncedList(const RadicaleServer& server, DavSession& session)
+{
+    MakeTaskListJob making(&session, server.home(), u"Chores"_s);
+    QSignalSpy made(&making, &DavJob::finished);
+    making.start();
+    if (!made.wait(20000))
+        return {};
+    storeSyncAccount("tasks.txt", {server.root(), making.created().url, RadicaleServer::user});
+    std::filesystem::remove_all(SyncStateFiles("tasks.txt").folder()); // of an earlier run's list
+    return making.created();
+}
+
+} // namespace
+
 // The window syncs its task file with a real CalDAV server: at start, asking for the password the
 // secret store lacks, on F5 and after a save; what the server removed comes back with Undo.
 class SyncTest : public QObject
@@ -29,13 +46,8 @@ private slots:
     {
         RadicaleServer server;
         DavSession session(DavAccount{server.root(), RadicaleServer::user, RadicaleServer::password});
-        MakeTaskListJob making(&session, server.home(), u"Chores"_s);
-        QSignalSpy made(&making, &DavJob::finished);
-        making.start();
-        QVERIFY(made.wait(20000));
-        const TaskList list = making.created();
-        storeSyncAccount("tasks.txt", {server.root(), list.url, RadicaleServer::user});
-        std::filesystem::remove_all(SyncStateFiles("tasks.txt").folder()); // of an earlier run's list
+        const TaskList list = syncedList(server, session);
+        QVERIFY(!list.url.isEmpty());
         // Another device with the same task list.
         testsupport::ScratchFolder folder;
         Module1 there(folder / "there.txt");
@@ -93,13 +105,8 @@ private slots:
     {
         RadicaleServer server;
         DavSession session(DavAccount{server.root(), RadicaleServer::user, RadicaleServer::password});
-        MakeTaskListJob making(&session, server.home(), u"Chores"_s);
-        QSignalSpy made(&making, &DavJob::finished);
-        making.start();
-        QVERIFY(made.wait(20000));
-        const QString list = making.created().url.toString();
-        storeSyncAccount("tasks.txt", {server.root(), making.created().url, RadicaleServer::user});
-        std::filesystem::remove_all(SyncStateFiles("tasks.txt").folder());
+        const QString list = syncedList(server, session).url.toString();
+        QVERIFY(!list.isEmpty());
         QVERIFY(server.runOtherClient(
             u"client.calendar(url='%1').save_todo(ical=sys.argv[4])"_s.arg(list),
             u"BEGIN:VCALENDAR\nVERSION:2.0\nPRODID:-//other//EN\nBEGIN:VTODO\nUID:bins\nDTSTAMP:20240301T000000Z\n"
