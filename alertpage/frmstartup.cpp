@@ -58,7 +58,7 @@ std::string asText(std::string_view text)
 std::string countdownText(std::int32_t daysLeft, const PageWords& words)
 {
     if (daysLeft > 0) {
-        std::string left = words.daysLeft;
+        std::string left = daysLeft == 1 ? words.oneDayLeft : words.daysLeft;
         if (const std::size_t at = left.find("%1"); at != std::string::npos)
             left.replace(at, 2, std::to_string(daysLeft));
         return "<small><b>T -: </b> " + asText(left) + " </small>";

@@ -17,7 +17,8 @@ struct PageWords
     std::string forLabel = "For: ";
     std::string dueLabel = "Due: ";
     std::string at = " at ";
-    std::string daysLeft = "%1 days left"; // %1: the number of days
+    std::string daysLeft = "%1 days left";   // %1: the number of days
+    std::string oneDayLeft = "%1 days left"; // for languages that say one day otherwise
     std::string today = "Today!";
     std::string late = "Late!";
 };

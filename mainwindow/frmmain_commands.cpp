@@ -51,9 +51,15 @@ QMenu* addMenu(QMenuBar* bar, const QString& caption, const char* name)
 PageWords pageWords()
 {
     const auto words = [](const QString& text) { return text.toStdString(); };
-    return {words(frmMain::tr("Alerts")), words(frmMain::tr("Attention!")), words(frmMain::tr("For: ")),
-            words(frmMain::tr("Due: ")),  words(frmMain::tr(" at ")),       words(frmMain::tr("%1 days left")),
-            words(frmMain::tr("Today!")), words(frmMain::tr("Late!"))};
+    return {words(frmMain::tr("Alerts")),
+            words(frmMain::tr("Attention!")),
+            words(frmMain::tr("For: ")),
+            words(frmMain::tr("Due: ")),
+            words(frmMain::tr(" at ")),
+            words(frmMain::tr("%1 days left")),
+            words(frmMain::tr("%1 days left", "one day")),
+            words(frmMain::tr("Today!")),
+            words(frmMain::tr("Late!"))};
 }
 
 } // namespace

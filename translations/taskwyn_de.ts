@@ -692,6 +692,11 @@ Eine schnelle, verlässliche Aufgabenliste für eine Person.</translation>
         <translation>noch %1 Tage</translation>
     </message>
     <message>
+        <source>%1 days left</source>
+        <comment>one day</comment>
+        <translation>noch %1 Tag</translation>
+    </message>
+    <message>
         <source>Today!</source>
         <translation>Heute!</translation>
     </message>

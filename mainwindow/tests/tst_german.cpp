@@ -50,7 +50,7 @@ void GermanTest::windowSpeaksGerman()
     clickPane(w, NavigationPane::Attention);
     const std::string page = testsupport::readBytes(alertPagePath());
     for (const char* words : {"<title>Hinweise</title>", "<h2>Achtung!</h2>", "<B>Für: </b> Sam",
-                              "<b>Fällig: </b> March", " um ", "noch 1 Tage"})
+                              "<b>Fällig: </b> March", " um ", "noch 1 Tag </small>"})
         QVERIFY2(page.find(words) != std::string::npos, words);
     clickPane(w, NavigationPane::AllItems);
 
