@@ -506,8 +506,10 @@ void frmMain::showSelected(std::int16_t Index)
     const TaskRecord& task = store_.taskList[static_cast<std::size_t>(*slot)];
     const std::string* repeatingForm = repeating_->formOf(task.uid);
     const std::optional<ical::Repeat> repeat = repeatingForm ? ical::repeatOf(*repeatingForm) : std::nullopt;
-    txtDescription->setPlainText((repeat ? RepeatingTasks::repeatText(*repeat) + u"\n\n"_s : QString()) +
-                                 withLineFeeds(task.description));
+    QString text = withLineFeeds(task.description);
+    if (repeat)
+        text = RepeatingTasks::repeatText(*repeat) + (text.isEmpty() ? QString() : u"\n\n"_s + text);
+    txtDescription->setPlainText(text);
 }
 
 void frmMain::setColor(std::int16_t Index)

@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QMimeData>
-#include <QPlainTextEdit>
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
@@ -29,7 +28,6 @@ private slots:
     void importFromTheMenu();
     void droppedFilesAreOneImport();
     void exportedFileImportsIntoAnEmptyStore();
-    void repeatingTaskDoneForThisTime();
 };
 
 namespace {
@@ -60,21 +58,6 @@ ModalScript::Answer chooseFile(const QString& path)
         retype(name, path);
         QTest::keyClick(&name, Qt::Key_Return);
     };
-}
-
-bool drop(frmMain& w, const QStringList& files)
-{
-    QMimeData dragged;
-    QList<QUrl> urls;
-    for (const QString& file : files)
-        urls << QUrl::fromLocalFile(file);
-    dragged.setUrls(urls);
-    const QPoint centre = w.rect().center();
-    QDragEnterEvent enter(centre, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&w, &enter);
-    QDropEvent dropped(centre, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&w, &dropped);
-    return enter.isAccepted();
 }
 
 void waitForBoxes(const ModalScript& script, int count)
@@ -142,10 +125,17 @@ void ExchangeTest::droppedFilesAreOneImport()
 {
     auto&& [store, w] = WindowWith({{"Alpha", 1}}, Shown::active);
     const std::string before = fileText();
+    QMimeData dragged;
+    dragged.setUrls({QUrl::fromLocalFile(writeIcs("a.ics", calendar(todo("a1", "From A")))),
+                     QUrl::fromLocalFile(writeIcs("b.ics", calendar(todo("b1", "From B") + anEvent)))});
     ModalScript script;
     script.then(clickBoxButton(QMessageBox::Ok));
-    QVERIFY(drop(w, {writeIcs("a.ics", calendar(todo("a1", "From A"))),
-                     writeIcs("b.ics", calendar(todo("b1", "From B") + anEvent))}));
+    const QPoint centre = w.rect().center();
+    QDragEnterEvent enter(centre, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(centre, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &drop);
     waitForBoxes(script, 1);
     QCOMPARE(script.seen()[0].text, u"2 tasks imported, 1 event skipped"_s);
     QCOMPARE(rowCaptions(lblTitle(w)), (QStringList{u"Alpha"_s, u"From A"_s, u"From B"_s}));
@@ -172,39 +162,6 @@ void ExchangeTest::exportedFileImportsIntoAnEmptyStore()
         back.dueKey = dueKey(back);
         QVERIFY2(store.slotOf(back).has_value(), back.title.c_str()); // the same record, uid included
     }
-}
-
-// A weekly task from elsewhere, done for this time twice, then recycled as a whole; undo takes each back.
-void ExchangeTest::repeatingTaskDoneForThisTime()
-{
-    auto&& [store, w] = WindowWith({}, Shown::active);
-    ModalScript script;
-    script.then(clickBoxButton(QMessageBox::Ok));
-    QVERIFY(drop(w, {writeIcs("weekly.ics",
-                              calendar("BEGIN:VTODO\r\nUID:weekly-bins\r\nSUMMARY:Bins\r\nDTSTART:20240318T060000\r\n"
-                                       "DUE:20240318T070000\r\nRRULE:FREQ=WEEKLY;BYDAY=MO\r\n"
-                                       "END:VTODO\r\n"))}));
-    waitForBoxes(script, 1);
-    QCOMPARE(rowCaptions(lblTitle(w)), QStringList{u"Bins \u21BB"_s});
-    w.highlight(1);
-    QVERIFY(control<QPlainTextEdit>(w, "txtDescription").toPlainText().startsWith(u"Repeats every week on Monday"_s));
-    const auto dueAfter = [&](const QString& answer) {
-        w.highlight(1);
-        script.then(pressButton(answer));
-        menuItem(w, "menu_delete").trigger();
-        return rowCaptions(lblDue(w)).value(0).left(12);
-    };
-    QCOMPARE(dueAfter(u"Done for this time"_s), u"March 25/24 "_s);
-    QCOMPARE(dueAfter(u"Done for this time"_s), u"April 01/24 "_s);
-    QCOMPARE(menuItem(w, "menu_undo").text(), u"&Undo Done for This Time “Bins”"_s);
-    menuItem(w, "menu_undo").trigger();
-    menuItem(w, "menu_undo").trigger();
-    QCOMPARE(rowCaptions(lblDue(w)).value(0).left(12), u"March 18/24 "_s);
-    QCOMPARE(dueAfter(u"Recycle the whole series"_s), QString());
-    QVERIFY(isRecycled(store.taskList[0]));
-    menuItem(w, "menu_undo").trigger();
-    QCOMPARE(rowCaptions(lblDue(w)).value(0).left(12), u"March 18/24 "_s);
-    QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
 }
 
 QTEST_MAIN(ExchangeTest)

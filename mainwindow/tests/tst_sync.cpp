@@ -4,8 +4,10 @@
 #include "sync/syncaccount.h"
 #include "sync/syncengine.h"
 #include "sync/tests/radicaleserver.h"
+#include "widgets/translations.h"
 
 #include <QDateTime>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QToolButton>
 
@@ -39,6 +41,7 @@ private slots:
     {
         pinNow(LocalTime{testToday, (14 * 60 + 2) * 60 * 1000});
         QCoreApplication::setApplicationName(u"Taskwyn"_s);
+        installTranslations(*QCoreApplication::instance());
     }
     void cleanup() { QCOMPARE(QApplication::topLevelWidgets().size(), 0); }
 
@@ -121,11 +124,14 @@ private slots:
         auto&& [store, w] = WindowWith({}, Shown::exposed);
         const QToolButton& status = control<QToolButton>(w, "syncStatus");
         QTRY_COMPARE_WITH_TIMEOUT(rowCaptions(lblTitle(w)), QStringList{u"Bins \u21BB"_s}, 20000);
+        const auto deleteAnswering = [&](const QString& answer) {
+            w.highlight(1);
+            script.then(pressButton(answer));
+            menuItem(w, "menu_delete").trigger();
+        };
         for (int time = 0; time < 2; ++time) {
             QTRY_VERIFY_WITH_TIMEOUT(status.text().startsWith(u"Synced"_s), 20000);
-            w.highlight(1);
-            script.then(pressButton(u"Done for this time"_s));
-            menuItem(w, "menu_delete").trigger();
+            deleteAnswering(u"Done for this time"_s);
             menuItem(w, "menu_syncnow").trigger();
             QTRY_VERIFY_WITH_TIMEOUT(status.text().startsWith(u"Synced"_s), 20000);
         }
@@ -138,6 +144,19 @@ private slots:
                                       "             'RRULE:FREQ=WEEKLY;BYDAY=MO', 'CATEGORIES:home']:\n"
                                       "    assert line in data, (line, data)\n"
                                       "assert 'COMPLETED' not in data, data\n"_s.arg(list)));
+
+        // The rule shows above the description; Undo takes each step back, the whole series' too.
+        w.highlight(1);
+        QCOMPARE(control<QPlainTextEdit>(w, "txtDescription").toPlainText(), u"Repeats every week on Monday"_s);
+        QCOMPARE(menuItem(w, "menu_undo").text(), u"&Undo Done for This Time “Bins”"_s);
+        menuItem(w, "menu_undo").trigger();
+        menuItem(w, "menu_undo").trigger();
+        QVERIFY(rowCaptions(lblDue(w)).value(0).startsWith(u"March 18/24"_s));
+        deleteAnswering(u"Recycle the whole series"_s);
+        QVERIFY(isRecycled(store.taskList[0]));
+        menuItem(w, "menu_undo").trigger();
+        QVERIFY(!isRecycled(store.taskList[0]));
+        QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
     }
 };
 
