@@ -72,12 +72,11 @@ void GermanTest::windowSpeaksGerman()
     std::filesystem::create_directory("tasks.txt");
     w.highlight(static_cast<std::int16_t>(rowOf(w, u"Alpha"_s)));
     int boxWidth = 0;
-    script
-        .then([&boxWidth](QWidget& box) {
-            boxWidth = box.width();
-            clickBoxButton(QMessageBox::Yes)(box);
-        })
-        .then(clickBoxButton(QMessageBox::Ok));
+    const auto measureThenYes = [&boxWidth](QWidget& box) {
+        boxWidth = box.width();
+        clickBoxButton(QMessageBox::Yes)(box);
+    };
+    script.then(measureThenYes).then(clickBoxButton(QMessageBox::Ok));
     menuItem(w, "menu_delete").trigger();
     QCOMPARE_GE(boxWidth, MessageBoxTitles::widthFor(script.seen()[2].title)); // the whole title shows
     QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));

@@ -50,7 +50,6 @@ private slots:
         RadicaleServer server;
         DavSession session(DavAccount{server.root(), RadicaleServer::user, RadicaleServer::password});
         const TaskList list = syncedList(server, session);
-        QVERIFY(!list.url.isEmpty());
         // Another device with the same task list.
         testsupport::ScratchFolder folder;
         Module1 there(folder / "there.txt");
@@ -109,7 +108,6 @@ private slots:
         RadicaleServer server;
         DavSession session(DavAccount{server.root(), RadicaleServer::user, RadicaleServer::password});
         const QString list = syncedList(server, session).url.toString();
-        QVERIFY(!list.isEmpty());
         QVERIFY(server.runOtherClient(
             u"client.calendar(url='%1').save_todo(ical=sys.argv[4])"_s.arg(list),
             u"BEGIN:VCALENDAR\nVERSION:2.0\nPRODID:-//other//EN\nBEGIN:VTODO\nUID:bins\nDTSTAMP:20240301T000000Z\n"
@@ -139,7 +137,7 @@ private slots:
         QVERIFY(rowCaptions(lblDue(w)).value(0).startsWith(u"April 01/24"_s));
         QVERIFY(server.runOtherClient(u"todos = client.calendar(url='%1').todos()\n"
                                       "assert len(todos) == 1, todos\n"
-                                      "data = todos[0].data.replace('\\r\\n ', '')\n"
+                                      "data = todos[0].data\n"
                                       "for line in ['DUE:20240401T070000', 'DTSTART:20240401T060000',\n"
                                       "             'RRULE:FREQ=WEEKLY;BYDAY=MO', 'CATEGORIES:home']:\n"
                                       "    assert line in data, (line, data)\n"
