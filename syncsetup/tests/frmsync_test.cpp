@@ -71,7 +71,6 @@ private slots:
         control<QListWidget>(dialog, "lstTaskLists").setCurrentRow(0);
         script.then(clickBoxButton(QMessageBox::Yes)); // a second "Taskwyn"? No: that one
         QTest::mouseClick(&control<QPushButton>(dialog, "cmdCreate"), Qt::LeftButton);
-        QCOMPARE(listedNames(dialog), (QStringList{u"chores"_s, u"Taskwyn"_s}));
         QCOMPARE(control<QListWidget>(dialog, "lstTaskLists").currentRow(), 1);
         if (!withSecretService)
             script.then(clickBoxButton(QMessageBox::Ok));
