@@ -12,47 +12,64 @@
 
 using namespace Qt::StringLiterals;
 
-RepeatingTasks::RepeatingTasks(std::filesystem::path taskFile)
-    : taskFile_(std::move(taskFile)), files_{ical::KeptForms::defaultFile(),
-                                             SyncStateFiles(taskFile_).folder() / "items.json"}
+namespace {
+
+using Forms = std::map<std::string, std::string, std::less<>>;
+
+Forms importedForms(const std::filesystem::path& file)
+{
+    ical::KeptForms imported(file);
+    return imported.load() ? Forms{} : imported.forms();
+}
+
+Forms syncedForms(const std::filesystem::path& taskFile)
+{
+    Forms forms;
+    for (const SyncedItem& item : SyncStateFiles(taskFile).load().state.items)
+        forms[item.uid.toStdString()] = item.lastSynced.toStdString();
+    return forms;
+}
+
+} // namespace
+
+RepeatingTasks::RepeatingTasks(const std::filesystem::path& taskFile)
+    : synced_{SyncStateFiles(taskFile).folder() / "items.json", [taskFile] { return syncedForms(taskFile); }},
+      imported_{ical::KeptForms::defaultFile(), [] { return importedForms(ical::KeptForms::defaultFile()); }}
 {
 }
 
-std::vector<RepeatingTasks::FileStamp> RepeatingTasks::stamps() const
-{
-    std::vector<FileStamp> stamps;
-    for (const std::filesystem::path& file : files_) {
-        std::error_code ec;
-        const std::uintmax_t size = std::filesystem::file_size(file, ec);
-        stamps.emplace_back(ec ? 0 : size, std::filesystem::last_write_time(file, ec));
-    }
-    return stamps;
-}
-
-// A form that cannot be read is no repeat: the task is then done and recycled as any other.
 bool RepeatingTasks::refresh()
 {
-    std::vector<FileStamp> now = stamps();
-    if (read_ == now)
+    const bool synced = refresh(synced_);
+    return refresh(imported_) || synced;
+}
+
+// A form that cannot be read is no repeat: the task is then done and recycled as any other. Most
+// forms do not repeat, and a look for the rule's name spares parsing them. A form that does not
+// repeat stays as an empty text: it is newer than an imported one that did.
+bool RepeatingTasks::refresh(Source& source)
+{
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(source.file, ec);
+    const FileStamp stamp{ec ? 0 : size, std::filesystem::last_write_time(source.file, ec)};
+    if (source.stamp == stamp)
         return false;
-    read_ = std::move(now);
-    forms_.clear();
-    ical::KeptForms imported(files_[0]);
-    if (!imported.load()) {
-        for (const auto& [uid, form] : imported.forms())
-            forms_[uid] = form;
+    source.stamp = stamp;
+    source.forms = source.read();
+    for (auto& [uid, form] : source.forms) {
+        if (form.find("RRULE") == std::string::npos || !ical::repeatOf(form))
+            form = std::string();
     }
-    const LoadedSyncState synced = SyncStateFiles(taskFile_).load();
-    for (const SyncedItem& item : synced.state.items)
-        forms_[item.uid.toStdString()] = item.lastSynced.toStdString();
-    std::erase_if(forms_, [](const auto& entry) { return !ical::repeatOf(entry.second); });
     return true;
 }
 
 const std::string* RepeatingTasks::formOf(const std::string& uid) const
 {
-    const auto found = uid.empty() ? forms_.end() : forms_.find(uid);
-    return found == forms_.end() ? nullptr : &found->second;
+    for (const Source* source : {&synced_, &imported_}) {
+        if (const auto found = source->forms.find(uid); !uid.empty() && found != source->forms.end())
+            return found->second.empty() ? nullptr : &found->second;
+    }
+    return nullptr;
 }
 
 QString RepeatingTasks::repeatText(const ical::Repeat& repeat)

@@ -10,19 +10,17 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <utility>
-#include <vector>
 
-// The kept iCalendar forms of the tasks that repeat, by uid: the imported ones and those the last sync
-// agreed on (which win, being newer). Read again only when one of their files changed.
+// The kept iCalendar forms of the tasks that repeat, by uid: those the last sync agreed on, and for the
+// others the imported ones. Each file is read again only when it changed.
 class RepeatingTasks
 {
     Q_DECLARE_TR_FUNCTIONS(RepeatingTasks)
 
 public:
-    explicit RepeatingTasks(std::filesystem::path taskFile);
+    explicit RepeatingTasks(const std::filesystem::path& taskFile);
 
-    // True when the forms were read again.
+    // True when a file of forms was read again.
     bool refresh();
     // The form of the task with this uid, when it repeats.
     const std::string* formOf(const std::string& uid) const;
@@ -30,11 +28,17 @@ public:
     static QString repeatText(const ical::Repeat& repeat);
 
 private:
+    using Forms = std::map<std::string, std::string, std::less<>>;
     using FileStamp = std::pair<std::uintmax_t, std::filesystem::file_time_type>;
-    std::vector<FileStamp> stamps() const;
+    struct Source
+    {
+        std::filesystem::path file;
+        std::function<Forms()> read;
+        std::optional<FileStamp> stamp = {};
+        Forms forms = {}; // the repeating ones; the others empty
+    };
+    static bool refresh(Source& source);
 
-    std::filesystem::path taskFile_;
-    std::vector<std::filesystem::path> files_; // the kept forms, the sync state's items
-    std::optional<std::vector<FileStamp>> read_;
-    std::map<std::string, std::string, std::less<>> forms_;
+    Source synced_;
+    Source imported_;
 };
