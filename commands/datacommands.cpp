@@ -194,6 +194,13 @@ std::unique_ptr<DataCommand> recycleStep(CommandContext& context, std::int16_t s
                                         std::vector{TaskEdit{slot, task, markedDeleted(task, recycledMark)}});
 }
 
+std::unique_ptr<DataCommand> doneOnceStep(CommandContext& context, std::int16_t slot, const TaskRecord& task,
+                                          const TaskRecord& next)
+{
+    return std::make_unique<TaskChange>(context, DataCommands::tr("Done for This Time “%1”").arg(titleOf(task)),
+                                        std::vector{TaskEdit{slot, task, next}});
+}
+
 std::unique_ptr<DataCommand> restoreStep(CommandContext& context, std::int16_t slot, const TaskRecord& task)
 {
     return std::make_unique<TaskChange>(context, DataCommands::tr("Un-Delete “%1”").arg(titleOf(task)),

@@ -119,6 +119,9 @@ std::unique_ptr<DataCommand> newTaskStep(CommandContext& context, std::int16_t s
 std::unique_ptr<DataCommand> editStep(CommandContext& context, std::int16_t slot, const TaskRecord& before,
                                       const TaskRecord& after);
 std::unique_ptr<DataCommand> recycleStep(CommandContext& context, std::int16_t slot, const TaskRecord& task);
+// A repeating task done for this time: `next` is the same task due at its next occurrence.
+std::unique_ptr<DataCommand> doneOnceStep(CommandContext& context, std::int16_t slot, const TaskRecord& task,
+                                          const TaskRecord& next);
 std::unique_ptr<DataCommand> restoreStep(CommandContext& context, std::int16_t slot, const TaskRecord& task);
 std::unique_ptr<DataCommand> deleteForGoodStep(CommandContext& context, std::int16_t slot, const TaskRecord& task);
 std::unique_ptr<DataCommand> importStep(CommandContext& context, std::vector<TaskRecord> tasks);

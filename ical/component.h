@@ -6,8 +6,11 @@
 
 #include <libical/ical.h>
 
+#include <array>
+#include <cstdint>
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,7 +53,25 @@ Component newCalendar();
 // Removes the X-LIC-ERROR properties libical puts where a value could not be read, everywhere inside.
 void removeParseErrors(icalcomponent* component);
 
+// The six due fields: year, month, day, hour, minute, second.
+using DueFields = std::array<int, 6>;
+
 // The mapping on parsed components (vtodo.cpp).
+DueFields dueFieldsOf(const TaskRecord& task);
+void setDueFields(TaskRecord& task, const DueFields& fields);
+// The local wall clock of a DUE or DTSTART, whatever its zone.
+DueFields wallClockOf(icaltimetype time);
+inline constexpr std::int64_t secondsPerDay = 24 * 60 * 60;
+// The fields as seconds of the wall clock since 1970, with carry, and back.
+std::int64_t wallSeconds(const DueFields& fields);
+DueFields fieldsAt(std::int64_t seconds);
+// The moment the fields mean, with carry (31 February is 3 March; hour 24 the next day); a month
+// of 0 is the January it is shown as. Nothing without a due date or outside the years libical knows.
+std::optional<DueFields> carriedDue(const DueFields& fields);
+// A repeating to-do whose DUE moved from `oldDue` to `newDue`: its series starts as much later, and a
+// counted series keeps its end (repeat.cpp).
+void moveSeriesWithDue(icalcomponent* todo, const DueFields& oldDue, const DueFields& newDue);
+
 TaskRecord taskOfTodo(icalcomponent* todo);
 // Done elsewhere, without the mark that tasks which were here carry: it never reached Taskwyn.
 bool doneBeforeArrival(icalcomponent* todo);

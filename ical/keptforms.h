@@ -29,6 +29,7 @@ public:
     const std::string* find(std::string_view uid) const;
     void put(const std::string& uid, std::string calendar);
     std::size_t size() const { return forms_.size(); }
+    const std::map<std::string, std::string, std::less<>>& forms() const { return forms_; }
     const std::filesystem::path& file() const { return file_; }
 
 private:

@@ -86,24 +86,14 @@ std::optional<std::string> xText(icalcomponent* todo, std::string_view name)
     return text ? std::optional<std::string>(text) : std::nullopt;
 }
 
-void setDueFields(TaskRecord& task, const std::array<int, 6>& f)
-{
-    task.year = static_cast<std::int16_t>(f[0]);
-    task.month = static_cast<std::int16_t>(f[1]);
-    task.day = static_cast<std::int16_t>(f[2]);
-    task.hour = static_cast<std::int16_t>(f[3]);
-    task.minute = static_cast<std::int16_t>(f[4]);
-    task.second = static_cast<std::int16_t>(f[5]);
-}
-
 // The six values exactly as the task held them, when they made no real date.
-std::optional<std::array<int, 6>> exactDue(icalcomponent* todo)
+std::optional<DueFields> exactDue(icalcomponent* todo)
 {
     const std::optional<std::string> text = xText(todo, exactDueName);
     if (!text)
         return std::nullopt;
     std::istringstream in(*text);
-    std::array<int, 6> fields{};
+    DueFields fields{};
     for (int& field : fields) {
         if (!(in >> field) || field < INT16_MIN || field > INT16_MAX)
             return std::nullopt;
@@ -111,25 +101,19 @@ std::optional<std::array<int, 6>> exactDue(icalcomponent* todo)
     return fields;
 }
 
-std::array<int, 6> wallClockOf(icaltimetype due)
-{
-    if (due.is_date)
-        return {due.year, due.month, due.day, 0, 0, 0};
-    if (!due.zone)
-        return {due.year, due.month, due.day, due.hour, due.minute, due.second};
-    const std::time_t moment = icaltime_as_timet_with_zone(due, due.zone);
-    std::tm local{};
-    localtime_r(&moment, &local);
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
-}
-
+// The exact fields written beside a DUE hold while the DUE is still the moment they mean: another
+// program that moved the DUE wins.
 void readDue(icalcomponent* todo, TaskRecord& task)
 {
     const icaltimetype due = icalcomponent_get_due(todo);
-    if (!icaltime_is_null_time(due) && icaltime_is_valid_time(due))
-        setDueFields(task, wallClockOf(due));
-    else if (const auto exact = exactDue(todo))
-        setDueFields(task, *exact);
+    const std::optional<DueFields> exact = exactDue(todo);
+    if (icaltime_is_null_time(due) || !icaltime_is_valid_time(due)) {
+        if (exact)
+            setDueFields(task, *exact);
+        return;
+    }
+    const DueFields wallClock = wallClockOf(due);
+    setDueFields(task, exact && carriedDue(*exact) == wallClock ? *exact : wallClock);
 }
 
 bool isDone(icalcomponent* todo)
@@ -182,25 +166,30 @@ void writeDue(icalcomponent* todo, const TaskRecord& task)
     const bool wasDateOnly = !icaltime_is_null_time(old) && old.is_date;
     removeProperties(todo, ICAL_DUE_PROPERTY);
     removeProperties(todo, ICAL_DURATION_PROPERTY); // DUE and DURATION exclude each other
-    if (!isRealDue(task)) {
+    removeXProperties(todo, exactDueName);
+    const DueFields fields = dueFieldsOf(task);
+    if (!isRealDue(task) && fields != DueFields{}) {
         char exact[64];
         std::snprintf(exact, sizeof exact, "%d %d %d %d %d %d", task.year, task.month, task.day, task.hour, task.minute,
                       task.second);
         replaceX(todo, exactDueName, exact);
-        return;
     }
-    removeXProperties(todo, exactDueName);
+    const std::optional<DueFields> moment = carriedDue(fields);
+    if (!moment)
+        return;
     icaltimetype due = icaltime_null_time();
-    due.year = task.year;
-    due.month = task.month;
-    due.day = task.day;
-    due.is_date = wasDateOnly && task.hour == 0 && task.minute == 0 && task.second == 0;
+    due.year = (*moment)[0];
+    due.month = (*moment)[1];
+    due.day = (*moment)[2];
+    due.is_date = wasDateOnly && (*moment)[3] == 0 && (*moment)[4] == 0 && (*moment)[5] == 0;
     if (!due.is_date) {
-        due.hour = task.hour;
-        due.minute = task.minute;
-        due.second = task.second;
+        due.hour = (*moment)[3];
+        due.minute = (*moment)[4];
+        due.second = (*moment)[5];
     }
     icalcomponent_add_property(todo, icalproperty_new_due(due));
+    if (!icaltime_is_null_time(old))
+        moveSeriesWithDue(todo, wallClockOf(old), *moment);
 }
 
 void writeStatus(icalcomponent* todo, bool recycled, std::time_t now)
@@ -285,9 +274,60 @@ std::uint64_t fnv1a(std::string_view text, std::uint64_t basis)
 
 } // namespace
 
+DueFields dueFieldsOf(const TaskRecord& t)
+{
+    return {t.year, t.month, t.day, t.hour, t.minute, t.second};
+}
+
+void setDueFields(TaskRecord& task, const DueFields& f)
+{
+    task.year = static_cast<std::int16_t>(f[0]);
+    task.month = static_cast<std::int16_t>(f[1]);
+    task.day = static_cast<std::int16_t>(f[2]);
+    task.hour = static_cast<std::int16_t>(f[3]);
+    task.minute = static_cast<std::int16_t>(f[4]);
+    task.second = static_cast<std::int16_t>(f[5]);
+}
+
+DueFields wallClockOf(icaltimetype due)
+{
+    if (due.is_date)
+        return {due.year, due.month, due.day, 0, 0, 0};
+    if (!due.zone)
+        return {due.year, due.month, due.day, due.hour, due.minute, due.second};
+    const std::time_t moment = icaltime_as_timet_with_zone(due, due.zone);
+    std::tm local{};
+    localtime_r(&moment, &local);
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
+}
+
+std::int64_t wallSeconds(const DueFields& f)
+{
+    return civilDay(f[0], f[1], f[2]) * secondsPerDay + std::int64_t{f[3]} * 3600 + f[4] * 60 + f[5];
+}
+
+DueFields fieldsAt(std::int64_t seconds)
+{
+    const std::int64_t day = floorDiv(seconds, secondsPerDay);
+    const CivilDate date = civilDate(day);
+    const auto time = static_cast<int>(seconds - day * secondsPerDay);
+    return {static_cast<int>(date.year), date.month, date.day, time / 3600, time / 60 % 60, time % 60};
+}
+
+std::optional<DueFields> carriedDue(const DueFields& fields)
+{
+    if (fields[0] == 0 && fields[2] == 0)
+        return std::nullopt;
+    DueFields asShown = fields;
+    asShown[1] = fields[1] == 0 ? 1 : fields[1];
+    const DueFields moment = fieldsAt(wallSeconds(asShown));
+    if (moment[0] < 1 || moment[0] > 3000)
+        return std::nullopt;
+    return moment;
+}
+
 std::vector<Field> changedFields(const TaskRecord& before, const TaskRecord& after)
 {
-    const auto due = [](const TaskRecord& t) { return std::array{t.year, t.month, t.day, t.hour, t.minute, t.second}; };
     std::vector<Field> changed;
     for (const Field field : allFields) {
         bool differs = false;
@@ -302,7 +342,7 @@ std::vector<Field> changedFields(const TaskRecord& before, const TaskRecord& aft
             differs = before.description != after.description;
             break;
         case Field::Due:
-            differs = due(before) != due(after);
+            differs = dueFieldsOf(before) != dueFieldsOf(after);
             break;
         case Field::Recycled:
             differs = before.deleted != after.deleted;

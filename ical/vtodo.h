@@ -21,7 +21,7 @@ enum class Field {
     Title,       // SUMMARY
     For,         // CONTACT
     Description, // DESCRIPTION
-    Due,         // DUE, or X-TASKWYN-DUE for fields that make no real date
+    Due,         // DUE as the fields mean it with carry, and X-TASKWYN-DUE with them when they make no real date
     Recycled,    // STATUS, COMPLETED, PERCENT-COMPLETE, X-TASKWYN-DELETED
 };
 
@@ -29,7 +29,8 @@ enum class Field {
 std::vector<Field> changedFields(const TaskRecord& before, const TaskRecord& after);
 
 // Whether the six due fields name a moment that exists (in the years 1 to 3000, which libical
-// accepts, a day of the month, a time of day): only such a moment is written as DUE.
+// accepts, a day of the month, a time of day): any other is written as the moment it means with carry,
+// beside its exact fields.
 bool isRealDue(const TaskRecord& task);
 
 // The task a calendar holds, with its uid as uidHere() makes it; nothing when the text holds no VTODO. A DUE with a

@@ -2,6 +2,7 @@
 #include "mainwindow/dayclock.h"
 #include "mainwindow/findbar.h"
 #include "mainwindow/listkeyboard.h"
+#include "mainwindow/repeatingtasks.h"
 #include "mainwindow/taskfilefollower.h"
 #include "mainwindow/windowsync.h"
 
@@ -14,6 +15,7 @@
 #include "widgets/labelcontainer.h"
 #include "widgets/labeltable.h"
 #include "widgets/linebreaks.h"
+#include "widgets/messageboxtitles.h"
 #include "widgets/readablecolor.h"
 #include "widgets/sortheaderbutton.h"
 #include "widgets/twips.h"
@@ -195,10 +197,13 @@ QLabel* statusPanel(QWidget* parent)
 
 frmMain::frmMain(Module1& store, QWidget* parent)
     : QMainWindow(parent), store_(store),
-      history_(new QUndoStack(this)), commands_{store, this, [this](const std::optional<TaskRecord>& task) {
+      history_(new QUndoStack(this)), commands_{store, this,
+                                                [this](const std::optional<TaskRecord>& task) {
                                                     redrawSelecting(task);
-                                                }}
+                                                }},
+      repeating_(std::make_unique<RepeatingTasks>(store.taskFile()))
 {
+    MessageBoxTitles::install();
     setWindowTitle(QCoreApplication::applicationName());
     auto* client = new QWidget(this);
     client->setObjectName(u"client"_s);
@@ -207,6 +212,11 @@ frmMain::frmMain(Module1& store, QWidget* parent)
     createListPane(client);
     sync_ = new WindowSync(
         commands_, *history_, [this] { return selectedTask(); }, *StatusBar1);
+    // The forms of a sync are kept after the task file: only then does the list know what repeats.
+    connect(sync_, &WindowSync::runEnded, this, [this] {
+        if (repeating_->refresh() && !store_.hasUnsavedChanges(UnsavedReason::DialogEditing))
+            drawList();
+    });
     createMenus();
     keyboard_ =
         new ListKeyboard({*lstContainer.get(), *lblFor, pctContainer, cmdFor, *vscroll.get(), twipsPerScrollStep,
@@ -401,6 +411,7 @@ void frmMain::drawList()
     if (remembered <= store_.taskCount)
         selectedIndex_ = remembered;
 
+    repeating_->refresh();
     int inView = 0;
     for (std::int16_t slot = 0; slot < store_.taskCount; ++slot) {
         TaskRecord& task = store_.taskList[static_cast<std::size_t>(slot)];
@@ -408,7 +419,8 @@ void frmMain::drawList()
             continue;
         ++inView;
         if (findBar_->shows(task))
-            addListTask(task.title, task.forWhom, dueText(task), slot);
+            addListTask(repeating_->formOf(task.uid) ? task.title + " \u21BB" : task.title, task.forWhom, dueText(task),
+                        slot);
     }
 
     lstContainer.setHeight((store_.taskCount + 2) * rowHeight());
@@ -491,7 +503,13 @@ void frmMain::showSelected(std::int16_t Index)
         cell->setBackColor(Index, highlightBack);
         cell->setForeColor(Index, Qt::white);
     }
-    txtDescription->setPlainText(withLineFeeds(store_.taskList[static_cast<std::size_t>(*slot)].description));
+    const TaskRecord& task = store_.taskList[static_cast<std::size_t>(*slot)];
+    const std::string* repeatingForm = repeating_->formOf(task.uid);
+    const std::optional<ical::Repeat> repeat = repeatingForm ? ical::repeatOf(*repeatingForm) : std::nullopt;
+    QString text = withLineFeeds(task.description);
+    if (repeat)
+        text = RepeatingTasks::repeatText(*repeat) + (text.isEmpty() ? QString() : u"\n\n"_s + text);
+    txtDescription->setPlainText(text);
 }
 
 void frmMain::setColor(std::int16_t Index)
@@ -527,6 +545,8 @@ void frmMain::rowPressed(const LabelPress& press)
     highlight(static_cast<std::int16_t>(press.index));
     if (press.button == Qt::RightButton)
         menu_short->popup(press.globalPosition);
+    else if (press.button == Qt::LeftButton && press.doubleClick)
+        editTask();
 }
 
 void frmMain::scrollList(int value)

@@ -24,6 +24,7 @@ class frmStartup;
 class frmTask;
 class LabelTable;
 class ListKeyboard;
+class RepeatingTasks;
 class QAction;
 class QDialog;
 class QDropEvent;
@@ -110,6 +111,10 @@ private:
     void manageRules();
     void showAbout();
     bool askDelete(bool permanently);
+    // Delete on a repeating task: done for this time, the whole series recycled, or nothing.
+    enum class RepeatAnswer { Cancel, DoneForThisTime, RecycleSeries };
+    RepeatAnswer askDeleteRepeating();
+    std::unique_ptr<DataCommand> deleteStep(std::int16_t slot, const TaskRecord& task);
     bool runEditor(QDialog& editor);
     void record(std::unique_ptr<DataCommand> step);
     bool hasSelection() const;
@@ -221,4 +226,5 @@ private:
     // The rows as screen readers see them.
     LabelTable* listTable_ = nullptr;
     ListKeyboard* keyboard_ = nullptr;
+    std::unique_ptr<RepeatingTasks> repeating_;
 };

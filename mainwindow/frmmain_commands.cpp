@@ -8,6 +8,7 @@
 #include "mainwindow/findbar.h"
 #include "mainwindow/frmmain.h"
 #include "mainwindow/listkeyboard.h"
+#include "mainwindow/repeatingtasks.h"
 #include "mainwindow/windowsync.h"
 #include "rules/frmalerts.h"
 
@@ -17,6 +18,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QUndoStack>
 
@@ -44,6 +46,20 @@ QMenu* addMenu(QMenuBar* bar, const QString& caption, const char* name)
     QMenu* menu = bar->addMenu(caption);
     menu->setObjectName(QString::fromLatin1(name));
     return menu;
+}
+
+PageWords pageWords()
+{
+    const auto words = [](const QString& text) { return text.toStdString(); };
+    return {words(frmMain::tr("Alerts")),
+            words(frmMain::tr("Attention!")),
+            words(frmMain::tr("For: ")),
+            words(frmMain::tr("Due: ")),
+            words(frmMain::tr(" at ")),
+            words(frmMain::tr("%1 days left")),
+            words(frmMain::tr("%1 days left", "one day")),
+            words(frmMain::tr("Today!")),
+            words(frmMain::tr("Late!"))};
 }
 
 } // namespace
@@ -200,6 +216,43 @@ bool frmMain::askDelete(bool permanently)
     return question.exec() == QMessageBox::Yes;
 }
 
+frmMain::RepeatAnswer frmMain::askDeleteRepeating()
+{
+    QMessageBox question(QMessageBox::Question, tr("Delete this entry?!"),
+                         tr("This task repeats. Is it done for this time, or should the whole series go to the "
+                            "recycle bin?"),
+                         QMessageBox::Cancel, this);
+    question.setObjectName(u"repeatQuestion"_s);
+    QPushButton* once = question.addButton(tr("Done for this time"), QMessageBox::AcceptRole);
+    QPushButton* series = question.addButton(tr("Recycle the whole series"), QMessageBox::DestructiveRole);
+    question.setDefaultButton(once);
+    question.exec();
+    if (question.clickedButton() == once)
+        return RepeatAnswer::DoneForThisTime;
+    return question.clickedButton() == series ? RepeatAnswer::RecycleSeries : RepeatAnswer::Cancel;
+}
+
+// The step for Delete on `task`, after asking; nothing when the user keeps it. A repeating task
+// done for this time stays live, due at its next occurrence.
+std::unique_ptr<DataCommand> frmMain::deleteStep(std::int16_t slot, const TaskRecord& task)
+{
+    if (isRecycled(task))
+        return askDelete(true) ? deleteForGoodStep(commands_, slot, task) : nullptr;
+    const std::string* form = repeating_->formOf(task.uid);
+    const std::optional<TaskRecord> next = form ? ical::nextOccurrence(task, *form) : std::nullopt;
+    if (!next)
+        return askDelete(false) ? recycleStep(commands_, slot, task) : nullptr;
+    switch (askDeleteRepeating()) {
+    case RepeatAnswer::DoneForThisTime:
+        return doneOnceStep(commands_, slot, task, *next);
+    case RepeatAnswer::RecycleSeries:
+        return recycleStep(commands_, slot, task);
+    case RepeatAnswer::Cancel:
+        break;
+    }
+    return nullptr;
+}
+
 // The task is taken before the question: should another program's change be read meanwhile, the
 // step finds it by its record, or refuses.
 void frmMain::deleteTask()
@@ -207,10 +260,9 @@ void frmMain::deleteTask()
     if (hasSelection()) {
         const auto slot = static_cast<std::int16_t>(selectedIndex_ - 1);
         const TaskRecord task = store_.taskList[static_cast<std::size_t>(slot)];
-        const bool recycled = isRecycled(task);
-        if (askDelete(recycled)) {
+        if (std::unique_ptr<DataCommand> step = deleteStep(slot, task)) {
             cleanList();
-            history_->push((recycled ? deleteForGoodStep : recycleStep)(commands_, slot, task).release());
+            history_->push(step.release());
             drawList();
             txtDescription->clear(); // nothing is highlighted now, saved or not
             if (commands_.lastSave == SaveOutcome::NotSaved)
@@ -423,7 +475,7 @@ void frmMain::refreshAttentionPage()
 {
     if (!attentionPage_)
         attentionPage_ = std::make_unique<frmStartup>();
-    if (const std::optional<PageFailure> failure = attentionPage_->makepage(store_))
+    if (const std::optional<PageFailure> failure = attentionPage_->makepage(store_, pageWords()))
         WebBrowser1->showMessage(pageFailureText(*failure));
     else if (!WebBrowser1->loadPage(QString::fromStdString(alertPagePath().string())))
         WebBrowser1->showMessage(WebBrowser1->errorString());

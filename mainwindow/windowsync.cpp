@@ -240,6 +240,7 @@ void WindowSync::runFinished()
         wantPassword();
     else if (result.asksUser() && (runByUser_ || !previous || previous->outcome != result.outcome))
         explain(result);
+    emit runEnded();
     startIfFree();
 }
 

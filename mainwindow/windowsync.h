@@ -44,6 +44,10 @@ public:
     // The set-up dialog; no run goes on while it is open.
     void setUp();
 
+signals:
+    // A run ended, its sync state kept.
+    void runEnded();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

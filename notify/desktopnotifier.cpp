@@ -57,6 +57,15 @@ DesktopNotifier::DesktopNotifier(const Module1& store, std::filesystem::path sen
 
 DesktopNotifier::~DesktopNotifier() = default;
 
+// A task for nobody in particular has no For line.
+QString DesktopNotifier::reminderBody(TaskRecord& task)
+{
+    const QString due = tr("Due: %1").arg(QString::fromStdString(dueText(task)));
+    if (task.forWhom.empty())
+        return due;
+    return tr("For: %1").arg(QString::fromStdString(task.forWhom)) + u'\n' + due;
+}
+
 void DesktopNotifier::update(const std::vector<PopupMatch>& matches, DayNumber day)
 {
     catchUpWithToday(day);
@@ -71,10 +80,7 @@ void DesktopNotifier::update(const std::vector<PopupMatch>& matches, DayNumber d
             continue;
         const QString title = QString::fromStdString(task.title);
         waiting_.push_back(
-            {{std::move(key)},
-             title.isEmpty() ? QCoreApplication::applicationName() : title,
-             tr("For: %1\nDue: %2").arg(QString::fromStdString(task.forWhom), QString::fromStdString(dueText(task))),
-             day});
+            {{std::move(key)}, title.isEmpty() ? QCoreApplication::applicationName() : title, reminderBody(task), day});
     }
     sendWaiting();
 }

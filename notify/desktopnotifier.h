@@ -48,6 +48,7 @@ private:
     void send(const Outgoing& outgoing);
     void sent(const std::vector<std::string>& keys, DayNumber day, std::optional<uint> id);
     void actionInvoked(uint id, const QString& actionKey);
+    static QString reminderBody(TaskRecord& task);
     void catchUpWithToday(DayNumber day);
 
     const Module1& store_;

@@ -49,6 +49,8 @@ std::string dueTimeText(std::int16_t hour, std::int16_t minute, std::int16_t sec
 
 std::string dueText(TaskRecord& task)
 {
+    if (!hasDueDate(task))
+        return {};
     return dueDateText(task.day, task.month, task.year) + " at " + dueTimeText(task.hour, task.minute, task.second);
 }
 

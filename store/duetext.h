@@ -20,6 +20,7 @@ std::string dueDateText(std::int16_t& day, std::int16_t& month, std::int16_t& ye
 std::string dueTimeText(std::int16_t hour, std::int16_t minute, std::int16_t second);
 
 // Date text, " at ", time text: the Due column and the attention page show this. May set month 0 to 1.
+// Empty for a task without a due date.
 std::string dueText(TaskRecord& task);
 
 // The sortable due key, 2003-03 - 05 09:07:00. Fields wider than their place are clamped into it,

@@ -40,7 +40,8 @@ std::optional<SortOrder> sortOrderFor(std::int16_t sortKey)
     const auto lowerFor = [](const TaskRecord& t) { return lowerCase(t.forWhom); };
     const auto title = [](const TaskRecord& t) { return t.title; };
     const auto forWhom = [](const TaskRecord& t) { return t.forWhom; };
-    const auto due = [](const TaskRecord& t) { return t.dueKey; };
+    // Above every key of digits: tasks without a due date come after the dated ones.
+    const auto due = [](const TaskRecord& t) { return hasDueDate(t) ? t.dueKey : std::string("~"); };
     switch (sortKey) {
     case SortKey::titleAscending:
         return SortOrder{lowerTitle, false};

@@ -50,6 +50,12 @@ inline bool sameTask(const TaskRecord& a, const TaskRecord& b)
     return shownMonth(a.month) == shownMonth(b.month) && stored(a) == stored(b);
 }
 
+// A task whose day and year are 0 was never given a date: no rule, page or reminder counts it as due.
+inline bool hasDueDate(const TaskRecord& task)
+{
+    return task.day != 0 || task.year != 0;
+}
+
 inline bool isRecycled(const TaskRecord& task)
 {
     return task.deleted == recycledMark;

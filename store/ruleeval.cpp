@@ -43,8 +43,10 @@ std::int64_t boundaries(DayNumber from, DayNumber due, const std::string& unit)
 
 } // namespace
 
-DayNumber dueDay(const TaskRecord& task)
+std::optional<DayNumber> dueDay(const TaskRecord& task)
 {
+    if (!hasDueDate(task))
+        return std::nullopt;
     return civilDay(task.year, task.month, task.day);
 }
 
@@ -55,13 +57,15 @@ std::int16_t unitsLeft(DayNumber from, DayNumber due, std::string_view unit)
     return saturate<std::int16_t>(boundaries(from, due, code));
 }
 
-RuleWalk walkRules(std::span<const AlertRule> rules, DayNumber from, DayNumber due)
+RuleWalk walkRules(std::span<const AlertRule> rules, DayNumber from, std::optional<DayNumber> due)
 {
     RuleWalk walk;
+    if (!due)
+        return walk;
     std::int32_t bestValue = 99999;
     for (std::size_t slot = 0; slot < rules.size(); ++slot) {
         const AlertRule& rule = rules[slot];
-        const std::int16_t left = unitsLeft(from, due, rule.unit);
+        const std::int16_t left = unitsLeft(from, *due, rule.unit);
         if (rule.value <= bestValue && left <= rule.value) {
             bestValue = rule.value;
             walk.leadColor = rule.color;

@@ -9,8 +9,8 @@
 #include <span>
 #include <string_view>
 
-// The due date of a task, with carry; the time of day plays no part.
-DayNumber dueDay(const TaskRecord& task);
+// The due date of a task, with carry; the time of day plays no part. Nothing without a due date.
+std::optional<DayNumber> dueDay(const TaskRecord& task);
 
 // Unit boundaries from today forward to due, saturated to 16 bits. Codes: yyyy, q, m, y, d, w, ww,
 // h, n, s (case-insensitive); an empty or unknown code counts days.
@@ -26,7 +26,8 @@ struct RuleWalk
     std::optional<std::size_t> popupRule;      // and its slot
     std::optional<std::int16_t> lastUnitsLeft; // units left of the last rule in table order
 };
-RuleWalk walkRules(std::span<const AlertRule> rules, DayNumber from, DayNumber due);
+// No rule applies to a task without a due date.
+RuleWalk walkRules(std::span<const AlertRule> rules, DayNumber from, std::optional<DayNumber> due);
 
 // The walk counts whole calendar days from today, whatever the unit, so no task's colour, weight
 // or popup can change before the next midnight, and any of them may change at every midnight.

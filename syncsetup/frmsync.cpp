@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -24,6 +25,17 @@ namespace {
 const QString newListName = u"Taskwyn"_s;
 // Beside the list's address in each row, so that the account keeps how its changes are asked for.
 constexpr int offersSyncCollectionRole = Qt::UserRole + 1;
+
+// The name a kept task list was chosen by, so that the dialog shows it again rather than its address.
+QSettings userSettings()
+{
+    return QSettings(u"taskwyn"_s, u"taskwyn"_s);
+}
+
+QString nameKeyOf(const QUrl& taskList)
+{
+    return u"taskListNames/"_s + QString::fromLatin1(taskList.toEncoded().toBase64(QByteArray::Base64UrlEncoding));
+}
 
 QLineEdit* addTextRow(QFormLayout* form, const QString& caption, const char* name)
 {
@@ -109,7 +121,10 @@ void frmSync::showAccount(const SyncAccount& account)
 {
     txtServer->setText(account.server.toString());
     txtUser->setText(account.user);
-    addTaskList(TaskList{account.taskList, account.taskList.toString(), {}, account.offersSyncCollection});
+    addTaskList(TaskList{account.taskList,
+                         userSettings().value(nameKeyOf(account.taskList)).toString(),
+                         {},
+                         account.offersSyncCollection});
 }
 
 void frmSync::findOrStop()
@@ -145,8 +160,18 @@ void frmSync::discoveryFinished()
                                       : tr("The server holds no task list yet; create one."));
 }
 
+// A second list of the same name would leave the user guessing which one this file syncs with.
 void frmSync::createTaskList()
 {
+    const QList<QListWidgetItem*> sameName = lstTaskLists->findItems(newListName, Qt::MatchExactly);
+    if (!sameName.isEmpty() &&
+        QMessageBox::question(this, windowTitle(),
+                              tr("The server already holds a task list named \"%1\". Sync with it instead of "
+                                 "creating a second one?")
+                                  .arg(newListName)) == QMessageBox::Yes) {
+        lstTaskLists->setCurrentItem(sameName.first());
+        return;
+    }
     runJob(new MakeTaskListJob(session_.get(), home_, newListName, session_.get()), &frmSync::creationFinished,
            tr("Creating the task list \"%1\"…").arg(newListName));
 }
@@ -207,6 +232,7 @@ void frmSync::keepAccount()
         session_ ? SyncAccount{session_->account().server, chosen->data(Qt::UserRole).toUrl(), session_->account().user,
                                chosen->data(offersSyncCollectionRole).toBool()}
                  : *kept_;
+    userSettings().setValue(nameKeyOf(account.taskList), chosen->text());
     // A password not typed anew stays as the store keeps it.
     const QString password = session_ ? session_->account().password : QString();
     if (password.isEmpty()) {

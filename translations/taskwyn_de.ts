@@ -59,15 +59,13 @@ Nichts wurde geändert; der Schritt entfällt.</translation>
             <numerusform>Entfernung von %n Aufgaben durch den Abgleich</numerusform>
         </translation>
     </message>
+    <message>
+        <source>Done for This Time “%1”</source>
+        <translation>Für dieses Mal erledigt „%1“</translation>
+    </message>
 </context>
 <context>
     <name>DesktopNotifier</name>
-    <message>
-        <source>For: %1
-Due: %2</source>
-        <translation>Für: %1
-Fällig: %2</translation>
-    </message>
     <message>
         <source>%1 more tasks need attention.</source>
         <translation>%1 weitere Aufgaben brauchen Aufmerksamkeit.</translation>
@@ -75,6 +73,14 @@ Fällig: %2</translation>
     <message>
         <source>Show</source>
         <translation>Anzeigen</translation>
+    </message>
+    <message>
+        <source>Due: %1</source>
+        <translation>Fällig: %1</translation>
+    </message>
+    <message>
+        <source>For: %1</source>
+        <translation>Für: %1</translation>
     </message>
 </context>
 <context>
@@ -503,6 +509,8 @@ Oder überschreiben Sie sie mit Ihren Änderungen: Die andere Fassung bleibt in 
     <message>
         <source>&amp;Find…</source>
         <translation>&amp;Suchen…</translation>
+    </message>
+    <message>
         <source>&amp;Undo</source>
         <translation>&amp;Rückgängig</translation>
     </message>
@@ -650,6 +658,55 @@ Eine schnelle, verlässliche Aufgabenliste für eine Person.</translation>
             <numerusform>%n Aufgabe nach „%1“ exportiert.</numerusform>
             <numerusform>%n Aufgaben nach „%1“ exportiert.</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>This task repeats. Is it done for this time, or should the whole series go to the recycle bin?</source>
+        <translation>Diese Aufgabe wiederholt sich. Ist sie für dieses Mal erledigt, oder soll die ganze Serie in den Papierkorb?</translation>
+    </message>
+    <message>
+        <source>Done for this time</source>
+        <translation>Für dieses Mal erledigt</translation>
+    </message>
+    <message>
+        <source>Recycle the whole series</source>
+        <translation>Ganze Serie in den Papierkorb</translation>
+    </message>
+    <message>
+        <source>Alerts</source>
+        <translation>Hinweise</translation>
+    </message>
+    <message>
+        <source>Attention!</source>
+        <translation>Achtung!</translation>
+    </message>
+    <message>
+        <source>For: </source>
+        <translation>Für: </translation>
+    </message>
+    <message>
+        <source>Due: </source>
+        <translation>Fällig: </translation>
+    </message>
+    <message>
+        <source> at </source>
+        <translation> um </translation>
+    </message>
+    <message>
+        <source>%1 days left</source>
+        <translation>noch %1 Tage</translation>
+    </message>
+    <message>
+        <source>%1 days left</source>
+        <comment>one day</comment>
+        <translation>noch %1 Tag</translation>
+    </message>
+    <message>
+        <source>Today!</source>
+        <translation>Heute!</translation>
+    </message>
+    <message>
+        <source>Late!</source>
+        <translation>Überfällig!</translation>
     </message>
 </context>
 <context>
@@ -971,6 +1028,10 @@ Eine schnelle, verlässliche Aufgabenliste für eine Person.</translation>
         <source>The server refused the request (%1).</source>
         <translation>Der Server hat die Anfrage abgelehnt (%1).</translation>
     </message>
+    <message>
+        <source>The server already holds a task list named &quot;%1&quot;. Sync with it instead of creating a second one?</source>
+        <translation>Der Server hat schon eine Aufgabenliste namens „%1“. Mit ihr abgleichen, statt eine zweite anzulegen?</translation>
+    </message>
 </context>
 <context>
     <name>SyncMessages</name>
@@ -1133,6 +1194,73 @@ Eine schnelle, verlässliche Aufgabenliste für eine Person.</translation>
     <message>
         <source>The server&apos;s certificate could not be verified, so nothing was sent. A server with its own certificate authority is trusted once that authority is in the system&apos;s certificate store; see the README.</source>
         <translation>Das Zertifikat des Servers konnte nicht geprüft werden, daher wurde nichts gesendet. Einem Server mit eigener Zertifizierungsstelle vertraut Taskwyn, sobald diese im Zertifikatspeicher des Systems liegt; siehe README.</translation>
+    </message>
+</context>
+<context>
+    <name>RepeatingTasks</name>
+    <message numerus="yes">
+        <source>Repeats every %n second(s)</source>
+        <translation>
+            <numerusform>Wiederholt sich jede Sekunde</numerusform>
+            <numerusform>Wiederholt sich alle %n Sekunden</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Repeats every %n minute(s)</source>
+        <translation>
+            <numerusform>Wiederholt sich jede Minute</numerusform>
+            <numerusform>Wiederholt sich alle %n Minuten</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Repeats every %n hour(s)</source>
+        <translation>
+            <numerusform>Wiederholt sich jede Stunde</numerusform>
+            <numerusform>Wiederholt sich alle %n Stunden</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Repeats every %n day(s)</source>
+        <translation>
+            <numerusform>Wiederholt sich jeden Tag</numerusform>
+            <numerusform>Wiederholt sich alle %n Tage</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Repeats every %n week(s)</source>
+        <translation>
+            <numerusform>Wiederholt sich jede Woche</numerusform>
+            <numerusform>Wiederholt sich alle %n Wochen</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Repeats every %n month(s)</source>
+        <translation>
+            <numerusform>Wiederholt sich jeden Monat</numerusform>
+            <numerusform>Wiederholt sich alle %n Monate</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Repeats every %n year(s)</source>
+        <translation>
+            <numerusform>Wiederholt sich jedes Jahr</numerusform>
+            <numerusform>Wiederholt sich alle %n Jahre</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>on %1</source>
+        <translation>am %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n time(s) in all</source>
+        <translation>
+            <numerusform>einmal insgesamt</numerusform>
+            <numerusform>%n-mal insgesamt</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>until %1</source>
+        <translation>bis %1</translation>
     </message>
 </context>
 </TS>

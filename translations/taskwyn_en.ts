@@ -153,4 +153,63 @@
         </translation>
     </message>
 </context>
+<context>
+    <name>RepeatingTasks</name>
+    <message numerus="yes">
+        <source>Repeats every %n second(s)</source>
+        <translation>
+            <numerusform>Repeats every second</numerusform>
+            <numerusform>Repeats every %n seconds</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Repeats every %n minute(s)</source>
+        <translation>
+            <numerusform>Repeats every minute</numerusform>
+            <numerusform>Repeats every %n minutes</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Repeats every %n hour(s)</source>
+        <translation>
+            <numerusform>Repeats every hour</numerusform>
+            <numerusform>Repeats every %n hours</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Repeats every %n day(s)</source>
+        <translation>
+            <numerusform>Repeats every day</numerusform>
+            <numerusform>Repeats every %n days</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Repeats every %n week(s)</source>
+        <translation>
+            <numerusform>Repeats every week</numerusform>
+            <numerusform>Repeats every %n weeks</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Repeats every %n month(s)</source>
+        <translation>
+            <numerusform>Repeats every month</numerusform>
+            <numerusform>Repeats every %n months</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Repeats every %n year(s)</source>
+        <translation>
+            <numerusform>Repeats every year</numerusform>
+            <numerusform>Repeats every %n years</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n time(s) in all</source>
+        <translation>
+            <numerusform>once in all</numerusform>
+            <numerusform>%n times in all</numerusform>
+        </translation>
+    </message>
+</context>
 </TS>

@@ -77,14 +77,24 @@ bool LabelContainer::event(QEvent* event)
 
 void LabelContainer::mousePressEvent(QMouseEvent* event)
 {
+    pressed(event, false);
+}
+
+void LabelContainer::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    pressed(event, true);
+}
+
+void LabelContainer::pressed(QMouseEvent* event, bool doubleClick)
+{
     const QPoint position = event->position().toPoint();
     const auto [array, index] = elementAt(position);
     if (!array) {
-        QWidget::mousePressEvent(event);
+        event->ignore();
         return;
     }
     const QPoint inside = position - (*array)[index].pixelRect().topLeft();
     emit labelPressed({array, index, event->button(), event->modifiers(), QPoint(twips(inside.x()), twips(inside.y())),
-                       event->globalPosition().toPoint()});
+                       event->globalPosition().toPoint(), doubleClick});
     event->accept();
 }

@@ -15,8 +15,9 @@ struct LabelPress
     int index = 0;
     Qt::MouseButton button = Qt::NoButton;
     Qt::KeyboardModifiers modifiers;
-    QPoint position;       // twips, inside the element
-    QPoint globalPosition; // pixels, on the screen: where a pop-up menu opens
+    QPoint position;          // twips, inside the element
+    QPoint globalPosition;    // pixels, on the screen: where a pop-up menu opens
+    bool doubleClick = false; // the second press of a double-click
 };
 
 // A widget that paints the visible elements of the label arrays placed on it, in the order the
@@ -46,8 +47,11 @@ protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    void pressed(QMouseEvent* event, bool doubleClick);
+
     std::vector<std::unique_ptr<LabelArray>> arrays_;
     std::vector<QString> names_;
 };

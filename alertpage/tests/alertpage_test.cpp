@@ -44,7 +44,7 @@ TaskRecord makeTask(const TaskSpec& given)
     TaskRecord task;
     task.title = given.title;
     task.forWhom = given.forWhom;
-    task.year = 2024;
+    task.year = given.due.day == 0 ? 0 : 2024; // day 0 here stands for a task never given a date
     task.month = static_cast<std::int16_t>(given.due.month);
     task.day = static_cast<std::int16_t>(given.due.day);
     task.hour = static_cast<std::int16_t>(given.due.hour);
@@ -93,6 +93,10 @@ std::vector<PageCase> pageCases()
          {{"Report", "Ann", {3, 13, 14, 30}}, {"Call", "Bob", {3, 10, 9, 5}}},
          "head_only.html"},
         {"NoTasks", {popupRed7}, {}, "head_only.html"},
+        {"NoDueDateNeverOnPage",
+         {{32767, "d", red, popupOn}},
+         {{"Someday", "Ann", {0, 0, 0, 0}}, {"Some time in May", "", {5, 0, 9, 0}}},
+         "head_only.html"},
         {"PopupRedUpcomingTodayAndLate",
          {popupRed7},
          {{"Report", "Ann", {3, 13, 14, 30}, "Draft first"},

@@ -1,4 +1,5 @@
 // The mapping of a task to a VTODO and back, alone and through the form kept from outside.
+#include "ical/repeat.h"
 #include "ical/tests/icaltesting.h"
 #include "ical/vtodo.h"
 #include "store/duetext.h"
@@ -55,7 +56,9 @@ TEST(VTodo, EveryTaskTheFileCanHoldComesBackTheSameThroughAnExport)
         EXPECT_EQ(imported->taskList[i], expected) << "task " << i;
     }
     EXPECT_TRUE(contains(ics, "DUE:20261224T183059\r\n"));
-    EXPECT_TRUE(contains(ics, "X-TASKWYN-DUE:2003 0 45 99 0 0\r\n"));
+    for (const char* line :
+         {"X-TASKWYN-DUE:2003 0 45 99 0 0\r\n", "DUE:20030218T030000\r\n", "DUE:20240301T000000\r\n"})
+        EXPECT_TRUE(contains(ics, line)) << line;
     EXPECT_TRUE(contains(ics, "DESCRIPTION:multi\\nline\\n\\nwith | and ~ apart\r\n"));
 }
 
@@ -83,6 +86,34 @@ TEST(VTodo, WhatTaskwynDoesNotShowSurvivesATitleEditAndAnExport)
     const std::string same = ical::calendarOfTask(bins.task, &bins.calendar, pinnedNow);
     EXPECT_TRUE(contains(same, "SEQUENCE:4"));
     EXPECT_FALSE(contains(same, "LAST-MODIFIED"));
+}
+
+// Done for this time, twice: the series moves on and stays open, with all else it held; undone, it
+// is back where it was. A counted series keeps its end; its last occurrence has none after it.
+TEST(VTodo, RepeatingTaskDoneForThisTimeMovesItsSeriesOn)
+{
+    icaltesting::useLocalZone("UTC");
+    const std::string kept = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VTODO\r\nUID:u\r\nSUMMARY:Bins\r\n"
+                             "DTSTART:20261207T060000\r\nDUE:20261207T070000\r\nRRULE:FREQ=WEEKLY;COUNT=10;BYDAY=MO\r\n"
+                             "CATEGORIES:Home\r\nSTATUS:NEEDS-ACTION\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
+    EXPECT_EQ(ical::repeatOf(kept), (ical::Repeat{ical::Repeat::Unit::Week, 1, {1}, 10, {}}));
+    const TaskRecord first = *ical::taskOfCalendar(kept);
+    const TaskRecord third = *ical::nextOccurrence(*ical::nextOccurrence(first, kept), kept);
+
+    const std::string out = ical::calendarOfTask(third, &kept, pinnedNow);
+    for (const char* line :
+         {"DUE:20261221T070000\r\n", "DTSTART:20261221T060000\r\n", "RRULE:FREQ=WEEKLY;COUNT=8;BYDAY=MO\r\n",
+          "CATEGORIES:Home\r\n", "STATUS:NEEDS-ACTION\r\n"})
+        EXPECT_TRUE(contains(out, line)) << line << " in\n" << out;
+    EXPECT_EQ(*ical::taskOfCalendar(out), third);
+    const std::string undone = ical::calendarOfTask(first, &out, pinnedNow);
+    for (const char* line : {"DTSTART:20261207T060000\r\n", "RRULE:FREQ=WEEKLY;COUNT=10;BYDAY=MO\r\n"})
+        EXPECT_TRUE(contains(undone, line)) << line << " in\n" << undone;
+
+    std::string lastOne = kept;
+    lastOne.replace(lastOne.find("COUNT=10"), 8, "COUNT=1");
+    EXPECT_EQ(ical::nextOccurrence(first, lastOne), std::nullopt);
+    EXPECT_EQ(ical::repeatOf(icaltesting::fixture("one_task_utc.ics")), std::nullopt);
 }
 
 // A change of one field here, and the properties it must leave in the kept form.
@@ -135,10 +166,18 @@ INSTANTIATE_TEST_SUITE_P(
                              "DUE:20261231T100000Z\r\nCONTACT:Bo\r\n",
                              [](TaskRecord& edited) { edited.hour = 11; },
                              {"DUE:20261231T110000", "CONTACT:Bo", "!T110000Z"}},
-                    EditCase{"NoRealDateKeepsItsValues",
+                    EditCase{"CarryGoesOutAsTheDateItMeansWithItsValues",
                              "DUE:20261231T100000\r\nDURATION:PT1H\r\n",
                              [](TaskRecord& edited) { edited.month = 13; },
-                             {"X-TASKWYN-DUE:2026 13 31 10 0 0", "!\nDUE", "!DURATION"}},
+                             {"X-TASKWYN-DUE:2026 13 31 10 0 0", "DUE:20270131T100000", "!DURATION"}},
+                    EditCase{"ThirtyFirstOfFebruaryIsTheThirdOfMarch",
+                             "DUE:20410228T090000\r\n",
+                             [](TaskRecord& edited) { edited.day = 31; },
+                             {"X-TASKWYN-DUE:2041 2 31 9 0 0", "DUE:20410303T090000"}},
+                    EditCase{"NoDueDateGoesOutWithoutDue",
+                             "DUE:20261231T100000\r\n",
+                             [](TaskRecord& edited) { edited.year = edited.month = edited.day = edited.hour = 0; },
+                             {"!DUE", "!X-TASKWYN-DUE"}},
                     EditCase{"EmptiedTextsLeave",
                              "SUMMARY:a\r\nCONTACT:b\r\nDESCRIPTION:c\r\n",
                              [](TaskRecord& edited) { edited.title = edited.forWhom = edited.description = ""; },
@@ -171,6 +210,12 @@ INSTANTIATE_TEST_SUITE_P(
                     DueCase{"KnownZone", "DUE;TZID=America/New_York:20261224T100000\r\n", {2026, 12, 24, 16, 0, 0}},
                     DueCase{"DateOnly", "DUE;VALUE=DATE:20261224\r\n", {2026, 12, 24, 0, 0, 0}},
                     DueCase{"ExactValues", "X-TASKWYN-DUE:0 -3 45 99 -1 7\r\n", {0, -3, 45, 99, -1, 7}},
+                    DueCase{"ExactValuesBesideTheMomentTheyMean",
+                            "DUE:20410303T090000\r\nX-TASKWYN-DUE:2041 2 31 9 0 0\r\n",
+                            {2041, 2, 31, 9, 0, 0}},
+                    DueCase{"DueMovedElsewhereBeatsTheExactValues",
+                            "DUE:20410304T090000\r\nX-TASKWYN-DUE:2041 2 31 9 0 0\r\n",
+                            {2041, 3, 4, 9, 0, 0}},
                     DueCase{"ExactValuesOutOfRange", "X-TASKWYN-DUE:99999 1 1 1 1 1\r\n", {0, 0, 0, 0, 0, 0}},
                     DueCase{"Unreadable", "DUE:tomorrow\r\n", {0, 0, 0, 0, 0, 0}},
                     DueCase{"None", "", {0, 0, 0, 0, 0, 0}}),

@@ -10,6 +10,7 @@
 
 #include <QTest>
 
+#include <climits>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -35,9 +36,12 @@ struct RuleSpec
     std::int16_t popup = 0;
 };
 
+// As dueInDays: a task whose date was never set (day, month and year 0).
+inline constexpr int noDueDate = INT_MIN;
+
 inline TaskRecord taskFrom(const TaskSpec& given)
 {
-    const CivilDate due = civilDate(testToday + given.dueInDays);
+    const CivilDate due = given.dueInDays == noDueDate ? CivilDate{0, 0, 0} : civilDate(testToday + given.dueInDays);
     TaskRecord task;
     task.title = given.title;
     task.forWhom = given.forWhom;

@@ -164,7 +164,7 @@ void CommandsTest::newTaskStartsEmptyAfterPermanentDelete()
     QVERIFY(block.find("des=\r\n") != std::string::npos);
     QVERIFY(rowCaptions(lblTitle(w)).isEmpty()); // the recycled view stays empty
     clickPane(w, NavigationPane::AllItems);
-    QCOMPARE(rowCaptions(lblTitle(w)), (QStringList{u"Fresh"_s, u"Alpha"_s})); // no date sorts first
+    QCOMPARE(rowCaptions(lblTitle(w)), (QStringList{u"Alpha"_s, u"Fresh"_s})); // no date sorts last
 }
 
 void CommandsTest::fullTableRefusesNewTask()

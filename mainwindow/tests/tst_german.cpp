@@ -1,6 +1,8 @@
+#include "alertpage/pagefile.h"
 #include "editor/frmtask.h"
 #include "mainwindow/tests/commandtesting.h"
 #include "rules/frmalerts.h"
+#include "widgets/messageboxtitles.h"
 #include "widgets/translations.h"
 
 #include <QAbstractButton>
@@ -29,7 +31,7 @@ private slots:
 
 void GermanTest::windowSpeaksGerman()
 {
-    auto&& [store, w] = WindowWith({{"Alpha", 1}}, Shown::active);
+    auto&& [store, w] = WindowWith({{"Alpha", 1}}, {{7, 0x0000FF, "d", popupOn}}, Shown::active);
     QStringList menus;
     for (const QAction* menu : w.menuBar()->actions())
         menus << menu->text();
@@ -44,6 +46,13 @@ void GermanTest::windowSpeaksGerman()
             caption.rect(), int(caption.alignment()) | Qt::TextWordWrap, caption.text());
         QVERIFY2(needed.height() <= caption.height(), qPrintable(caption.text())); // no line cut off
     }
+
+    clickPane(w, NavigationPane::Attention);
+    const std::string page = testsupport::readBytes(alertPagePath());
+    for (const char* words : {"<title>Hinweise</title>", "<h2>Achtung!</h2>", "<B>Für: </b> Sam",
+                              "<b>Fällig: </b> March", " um ", "noch 1 Tag </small>"})
+        QVERIFY2(page.find(words) != std::string::npos, words);
+    clickPane(w, NavigationPane::AllItems);
 
     // The German access keys reach the editor; the about box speaks German too.
     ModalScript script;
@@ -62,8 +71,14 @@ void GermanTest::windowSpeaksGerman()
     std::filesystem::remove("tasks.txt");
     std::filesystem::create_directory("tasks.txt");
     w.highlight(static_cast<std::int16_t>(rowOf(w, u"Alpha"_s)));
-    script.then(clickBoxButton(QMessageBox::Yes)).then(clickBoxButton(QMessageBox::Ok));
+    int boxWidth = 0;
+    const auto measureThenYes = [&boxWidth](QWidget& box) {
+        boxWidth = box.width();
+        clickBoxButton(QMessageBox::Yes)(box);
+    };
+    script.then(measureThenYes).then(clickBoxButton(QMessageBox::Ok));
     menuItem(w, "menu_delete").trigger();
+    QCOMPARE_GE(boxWidth, MessageBoxTitles::widthFor(script.seen()[2].title)); // the whole title shows
     QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
     const QString failure = script.seen().constLast().text;
     QVERIFY2(failure.startsWith(u"Die Datei „tasks.txt“ kann nicht geschrieben werden:\n"_s), qPrintable(failure));

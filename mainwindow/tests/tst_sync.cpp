@@ -4,12 +4,31 @@
 #include "sync/syncaccount.h"
 #include "sync/syncengine.h"
 #include "sync/tests/radicaleserver.h"
+#include "widgets/translations.h"
 
 #include <QDateTime>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// A new task list on `server` that tasks.txt syncs with, from the start.
+TaskList syncedList(const RadicaleServer& server, DavSession& session)
+{
+    MakeTaskListJob making(&session, server.home(), u"Chores"_s);
+    QSignalSpy made(&making, &DavJob::finished);
+    making.start();
+    if (!made.wait(20000))
+        return {};
+    storeSyncAccount("tasks.txt", {server.root(), making.created().url, RadicaleServer::user});
+    std::filesystem::remove_all(SyncStateFiles("tasks.txt").folder()); // of an earlier run's list
+    return making.created();
+}
+
+} // namespace
 
 // The window syncs its task file with a real CalDAV server: at start, asking for the password the
 // secret store lacks, on F5 and after a save; what the server removed comes back with Undo.
@@ -22,6 +41,7 @@ private slots:
     {
         pinNow(LocalTime{testToday, (14 * 60 + 2) * 60 * 1000});
         QCoreApplication::setApplicationName(u"Taskwyn"_s);
+        installTranslations(*QCoreApplication::instance());
     }
     void cleanup() { QCOMPARE(QApplication::topLevelWidgets().size(), 0); }
 
@@ -29,13 +49,7 @@ private slots:
     {
         RadicaleServer server;
         DavSession session(DavAccount{server.root(), RadicaleServer::user, RadicaleServer::password});
-        MakeTaskListJob making(&session, server.home(), u"Chores"_s);
-        QSignalSpy made(&making, &DavJob::finished);
-        making.start();
-        QVERIFY(made.wait(20000));
-        const TaskList list = making.created();
-        storeSyncAccount("tasks.txt", {server.root(), list.url, RadicaleServer::user});
-        std::filesystem::remove_all(SyncStateFiles("tasks.txt").folder()); // of an earlier run's list
+        const TaskList list = syncedList(server, session);
         // Another device with the same task list.
         testsupport::ScratchFolder folder;
         Module1 there(folder / "there.txt");
@@ -85,6 +99,62 @@ private slots:
         QTest::keyClick(&w, Qt::Key_F5);
         failed.outcome = SyncResult::Outcome::Offline;
         QTRY_COMPARE_WITH_TIMEOUT(status.text(), syncStatusText(failed, at), 20000);
+    }
+
+    // A weekly task from another client, done here for this time twice, is read back there as the
+    // same open series, due two weeks on.
+    void repeatingTaskMovesOnForOtherClients()
+    {
+        RadicaleServer server;
+        DavSession session(DavAccount{server.root(), RadicaleServer::user, RadicaleServer::password});
+        const QString list = syncedList(server, session).url.toString();
+        QVERIFY(server.runOtherClient(
+            u"client.calendar(url='%1').save_todo(ical=sys.argv[4])"_s.arg(list),
+            u"BEGIN:VCALENDAR\nVERSION:2.0\nPRODID:-//other//EN\nBEGIN:VTODO\nUID:bins\nDTSTAMP:20240301T000000Z\n"
+            "SUMMARY:Bins\nDTSTART:20240318T060000\nDUE:20240318T070000\nRRULE:FREQ=WEEKLY;BYDAY=MO\n"
+            "CATEGORIES:home\nEND:VTODO\nEND:VCALENDAR\n"_s));
+
+        ModalScript script;
+        script.then([](QWidget& dialog) {
+            typeText(*dialog.findChild<QLineEdit*>(), RadicaleServer::password);
+            QTest::keyClick(&dialog, Qt::Key_Return);
+        });
+        auto&& [store, w] = WindowWith({}, Shown::exposed);
+        const QToolButton& status = control<QToolButton>(w, "syncStatus");
+        QTRY_COMPARE_WITH_TIMEOUT(rowCaptions(lblTitle(w)), QStringList{u"Bins \u21BB"_s}, 20000);
+        const auto deleteAnswering = [&](const QString& answer) {
+            w.highlight(1);
+            script.then(pressButton(answer));
+            menuItem(w, "menu_delete").trigger();
+        };
+        for (int time = 0; time < 2; ++time) {
+            QTRY_VERIFY_WITH_TIMEOUT(status.text().startsWith(u"Synced"_s), 20000);
+            deleteAnswering(u"Done for this time"_s);
+            menuItem(w, "menu_syncnow").trigger();
+            QTRY_VERIFY_WITH_TIMEOUT(status.text().startsWith(u"Synced"_s), 20000);
+        }
+        QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
+        QVERIFY(rowCaptions(lblDue(w)).value(0).startsWith(u"April 01/24"_s));
+        QVERIFY(server.runOtherClient(u"todos = client.calendar(url='%1').todos()\n"
+                                      "assert len(todos) == 1, todos\n"
+                                      "data = todos[0].data\n"
+                                      "for line in ['DUE:20240401T070000', 'DTSTART:20240401T060000',\n"
+                                      "             'RRULE:FREQ=WEEKLY;BYDAY=MO', 'CATEGORIES:home']:\n"
+                                      "    assert line in data, (line, data)\n"
+                                      "assert 'COMPLETED' not in data, data\n"_s.arg(list)));
+
+        // The rule shows above the description; Undo takes each step back, the whole series' too.
+        w.highlight(1);
+        QCOMPARE(control<QPlainTextEdit>(w, "txtDescription").toPlainText(), u"Repeats every week on Monday"_s);
+        QCOMPARE(menuItem(w, "menu_undo").text(), u"&Undo Done for This Time “Bins”"_s);
+        menuItem(w, "menu_undo").trigger();
+        menuItem(w, "menu_undo").trigger();
+        QVERIFY(rowCaptions(lblDue(w)).value(0).startsWith(u"March 18/24"_s));
+        deleteAnswering(u"Recycle the whole series"_s);
+        QVERIFY(isRecycled(store.taskList[0]));
+        menuItem(w, "menu_undo").trigger();
+        QVERIFY(!isRecycled(store.taskList[0]));
+        QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
     }
 };
 

@@ -131,8 +131,8 @@ void TaskListTest::rowsOfEachView()
 
 void TaskListTest::dueColumnShowsDateAndTime()
 {
-    auto&& [store, w] = WindowWith({{"Alpha", 0}});
-    QCOMPARE(lblDue(w)[1].caption, u"March 15/24 at 09:30:00"_s);
+    auto&& [store, w] = WindowWith({{"Someday", noDueDate}, {"Alpha", 0}});
+    QCOMPARE(rowCaptions(lblDue(w)), (QStringList{u"March 15/24 at 09:30:00"_s, QString()}));
 }
 
 void TaskListTest::headerTransitions_data()
@@ -294,6 +294,7 @@ void TaskListTest::ruleColours_data()
     QTest::newRow("-1 colours one day overdue") << QList<int>{-1} << -1 << 0 << true;
     QTest::newRow("no rules, overdue") << QList<int>{} << -3 << -1 << false;
     QTest::newRow("no rules, due in 3") << QList<int>{} << 3 << -1 << false;
+    QTest::newRow("no due date: not even the widest rule") << QList<int>{32767} << noDueDate << -1 << false;
 }
 
 void TaskListTest::ruleColours()
@@ -349,6 +350,15 @@ void TaskListTest::pressOnRow()
     QCOMPARE(control<QMenu>(w, "menu_short").isVisible(), menu);
     control<QMenu>(w, "menu_short").hide();
     QTest::mouseRelease(w.windowHandle(), button, {}, inWindow);
+
+    // A double-click with the left button opens the editor on the row it highlighted.
+    if (button != Qt::LeftButton)
+        return;
+    ModalScript script;
+    script.then(pressButton(u"&Cancel"_s));
+    QTest::mouseDClick(w.windowHandle(), button, {}, inWindow);
+    QTRY_COMPARE(script.seen().size(), 1);
+    QCOMPARE(script.seen()[0].text, QString::fromStdString(store.taskList[selectedIndex - 1].title));
 }
 
 void TaskListTest::wheelScrollsRows_data()

@@ -41,10 +41,14 @@ private:
 
 namespace {
 
-// Alpha and Bravo come under the popup rule; Zulu is recycled, Plain comes only under a rule
-// without popup, and Far under none.
-const std::vector<TaskSpec> reminderTasks{
-    {"Alpha", 3, "N", {}, "Sam & co"}, {"Bravo", -4}, {"Zulu", 1, "Y"}, {"Plain", 20}, {"Far", 30}};
+// Alpha and Bravo (for nobody in particular) come under the popup rule; Zulu is recycled, Plain
+// comes only under a rule without popup, Far under none, and Someday has no date to be late on.
+const std::vector<TaskSpec> reminderTasks{{"Alpha", 3, "N", {}, "Sam & co"},
+                                          {"Bravo", -4, "N", {}, ""},
+                                          {"Zulu", 1, "Y"},
+                                          {"Plain", 20},
+                                          {"Far", 30},
+                                          {"Someday", noDueDate}};
 
 bool writeReminderTasks()
 {
@@ -120,6 +124,8 @@ void NotificationsTest::oncePerTaskAndDay()
         QCOMPARE(alpha.appName, u"Taskwyn"_s);
         TaskRecord shown = taskFrom(reminderTasks[0]);
         QCOMPARE(alpha.body, alphaFor + u"\nDue: "_s + QString::fromStdString(dueText(shown)));
+        TaskRecord bravo = taskFrom(reminderTasks[1]);
+        QCOMPARE(service_->calls[0].body, u"Due: "_s + QString::fromStdString(dueText(bravo)));
         QVERIFY(!alpha.appIcon.isEmpty());
         QCOMPARE(alpha.actions.value(0), u"default"_s);
         QTRY_VERIFY(std::filesystem::exists(sentRecord()));

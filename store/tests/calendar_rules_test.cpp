@@ -237,6 +237,13 @@ TEST(WalkRules, DueDateCarriesAndIgnoresTheTimeOfDay)
     t.day = 0;
     t.hour = 23;
     EXPECT_EQ(dueDay(t), civilDay(2003, 12, 31));
+
+    // Day and year 0: no date, so not even a rule for everything overdue applies.
+    t.year = 0;
+    EXPECT_EQ(dueDay(t), std::nullopt);
+    const RuleWalk undated =
+        walkRules(std::vector<AlertRule>{{32767, "d", red, popupOn}}, civilDay(2003, 9, 5), dueDay(t));
+    EXPECT_FALSE(undated.leadColor || undated.popupColor || undated.lastUnitsLeft);
 }
 
 } // namespace

@@ -51,7 +51,8 @@ std::vector<std::string> sortedTitles(const std::vector<TaskRecord>& tasks, std:
 // Read in this slot order: not sorted by any key.
 const std::vector<TaskRecord> fourTasks = {
     dueTask("cherry", "bob", 2002, 12, 31, 23, 59), dueTask("Date", "Carl", 2004, 1, 1, 0, 0),
-    dueTask("apple", "zed", 2003, 3, 5, 10, 5), dueTask("Banana", "Amy", 2003, 3, 5, 9, 30)};
+    dueTask("apple", "zed", 2003, 3, 5, 10, 5), dueTask("Banana", "Amy", 2003, 3, 5, 9, 30),
+    dueTask("elder", "dan", 0, 5, 0, 9, 0)}; // no due date, whatever its month and time
 
 struct SortCase
 {
@@ -71,16 +72,16 @@ TEST_P(SortKey, OrdersTheTableByItsRule)
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, SortKey,
-    testing::Values(SortCase{0, {"apple", "Banana", "cherry", "Date"}},  // letter case ignored
-                    SortCase{1, {"Banana", "cherry", "Date", "apple"}},  // Amy, bob, Carl, zed
-                    SortCase{2, {"cherry", "Banana", "apple", "Date"}},  // 9:30 before 10:05 on one day
-                    SortCase{10, {"cherry", "apple", "Date", "Banana"}}, // small letters above capitals
-                    SortCase{11, {"apple", "cherry", "Date", "Banana"}}, // zed, bob, Carl, Amy
-                    SortCase{12, {"Date", "apple", "Banana", "cherry"}},
-                    SortCase{3, {"cherry", "Date", "apple", "Banana"}},
-                    SortCase{5, {"cherry", "Date", "apple", "Banana"}},
-                    SortCase{7, {"cherry", "Date", "apple", "Banana"}},
-                    SortCase{-1, {"cherry", "Date", "apple", "Banana"}}),
+    testing::Values(SortCase{0, {"apple", "Banana", "cherry", "Date", "elder"}},  // letter case ignored
+                    SortCase{1, {"Banana", "cherry", "Date", "elder", "apple"}},  // Amy, bob, Carl, dan, zed
+                    SortCase{2, {"cherry", "Banana", "apple", "Date", "elder"}},  // 9:30 before 10:05; undated last
+                    SortCase{10, {"elder", "cherry", "apple", "Date", "Banana"}}, // small letters above capitals
+                    SortCase{11, {"apple", "elder", "cherry", "Date", "Banana"}}, // zed, dan, bob, Carl, Amy
+                    SortCase{12, {"elder", "Date", "apple", "Banana", "cherry"}},
+                    SortCase{3, {"cherry", "Date", "apple", "Banana", "elder"}},
+                    SortCase{5, {"cherry", "Date", "apple", "Banana", "elder"}},
+                    SortCase{7, {"cherry", "Date", "apple", "Banana", "elder"}},
+                    SortCase{-1, {"cherry", "Date", "apple", "Banana", "elder"}}),
     [](const testing::TestParamInfo<SortCase>& row) {
         const int key = row.param.sortKey;
         return (key < 0 ? "KeyMinus" : "Key") + std::to_string(std::abs(key));
@@ -218,6 +219,9 @@ TEST(DueText, MonthZeroIsSavedAsJanuaryAfterItWasShown)
     EXPECT_EQ(t.month, 1);
     auto store = storeOf({t}, 2);
     EXPECT_NE(taskFileText(*store).find("\r\nmon=1\r\n"), std::string::npos);
+
+    TaskRecord undated = testsupport::task("y", "", 0, 0, 0, 9, 0);
+    EXPECT_TRUE(dueText(undated).empty() && undated.month == 0); // nothing shown, nothing to save
 }
 
 struct TimeCase

@@ -68,6 +68,10 @@ private slots:
         QTest::mouseClick(&control<QPushButton>(dialog, "cmdCreate"), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(listedNames(dialog), (QStringList{u"chores"_s, u"Taskwyn"_s}), 20000);
         ModalScript script;
+        control<QListWidget>(dialog, "lstTaskLists").setCurrentRow(0);
+        script.then(clickBoxButton(QMessageBox::Yes)); // a second "Taskwyn"? No: that one
+        QTest::mouseClick(&control<QPushButton>(dialog, "cmdCreate"), Qt::LeftButton);
+        QCOMPARE(control<QListWidget>(dialog, "lstTaskLists").currentRow(), 1);
         if (!withSecretService)
             script.then(clickBoxButton(QMessageBox::Ok));
         QTest::mouseClick(&control<QPushButton>(dialog, "cmdOk"), Qt::LeftButton);
@@ -80,6 +84,8 @@ private slots:
         QCOMPARE(account->user, RadicaleServer::user);
         QVERIFY(account->taskList.path().startsWith(server.home().path()));
         QVERIFY(account->taskList.path() != server.home().path() + u"chores/"_s);
+        frmSync reopened(taskFile, secrets, nullptr);
+        QCOMPARE(listedNames(reopened), QStringList{u"Taskwyn"_s});
 
         // Without a store the password is held for this run only, by the same store.
         std::optional<SecretStore::Answer> stored;
@@ -128,7 +134,7 @@ private slots:
         QVERIFY(!state.save(SyncState{account.taskList, u"token"_s, {}}));
         frmSync dialog(taskFile, secrets, nullptr);
         dialog.show();
-        QCOMPARE(listedNames(dialog), QStringList{account.taskList.toString()});
+        QCOMPARE(listedNames(dialog), QStringList{account.taskList.path()}); // kept before its name was
 
         ModalScript script;
         script.then(clickBoxButton(QMessageBox::Yes));
