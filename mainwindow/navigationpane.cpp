@@ -70,6 +70,9 @@ QPixmap themedIcon(const ButtonDesign& design, const QStyle* style)
 // theme draw them differently, and asks the theme again once the window is up.
 QString keptIconFile(const ButtonDesign& design, const QWidget& pane)
 {
+    const std::filesystem::path cache = cacheHome();
+    if (cache.empty())
+        return {};
     const QString source = QStringList{QIcon::themeName(),
                                        QIcon::fallbackThemeName(),
                                        QIcon::themeSearchPaths().join(u':'),
@@ -79,7 +82,7 @@ QString keptIconFile(const ButtonDesign& design, const QWidget& pane)
                                        QString::number(qGuiApp->devicePixelRatio())}
                                .join(u'\n');
     const QByteArray key = QCryptographicHash::hash(source.toUtf8(), QCryptographicHash::Sha256).toHex().left(32);
-    return QString::fromStdString((cacheHome() / "taskwyn" / "icons").string()) + u'/' + QString::fromLatin1(key) +
+    return QString::fromStdString((cache / "taskwyn" / "icons").string()) + u'/' + QString::fromLatin1(key) +
            QStringLiteral(".png");
 }
 
@@ -99,6 +102,8 @@ bool sameIcon(const QImage& one, const QImage& other)
 // A lost or unwritable cache only costs the next start its head start.
 void keepIcon(const QPixmap& pixmap, const QString& file)
 {
+    if (file.isEmpty())
+        return;
     QDir().mkpath(QFileInfo(file).path());
     QSaveFile out(file);
     if (out.open(QIODevice::WriteOnly) && pixmap.save(&out, "PNG"))

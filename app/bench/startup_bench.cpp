@@ -3,6 +3,7 @@
 // Each start is timed from the exec to the last big repaint the X server's DAMAGE extension
 // reports, so that both programs are measured the same way and neither needs to cooperate; the
 // peak memory is the child's maxrss. Then the program's own phases, as it traces them itself.
+// Other builds of the program given as arguments (one from before a change) run in the same rounds.
 #include "store/calendar.h"
 #include "store/module1.h"
 #include "sync/secretstore.h"
@@ -39,7 +40,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Milliseconds = std::chrono::duration<double, std::milli>;
 
-constexpr int rounds = 10;
+// Many: on a shared machine the wall-clock times of single starts scatter widely.
+constexpr int rounds = 20;
 constexpr int traceRounds = 5;
 // No repaint for this long after the last one: the window is complete.
 constexpr int settleMs = 1500;
@@ -209,6 +211,7 @@ private:
 struct Start
 {
     double painted = 0; // ms from the exec to the last big repaint
+    double cpuMs = 0;   // the whole run's, which other programs on the machine do not stretch
     long peakKiB = 0;
     std::string trace; // what the program wrote to standard error
 };
@@ -240,6 +243,12 @@ std::string readAll(int fd)
 
 Start measure(DamageWatch& screen, const std::string& program, const std::vector<std::string>& arguments)
 {
+    // A session's runtime folder of its own for each start, in memory as a desktop's is: the locks
+    // of a program ended by a signal are not left for the next start to clear.
+    QTemporaryDir runtime(QStringLiteral("/dev/shm/startup-bench-XXXXXX"));
+    if (!runtime.isValid())
+        fail("no runtime folder in /dev/shm");
+    setenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit().constData(), 1);
     int errors[2];
     if (pipe(errors) != 0)
         fail("pipe");
@@ -255,6 +264,9 @@ Start measure(DamageWatch& screen, const std::string& program, const std::vector
     int status = 0;
     wait4(pid, &status, 0, &usage);
     start.peakKiB = usage.ru_maxrss;
+    start.cpuMs = (static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e6 +
+                   static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec)) /
+                  1e3;
     if (repaints.empty())
         fail(program + " painted nothing");
     long biggest = 0;
@@ -301,39 +313,55 @@ struct Scenario
     std::string taskFile;
 };
 
-void compare(DamageWatch& screen, const Scenario& scenario)
+struct Figures
 {
-    std::vector<double> own, bare, ratios, ownPeak, barePeak;
+    std::vector<double> painted, ratios, cpuMs, peakMiB;
+};
+
+// The programs in turns, the bare window first in one round and last in the next, so that none
+// has the warmer caches throughout.
+void compare(DamageWatch& screen, const Scenario& scenario, const std::vector<std::string>& programs)
+{
+    std::vector<Figures> figures(programs.size());
+    Figures bare;
     for (int round = 0; round < rounds; ++round) {
-        // In turns, and each first in every other round, so that neither has the warmer caches.
-        const bool bareFirst = round % 2 == 1;
-        Start b, t;
+        const bool bareFirst = round % 2 == 0;
+        Start floor;
         if (bareFirst)
-            b = measure(screen, BARE_WINDOW_PROGRAM, {});
-        t = measure(screen, TASKWYN_PROGRAM, {scenario.taskFile});
+            floor = measure(screen, BARE_WINDOW_PROGRAM, {});
+        std::vector<Start> starts;
+        for (const std::string& program : programs)
+            starts.push_back(measure(screen, program, {scenario.taskFile}));
         if (!bareFirst)
-            b = measure(screen, BARE_WINDOW_PROGRAM, {});
-        own.push_back(t.painted);
-        bare.push_back(b.painted);
-        ratios.push_back(t.painted / b.painted);
-        ownPeak.push_back(static_cast<double>(t.peakKiB) / 1024);
-        barePeak.push_back(static_cast<double>(b.peakKiB) / 1024);
+            floor = measure(screen, BARE_WINDOW_PROGRAM, {});
+        bare.painted.push_back(floor.painted);
+        bare.cpuMs.push_back(floor.cpuMs);
+        bare.peakMiB.push_back(static_cast<double>(floor.peakKiB) / 1024);
+        for (std::size_t i = 0; i < programs.size(); ++i) {
+            figures[i].painted.push_back(starts[i].painted);
+            figures[i].ratios.push_back(starts[i].painted / floor.painted);
+            figures[i].cpuMs.push_back(starts[i].cpuMs);
+            figures[i].peakMiB.push_back(static_cast<double>(starts[i].peakKiB) / 1024 - bare.peakMiB.back());
+        }
     }
-    std::printf("%s (medians of %d rounds):\n", scenario.name, rounds);
-    std::printf("  final painted window: taskwyn %.1f ms, bare window %.1f ms, ratio %.2f\n", median(own), median(bare),
-                median(ratios));
-    std::printf("  peak memory: taskwyn %.1f MiB, bare window %.1f MiB, difference %+.1f MiB\n", median(ownPeak),
-                median(barePeak), median(ownPeak) - median(barePeak));
+    std::printf("%s (medians of %d rounds): bare window %.1f ms (CPU %.1f ms), %.1f MiB\n", scenario.name, rounds,
+                median(bare.painted), median(bare.cpuMs), median(bare.peakMiB));
+    for (std::size_t i = 0; i < programs.size(); ++i)
+        std::printf("  %s: final painted window %.1f ms, %.2f x the bare window; CPU %.1f ms, %.2f x; peak memory "
+                    "%+.1f MiB\n",
+                    programs[i].c_str(), median(figures[i].painted), median(figures[i].ratios),
+                    median(figures[i].cpuMs), median(figures[i].cpuMs) / median(bare.cpuMs),
+                    median(figures[i].peakMiB));
 }
 
-void breakdown(DamageWatch& screen, const Scenario& scenario)
+void breakdown(DamageWatch& screen, const Scenario& scenario, const std::string& program)
 {
     setenv("TASKWYN_STARTUP_TRACE", "1", 1);
     std::map<std::string, std::vector<double>> ends;
     std::vector<std::string> order;
     for (int round = 0; round < traceRounds; ++round) {
         const double exec = monotonicMs(Clock::now());
-        const Start start = measure(screen, TASKWYN_PROGRAM, {scenario.taskFile});
+        const Start start = measure(screen, program, {scenario.taskFile});
         std::set<std::string> seen; // a redraw later in the run traces its phases again
         for (const auto& [phase, at] : phases(start.trace, exec)) {
             if (!seen.insert(phase).second)
@@ -346,8 +374,8 @@ void breakdown(DamageWatch& screen, const Scenario& scenario)
     }
     unsetenv("TASKWYN_STARTUP_TRACE");
     order.push_back("final paint (damage)");
-    std::printf("%s, phases (ms since exec at their end, and their own length; medians of %d):\n", scenario.name,
-                traceRounds);
+    std::printf("%s, %s, phases (ms since exec at their end, and their own length; medians of %d):\n", program.c_str(),
+                scenario.name, traceRounds);
     double previous = 0;
     for (const std::string& phase : order) {
         const double end = median(ends[phase]);
@@ -362,9 +390,15 @@ int main(int argc, char* argv[])
 {
     // A private session bus with a secret store of its own holds the account's password.
     if (!std::getenv("TASKWYN_TEST_SECRET_SERVICE")) {
-        execl(KEYRING_SESSION, KEYRING_SESSION, argv[0], static_cast<char*>(nullptr));
+        std::vector<char*> again{const_cast<char*>(KEYRING_SESSION)};
+        again.insert(again.end(), argv, argv + argc + 1);
+        execv(KEYRING_SESSION, again.data());
         fail("cannot run " KEYRING_SESSION);
     }
+    // Other builds of the program named on the command line run in the same rounds, for a before
+    // and after.
+    std::vector<std::string> programs{TASKWYN_PROGRAM};
+    programs.insert(programs.end(), argv + 1, argv + argc);
     QTemporaryDir home;
     for (const char* folder : {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"})
         setenv(folder, home.filePath(QString::fromLatin1(folder)).toLocal8Bit().constData(), 1);
@@ -380,8 +414,10 @@ int main(int argc, char* argv[])
     setenv("DISPLAY", server.display.c_str(), 1);
     DamageWatch screen(server.display);
     for (const Scenario& scenario : {local, synced})
-        compare(screen, scenario);
-    for (const Scenario& scenario : {local, synced})
-        breakdown(screen, scenario);
+        compare(screen, scenario, programs);
+    for (const std::string& program : programs) {
+        for (const Scenario& scenario : {local, synced})
+            breakdown(screen, scenario, program);
+    }
     return 0;
 }
