@@ -5,6 +5,7 @@
 // peak memory is the child's maxrss. Then the program's own phases, as it traces them itself.
 // Other builds of the program given as arguments (one from before a change) run in the same rounds.
 #include "store/calendar.h"
+#include "store/duetext.h"
 #include "store/module1.h"
 #include "sync/secretstore.h"
 #include "sync/syncaccount.h"
@@ -72,6 +73,7 @@ void writeTaskFile(const std::filesystem::path& file)
         task.deleted = i % 10 == 0 ? "Y" : "N";
         task.description = "Notes for task " + std::to_string(i) + ": call J\u00FCrgen about the caf\u00E9 order.\r\n" +
                            "Bring the signed contract and the invoice; ask whether the second shipment can leave.";
+        task.dueKey = dueKey(task);
     }
     store->taskCount = Module1::taskSlots;
     for (int i = 0; i < Module1::ruleSlots; ++i)
