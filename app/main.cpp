@@ -5,7 +5,9 @@
 #include "commands/storereports.h"
 #include "config-taskwyn.h"
 #include "mainwindow/frmmain.h"
+#include "os/startuptrace.h"
 #include "store/module1.h"
+#include "widgets/afterfirstpaint.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -34,6 +36,7 @@ int showMainWindow(const std::filesystem::path& taskFile)
     QApplication::setWindowIcon(applicationIcon());
     // Desktops without an icon theme of their own still get the pane's icons.
     QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+    startupPhaseEnded("window icon");
 
     // 1001 tasks are too many for the stack.
     const auto store = std::make_unique<Module1>(taskFile);
@@ -41,7 +44,9 @@ int showMainWindow(const std::filesystem::path& taskFile)
     SingleInstance instance(store->taskFile());
     if (const SingleInstance::Claim claim = instance.claim(); claim != SingleInstance::Claim::Claimed)
         return SingleInstance::refuse(claim, store->taskFile());
+    startupPhaseEnded("single-instance socket");
     frmMain window(*store);
+    startupPhaseEnded("window built");
     QObject::connect(&instance, &SingleInstance::raiseRequested, &window, [&window] {
         window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
         window.raise();
@@ -51,7 +56,9 @@ int showMainWindow(const std::filesystem::path& taskFile)
                      [&window](const SingleInstance::SyncReply& reply) {
                          answerSyncRequest([&window](SyncDone done) { window.syncNow(std::move(done)); }, reply);
                      });
+    afterFirstPaint(window, [] { startupPhaseEnded("first paint"); });
     window.show();
+    startupPhaseEnded("shown");
     // Told once the window is up, so the user sees what the message is about.
     QTimer::singleShot(0, &window, [&window] { reportLoad(&window, window.loadReport()); });
     return QApplication::exec();
@@ -61,9 +68,12 @@ int showMainWindow(const std::filesystem::path& taskFile)
 
 int main(int argc, char* argv[])
 {
+    startupPhaseEnded("main");
     const StartRequest request = readCommandLine(argumentsOf(argc, argv));
     const std::unique_ptr<QCoreApplication> app = createApplication(argc, argv, request);
+    startupPhaseEnded("application");
     setUpApplication(*app);
+    startupPhaseEnded("translations");
     return std::visit(
         Overloaded{
             [](const OpenWindow& open) { return showMainWindow(open.taskFile); },

@@ -1,5 +1,7 @@
 #include "mainwindow/findbar.h"
 
+#include "widgets/afterfirstpaint.h"
+
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QKeyEvent>
@@ -23,31 +25,41 @@ FindBar::FindBar(QWidget* parent) : QFrame(parent)
     field_->setObjectName(u"findField"_s);
     field_->setAccessibleName(tr("Find tasks"));
     field_->setPlaceholderText(tr("Find in title, For and description"));
-    field_->setClearButtonEnabled(true);
     field_->installEventFilter(this);
     connect(field_, &QLineEdit::textChanged, this, &FindBar::typed);
 
     count_ = new QLabel(this);
     count_->setObjectName(u"findCount"_s);
 
-    auto* closeButton = new QToolButton(this);
-    closeButton->setObjectName(u"findClose"_s);
-    closeButton->setAutoRaise(true);
-    closeButton->setIcon(QIcon::fromTheme(u"window-close"_s, style()->standardIcon(QStyle::SP_TitleBarCloseButton)));
-    closeButton->setAccessibleName(tr("Close the find bar"));
-    closeButton->setToolTip(tr("Close the find bar (Esc)"));
-    connect(closeButton, &QToolButton::clicked, this, &FindBar::closeBar);
+    closeButton_ = new QToolButton(this);
+    closeButton_->setObjectName(u"findClose"_s);
+    closeButton_->setAutoRaise(true);
+    closeButton_->setAccessibleName(tr("Close the find bar"));
+    closeButton_->setToolTip(tr("Close the find bar (Esc)"));
+    connect(closeButton_, &QToolButton::clicked, this, &FindBar::closeBar);
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(2, 1, 2, 1);
     row->addWidget(field_, 1);
     row->addWidget(count_);
-    row->addWidget(closeButton);
+    row->addWidget(closeButton_);
     hide();
+    // Their icons come from the icon theme, whose index takes longer to read than the window to
+    // build; the bar is hidden until then.
+    afterFirstPaint(*window(), [this] { addIcons(); });
+}
+
+void FindBar::addIcons()
+{
+    if (field_->isClearButtonEnabled())
+        return;
+    field_->setClearButtonEnabled(true);
+    closeButton_->setIcon(QIcon::fromTheme(u"window-close"_s, style()->standardIcon(QStyle::SP_TitleBarCloseButton)));
 }
 
 void FindBar::open()
 {
+    addIcons();
     show();
     field_->setFocus(Qt::ShortcutFocusReason);
     field_->selectAll();

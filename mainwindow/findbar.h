@@ -8,6 +8,7 @@
 
 class QLabel;
 class QLineEdit;
+class QToolButton;
 
 // The find bar over the bottom of the list pane: a field whose words narrow the list as they are
 // typed, how many tasks the list shows, and a close button. It only decides which tasks show; the
@@ -46,9 +47,11 @@ protected:
 private:
     void typed(const QString& text);
     void closeBar();
+    void addIcons();
 
     QLineEdit* field_ = nullptr;
     QLabel* count_ = nullptr;
+    QToolButton* closeButton_ = nullptr;
     TaskQuery query_;
     std::vector<TaskRecord> kept_;
 };

@@ -8,6 +8,7 @@
 
 #include "alertpage/frmstartup.h"
 #include "notify/reminders.h"
+#include "os/startuptrace.h"
 #include "store/calendar.h"
 #include "store/duetext.h"
 #include "store/ruleeval.h"
@@ -209,7 +210,9 @@ frmMain::frmMain(Module1& store, QWidget* parent)
     client->setObjectName(u"client"_s);
     setCentralWidget(client);
     createStatusBar();
+    startupPhaseEnded("status bar");
     createListPane(client);
+    startupPhaseEnded("list pane");
     sync_ = new WindowSync(
         commands_, *history_, [this] { return selectedTask(); }, *StatusBar1);
     // The forms of a sync are kept after the task file: only then does the list know what repeats.
@@ -217,7 +220,9 @@ frmMain::frmMain(Module1& store, QWidget* parent)
         if (repeating_->refresh() && !store_.hasUnsavedChanges(UnsavedReason::DialogEditing))
             drawList();
     });
+    startupPhaseEnded("sync set-up");
     createMenus();
+    startupPhaseEnded("menus");
     keyboard_ =
         new ListKeyboard({*lstContainer.get(), *lblFor, pctContainer, cmdFor, *vscroll.get(), twipsPerScrollStep,
                           *menu_short, [this](int row) { highlight(static_cast<std::int16_t>(row)); },
@@ -231,6 +236,7 @@ frmMain::frmMain(Module1& store, QWidget* parent)
     menu_options->addAction(reminders->notificationsOption());
     connect(this, &frmMain::rowsColoured, reminders, &Reminders::scheduleUpdate);
     connect(reminders, &Reminders::attentionWanted, this, &frmMain::bringUpAttention);
+    startupPhaseEnded("notifier and tray");
 
     // The client area lies below the menu bar. It is widened where the system font would cut the
     // due column's longest text, so that the columns keep their shares.
@@ -243,6 +249,7 @@ frmMain::frmMain(Module1& store, QWidget* parent)
     resize(px(std::max(width, clientWidth)), px(clientHeight) + menuBar()->sizeHint().height());
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
+    startupPhaseEnded("window size");
 
     // The layout follows the client area, whatever changed its size.
     client->installEventFilter(this);
@@ -375,7 +382,9 @@ void frmMain::Form_Load()
     showRecycled_ = false;
     store_.sortKey = SortKey::dueAscending;
     loadReport_ = store_.loadTasks();
+    startupPhaseEnded("load");
     drawList();
+    startupPhaseEnded("rows");
 }
 
 // The page counts the days left from the day it was made. The table is already in the page's order,
@@ -407,6 +416,7 @@ void frmMain::drawList()
     const std::int16_t remembered = selectedIndex_;
     cleanList();
     store_.sortTasks();
+    startupPhaseEnded("sort");
     showSortMarks({cmdTitle.get(), cmdFor.get(), cmdDue.get()}, store_.sortKey);
     if (remembered <= store_.taskCount)
         selectedIndex_ = remembered;

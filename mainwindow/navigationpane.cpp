@@ -1,12 +1,19 @@
 #include "mainwindow/navigationpane.h"
 
+#include "os/xdgdirs.h"
+#include "widgets/afterfirstpaint.h"
 #include "widgets/buttonarea.h"
 #include "widgets/twips.h"
 
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QSaveFile>
 #include <QStyle>
 
 namespace {
@@ -50,9 +57,57 @@ void drawInWhite(QWidget& widget)
     widget.setPalette(palette);
 }
 
-QIcon paneIcon(const ButtonDesign& design, const QStyle* style)
+QPixmap themedIcon(const ButtonDesign& design, const QStyle* style)
 {
-    return QIcon::fromTheme(QString::fromLatin1(design.iconName), style->standardIcon(design.fallbackIcon));
+    const QString name = QString::fromLatin1(design.iconName);
+    const QIcon themed = QIcon::fromTheme(name);
+    const bool drawn = !themed.isNull() && !themed.availableSizes().isEmpty();
+    return (drawn ? themed : style->standardIcon(design.fallbackIcon)).pixmap(px(iconSize), px(iconSize));
+}
+
+// Reading an icon theme's index costs more than building the rest of the window, so the pane shows
+// the icons the theme drew at the last start, kept under a name for everything that could make the
+// theme draw them differently, and asks the theme again once the window is up.
+QString keptIconFile(const ButtonDesign& design, const QWidget& pane)
+{
+    const std::filesystem::path cache = cacheHome();
+    if (cache.empty())
+        return {};
+    const QString source = QStringList{QIcon::themeName(),
+                                       QIcon::fallbackThemeName(),
+                                       QIcon::themeSearchPaths().join(u':'),
+                                       pane.style()->name(),
+                                       QString::fromLatin1(design.iconName),
+                                       QString::number(px(iconSize)),
+                                       QString::number(qGuiApp->devicePixelRatio())}
+                               .join(u'\n');
+    const QByteArray key = QCryptographicHash::hash(source.toUtf8(), QCryptographicHash::Sha256).toHex().left(32);
+    return QString::fromStdString((cache / "taskwyn" / "icons").string()) + u'/' + QString::fromLatin1(key) +
+           QStringLiteral(".png");
+}
+
+QPixmap keptIcon(const QString& file)
+{
+    QPixmap kept(file);
+    kept.setDevicePixelRatio(qGuiApp->devicePixelRatio());
+    return kept;
+}
+
+bool sameIcon(const QImage& one, const QImage& other)
+{
+    return one.convertToFormat(QImage::Format_ARGB32_Premultiplied) ==
+           other.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+// A lost or unwritable cache only costs the next start its head start.
+void keepIcon(const QPixmap& pixmap, const QString& file)
+{
+    if (file.isEmpty())
+        return;
+    QDir().mkpath(QFileInfo(file).path());
+    QSaveFile out(file);
+    if (out.open(QIODevice::WriteOnly) && pixmap.save(&out, "PNG"))
+        out.commit();
 }
 
 } // namespace
@@ -71,7 +126,8 @@ NavigationPane::NavigationPane(QWidget* parent) : QWidget(parent)
         auto* icon = new QLabel(this);
         icon->setObjectName(QStringLiteral("Image2_%1").arg(i));
         icon->setGeometry(twipsRect(iconLeft, design.iconTop, iconSize, iconSize));
-        icon->setPixmap(paneIcon(design, style()).pixmap(px(iconSize), px(iconSize)));
+        const QPixmap kept = keptIcon(keptIconFile(design, *this));
+        icon->setPixmap(kept.isNull() ? themedIcon(design, style()) : kept);
         icon->setAttribute(Qt::WA_TransparentForMouseEvents);
 
         auto* caption = new QLabel(tr(design.caption), this);
@@ -101,6 +157,19 @@ NavigationPane::NavigationPane(QWidget* parent) : QWidget(parent)
         Image1[static_cast<std::size_t>(i)] = hot;
     }
     markCurrent(AllItems);
+    afterFirstPaint(*window(), [this] { refreshIcons(); });
+}
+
+void NavigationPane::refreshIcons()
+{
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        const QString file = keptIconFile(buttons[i], *this);
+        const QPixmap themed = themedIcon(buttons[i], style());
+        if (!sameIcon(Image2[i]->pixmap().toImage(), themed.toImage()))
+            Image2[i]->setPixmap(themed);
+        if (!sameIcon(QImage(file), themed.toImage()))
+            keepIcon(themed, file);
+    }
 }
 
 int NavigationPane::borderStyle(int index) const

@@ -36,6 +36,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The icons as the icon theme draws them now, kept for the next start.
+    void refreshIcons();
     void Image1_MouseMove(int index);
     void setBorderStyle(int index, int style);
     int indexOfHotArea(const QObject* object) const;

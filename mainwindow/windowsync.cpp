@@ -3,10 +3,12 @@
 #include "commands/datacommands.h"
 #include "commands/storereports.h"
 #include "commands/syncmessages.h"
+#include "os/startuptrace.h"
 #include "store/calendar.h"
 #include "sync/accountsync.h"
 #include "sync/secretstore.h"
 #include "syncsetup/frmsync.h"
+#include "widgets/afterfirstpaint.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -77,8 +79,9 @@ WindowSync::WindowSync(CommandContext& commands, QUndoStack& history, Selection 
     connect(&periodic_, &QTimer::timeout, this, [this] { request(false); });
     periodic_.start();
     commands_.window->installEventFilter(this);
-    // The window has loaded the task file by the time the event loop runs.
-    QTimer::singleShot(0, this, [this] { request(false); });
+    // The window has loaded the task file by then; the secret store and the network wait for its
+    // first paint.
+    afterFirstPaint(*commands_.window, [this] { request(false); });
 }
 
 WindowSync::~WindowSync()
@@ -183,6 +186,7 @@ void WindowSync::start(const SyncAccount& account)
     connect(run_, &AccountSync::finished, this, &WindowSync::runFinished);
     showStatus(tr("Syncing…"));
     run_->start();
+    startupPhaseEnded("sync under way");
 }
 
 void WindowSync::stopRun()

@@ -1,9 +1,11 @@
 #include "notify/reminders.h"
 
 #include "notify/desktopnotifier.h"
+#include "os/startuptrace.h"
 #include "os/xdgdirs.h"
 #include "store/module1.h"
 #include "store/popups.h"
+#include "widgets/afterfirstpaint.h"
 
 #include <QAction>
 #include <QApplication>
@@ -74,8 +76,14 @@ Reminders::Reminders(const Module1& store, QWidget* window)
         window_->raise();
         window_->activateWindow();
     });
-    if (QSystemTrayIcon::isSystemTrayAvailable())
-        tray_->show();
+    // Neither the tray nor the notification service is needed for the window's first paint.
+    afterFirstPaint(*window, [this] {
+        started_ = true;
+        if (QSystemTrayIcon::isSystemTrayAvailable())
+            tray_->show();
+        update();
+        startupPhaseEnded("tray and notifications");
+    });
 }
 
 void Reminders::update()
@@ -95,7 +103,8 @@ void Reminders::update()
 
 void Reminders::scheduleUpdate()
 {
-    if (!pendingUpdate_->isActive())
+    // The start does the first update.
+    if (started_ && !pendingUpdate_->isActive())
         pendingUpdate_->start();
 }
 

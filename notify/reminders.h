@@ -41,4 +41,5 @@ private:
     QAction* notificationsOption_;
     QSystemTrayIcon* tray_;
     QTimer* pendingUpdate_;
+    bool started_ = false; // once the window was first painted
 };

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <ctime>
 
 namespace {
@@ -14,11 +13,14 @@ std::string withLeadingZero(std::string text)
     return text.size() == 1 ? "0" + text : text;
 }
 
+// By hand: the reader pads six numbers for every task of the file, and snprintf is slow at it.
 std::string padded(std::int64_t value, std::int64_t widest, int width)
 {
-    char buffer[8];
-    std::snprintf(buffer, sizeof buffer, "%0*d", width, static_cast<int>(std::clamp<std::int64_t>(value, 0, widest)));
-    return buffer;
+    std::string digits(static_cast<std::size_t>(width), '0');
+    std::int64_t rest = std::clamp<std::int64_t>(value, 0, widest);
+    for (auto digit = digits.rbegin(); digit != digits.rend() && rest > 0; ++digit, rest /= 10)
+        *digit = static_cast<char>('0' + rest % 10);
+    return digits;
 }
 
 } // namespace

@@ -449,6 +449,9 @@ void Module1::sortTasks()
         return;
     const std::span<TaskRecord> used = tasks();
     std::vector<int> ranks = keyRanks(used, *order);
+    // The file keeps the order the list was last shown in, so a load mostly finds nothing to move.
+    if (std::is_sorted(ranks.begin(), ranks.end()))
+        return;
     // The exchanges are made on slot numbers and the records moved once at the end; where equal
     // keys end up is exactly where exchanging the records themselves would put them.
     std::vector<std::size_t> from(used.size());

@@ -63,9 +63,16 @@ RuleWalk walkRules(std::span<const AlertRule> rules, DayNumber from, std::option
     if (!due)
         return walk;
     std::int32_t bestValue = 99999;
+    // Tables hold mostly rules of one unit, and the list walks them for every task: a unit's count
+    // is worked out again only where the unit changes.
+    std::int16_t left = 0;
+    const std::string* leftUnit = nullptr;
     for (std::size_t slot = 0; slot < rules.size(); ++slot) {
         const AlertRule& rule = rules[slot];
-        const std::int16_t left = unitsLeft(from, *due, rule.unit);
+        if (!leftUnit || rule.unit != *leftUnit) {
+            left = unitsLeft(from, *due, rule.unit);
+            leftUnit = &rule.unit;
+        }
         if (rule.value <= bestValue && left <= rule.value) {
             bestValue = rule.value;
             walk.leadColor = rule.color;

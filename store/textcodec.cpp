@@ -136,6 +136,11 @@ bool isStrictUtf8(std::string_view bytes)
 {
     char32_t cp;
     while (!bytes.empty()) {
+        // A task file is mostly ASCII: the runs of it are skipped without decoding.
+        const auto ascii = std::find_if(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
+        bytes.remove_prefix(static_cast<std::size_t>(ascii - bytes.begin()));
+        if (bytes.empty())
+            break;
         const std::size_t length = decodeOne(bytes, cp);
         if (length == 0)
             return false;

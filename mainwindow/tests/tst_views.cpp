@@ -1,9 +1,11 @@
 #include "mainwindow/tests/commandtesting.h"
 
 #include "alertpage/pagefile.h"
+#include "os/xdgdirs.h"
 #include "widgets/twips.h"
 
 #include <QAction>
+#include <QDir>
 #include <QPlainTextEdit>
 
 #include <filesystem>
@@ -29,6 +31,7 @@ private slots:
     void unwritablePageShowsAMessage_data();
     void unwritablePageShowsAMessage();
     void hoverFrame();
+    void keptIconsFollowTheTheme();
 };
 
 namespace {
@@ -292,6 +295,30 @@ void ViewsTest::hoverFrame()
     QTest::mouseMove(window, paneBackground(w, 30, 30));
     QCOMPARE(framedButtons(w), 0);
     QCOMPARE(boldCaption(w), int(NavigationPane::Recycled));
+}
+
+// The pane shows the icons kept at the last start, and once the window is up the theme's own: a
+// kept icon the theme no longer draws is replaced on the screen and for the next start.
+void ViewsTest::keptIconsFollowTheTheme()
+{
+    const QDir kept(QString::fromStdString((cacheHome() / "taskwyn" / "icons").string()));
+    const auto shown = [](const frmMain& w) {
+        return control<QLabel>(w, "Image2_0").pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+    };
+    QImage themed;
+    {
+        auto&& [store, w] = WindowWith(viewTasks, viewRules, Shown::exposed);
+        QTRY_COMPARE(kept.entryList(QDir::Files).size(), NavigationPane::buttonCount);
+        themed = shown(w);
+    }
+    QImage stale(themed.size(), QImage::Format_ARGB32);
+    stale.fill(Qt::transparent);
+    for (const QString& file : kept.entryList(QDir::Files))
+        QVERIFY(stale.save(kept.filePath(file)));
+    auto&& [store, w] = WindowWith(viewTasks, viewRules, Shown::exposed);
+    QTRY_COMPARE(shown(w), themed);
+    for (const QString& file : kept.entryList(QDir::Files))
+        QTRY_VERIFY(QImage(kept.filePath(file)).convertToFormat(QImage::Format_ARGB32) != stale);
 }
 
 QTEST_MAIN(ViewsTest)

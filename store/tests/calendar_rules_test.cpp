@@ -177,6 +177,10 @@ TEST(WalkRules, LastRuleInTableOrderGivesTheUnitsLeft)
               -12);
     EXPECT_EQ(walkRules(std::vector<AlertRule>{{-100, "d", green, 0}, {0, "yyyy", red, 0}}, from, due).lastUnitsLeft,
               0);
+    EXPECT_EQ(
+        walkRules(std::vector<AlertRule>{{-100, "d", green, 0}, {0, "yyyy", red, 0}, {-100, "d", blue, 0}}, from, due)
+            .lastUnitsLeft,
+        -12);
     const RuleWalk none = walkRules({}, from, due);
     EXPECT_EQ(none.lastUnitsLeft, std::nullopt);
     EXPECT_EQ(none.leadColor, std::nullopt);

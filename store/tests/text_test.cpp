@@ -27,6 +27,7 @@ TEST_P(StrictUtf8, AcceptsOnlyShortestFormsOfScalarValues)
 INSTANTIATE_TEST_SUITE_P(
     Bytes, StrictUtf8,
     testing::Values(Utf8Case{"Empty", "", true}, Utf8Case{"Ascii", "abc\r\n", true},
+                    Utf8Case{"AsciiRunsBetween", "caf\xC3\xA9 \xE2\x82\xAC 5 ok", true},
                     Utf8Case{"TwoBytes", "\xC3\xA9", true}, Utf8Case{"ThreeBytes", "\xE2\x82\xAC", true},
                     Utf8Case{"FourBytes", "\xF0\x9D\x84\x9E", true}, Utf8Case{"BelowSurrogates", "\xED\x9F\xBF", true},
                     Utf8Case{"AboveSurrogates", "\xEE\x80\x80", true}, Utf8Case{"LastScalar", "\xF4\x8F\xBF\xBF", true},
