@@ -318,17 +318,19 @@ void SyncEngine::afterSending(const DavJob& job, const QUrl& href, const std::fu
     if (finished_)
         return;
     const DavJob::Outcome outcome = job.outcome();
-    if (outcome == DavJob::Outcome::PreconditionFailed)
-        refetch_.append(href);
-    else if (outcome == DavJob::Outcome::Succeeded || outcome == DavJob::Outcome::NotFound)
+    if (outcome == DavJob::Outcome::Succeeded || outcome == DavJob::Outcome::NotFound) {
         onSuccess();
-    else {
+        state_.sent.removeIf([&](const SentWrite& sent) { return sent.href == href; });
+    } else if (outcome == DavJob::Outcome::PreconditionFailed) {
+        // The network may have sent the request twice and the first been applied: the write stays
+        // listed as sent till the refetch settles it.
+        refetch_.append(href);
+    } else {
         // The requests in flight may still be answered: the run ends with their answers kept.
         if (!sendFailure_)
             sendFailure_ = failureOf(job);
         return sendMore();
     }
-    state_.sent.removeIf([&](const SentWrite& sent) { return sent.href == href; });
     emit progress(++done_, total_);
     sendMore();
 }
