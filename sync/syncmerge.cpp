@@ -180,7 +180,7 @@ void SyncMerge::takeServerVersion(const ServerItem& item, std::optional<TaskReco
         return;
     }
     const std::string uid = known ? known->uid.toStdString() : sent->uid;
-    const TaskRecord base = baseOf(uid, item.href, *server, known);
+    const TaskRecord base = baseOf(uid, item.href, *server, known != nullptr);
     server->uid = uid;
     if (const std::optional<std::int16_t> slot = slotOf(uid))
         mergeInto(*slot, base, *server, item);
@@ -261,11 +261,10 @@ void SyncMerge::listLocalChanges()
         here.insert(task.uid);
         const auto known = byUid_.find(task.uid);
         if (known == byUid_.end())
-            result_.uploads.push_back(
-                {task.uid, newItemUrl(state_.taskList, QString::fromStdString(task.uid)), {}, {}});
+            result_.uploads.push_back({task.uid, newItemUrl(state_.taskList, QString::fromStdString(task.uid)), {}});
         else if (!heldBack_.contains(known->second.uid) &&
                  !ical::changedFields(lastSyncedTask(known->first), task).empty())
-            result_.uploads.push_back({task.uid, known->second.href, known->second.etag, {}});
+            result_.uploads.push_back({task.uid, known->second.href, known->second.etag});
     }
     for (const auto& [uid, item] : byUid_) {
         if (!here.contains(uid) && !heldBack_.contains(item.uid))

@@ -33,7 +33,7 @@ struct Upload
     std::string uid;
     QUrl href;
     QByteArray etag;
-    QByteArray calendar; // the form to send, made by the sender
+    QByteArray calendar{}; // the form to send, made by the sender
 };
 
 struct Removal

@@ -52,7 +52,7 @@ struct SyncState
     QUrl taskList;
     QString syncToken; // empty: the next sync lists the whole task list
     QList<SyncedItem> items;
-    QList<SentWrite> sent; // recorded before the first request of a run goes out
+    QList<SentWrite> sent{}; // recorded before the first request of a run goes out
     bool operator==(const SyncState&) const = default;
 };
 

@@ -73,6 +73,7 @@ protected:
         QSignalSpy finished(&engine, &SyncEngine::finished);
         engine.start();
         EXPECT_TRUE(finished.wait(120000));
+        conflictCopies += engine.result().doubled;
         return engine.result();
     }
     // Syncs until both sides have seen each other's changes, and checks that they and the server agree.
@@ -86,6 +87,7 @@ protected:
 
     static inline RadicaleServer* server = nullptr;
     static inline FaultProxy* proxy = nullptr;
+    int conflictCopies = 0; // made by the syncs so far
     // Through the proxy, which passes every request on unless a test tells it otherwise.
     DavSession session{DavAccount{proxy->root(), RadicaleServer::user, RadicaleServer::password}};
     TaskList list =
@@ -334,6 +336,10 @@ TEST_P(SeededRun, RandomEditsOnBothSidesEndInAgreement)
     std::set<std::string> kept; // added and never deleted for good: must be on both sides at the end
     for (int step = 0; step < 240; ++step) {
         Module1& side = random() % 2 ? *here : *there;
+        // Picked by title, so that a seed repeats the run: the order the server lists new tasks in
+        // follows their random uids.
+        side.sortKey = SortKey::titleAscending;
+        side.sortTasks();
         TaskRecord& t = side.taskList[side.taskCount ? random() % static_cast<unsigned>(side.taskCount) : 0];
         const std::string name = "n" + std::to_string(step);
         switch (side.taskCount < 4 ? 0 : random() % 6) { // never deleting the last few, which empties the list
@@ -359,13 +365,16 @@ TEST_P(SeededRun, RandomEditsOnBothSidesEndInAgreement)
         }
     }
     converge();
-    std::set<std::string> roots, distinct;
+    std::set<std::string> roots, distinct, uids;
     for (const TaskRecord& t : here->tasks()) {
         roots.insert(t.title.substr(0, t.title.find('+')));
         distinct.insert(t.title + '|' + t.forWhom + '|' + t.deleted);
+        uids.insert(t.uid);
     }
     EXPECT_TRUE(std::includes(roots.begin(), roots.end(), kept.begin(), kept.end()));
-    EXPECT_EQ(distinct.size(), here->taskCount) << "a task came in twice";
+    EXPECT_EQ(uids.size(), here->taskCount) << "a task came in twice";
+    // Two versions kept of a field changed on both sides may be made equal by later edits.
+    EXPECT_LE(here->taskCount - static_cast<int>(distinct.size()), conflictCopies) << "a task came in twice";
 }
 
 } // namespace
