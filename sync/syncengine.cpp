@@ -8,6 +8,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <iterator>
 #include <type_traits>
 
 using Outcome = SyncResult::Outcome;
@@ -42,15 +43,14 @@ QList<QUrl> removedFrom(const ServerChanges& changes, const SyncState& state)
 // them from ones that never arrived.
 QList<QUrl> sentAndRemoved(const ServerChanges& changes, const SyncState& state)
 {
-    QSet<QUrl> known;
+    QSet<QUrl> unknown;
+    for (const SentWrite& sent : state.sent)
+        unknown.insert(sent.href);
     for (const SyncedItem& item : state.items)
-        known.insert(item.href);
-    const QSet<QUrl> reported(changes.removed.begin(), changes.removed.end());
+        unknown.remove(item.href);
     QList<QUrl> removed;
-    for (const SentWrite& sent : state.sent) {
-        if (!known.contains(sent.href) && reported.contains(sent.href))
-            removed.append(sent.href);
-    }
+    std::copy_if(changes.removed.begin(), changes.removed.end(), std::back_inserter(removed),
+                 [&](const QUrl& href) { return unknown.contains(href); });
     return removed;
 }
 
