@@ -149,7 +149,8 @@ TEST_P(SyncRace, KeepsEveryChange)
         proxy->spoilNext("PUT", GetParam().lostAnswer);
         EXPECT_NE(sync(*here).outcome, Outcome::Synced);
         ASSERT_EQ(sync(*there).outcome, Outcome::Synced);
-        GetParam().again(*here);
+        if (GetParam().again)
+            GetParam().again(*here);
     }
     GetParam().there(*there);
     ASSERT_EQ(sync(*there).outcome, Outcome::Synced);
@@ -194,43 +195,11 @@ INSTANTIATE_TEST_SUITE_P(
         Race{"ChangeThereBeatsDeletionHere", removeFirst, retitle("Theirs"), {"Theirs"}},
         Race{"DeletionThereRemovesUnchanged", nothing, removeFirst, {}, 0, 1},
         Race{"StaleVersionIsFetchedAndMerged", describe, retitle("Theirs"), {"Theirs / Mine"}, 0, 0, true},
-        Race{"LostAnswerToNewTaskThenDeletedHere", addNew, nothing, {"Base"}, 0, 0, false, "reset", removeLast},
-        Race{"LostAnswerToNewTaskThenEditedThere",
-             addNew,
-             describeNew,
-             {"Base", "New / Theirs"},
-             0,
-             0,
-             false,
-             "cut-body",
-             nothing},
-        Race{"LostAnswerToEditThenEditedAgainHere",
-             retitle("Mine"),
-             nothing,
-             {"Mine 2"},
-             0,
-             0,
-             false,
-             "forward-close",
-             retitle("Mine 2")},
-        Race{"LostAnswerToRecycleThenRestoredHere",
-             recycleFirst,
-             nothing,
-             {"Base"},
-             0,
-             0,
-             false,
-             "cut-headers",
-             restoreFirst},
-        Race{"LostAnswerToEditThenDeletedHere",
-             retitle("Mine"),
-             nothing,
-             {},
-             0,
-             0,
-             false,
-             "forward-close",
-             removeFirst}),
+        Race{"LostNewTaskThenDeletedHere", addNew, nothing, {"Base"}, 0, 0, false, "reset", removeLast},
+        Race{"LostNewTaskThenEditedThere", addNew, describeNew, {"Base", "New / Theirs"}, 0, 0, false, "cut-body"},
+        Race{"LostEditThenEditedAgain", retitle("Mine"), nothing, {"Mine 2"}, 0, 0, false, "reset", retitle("Mine 2")},
+        Race{"LostRecycleThenRestored", recycleFirst, nothing, {"Base"}, 0, 0, false, "cut-headers", restoreFirst},
+        Race{"LostEditThenDeletedHere", retitle("Mine"), nothing, {}, 0, 0, false, "forward-close", removeFirst}),
     testsupport::caseName<Race>);
 
 TEST_F(SyncEngineTest, ServerHangingOrStoppedMidSyncLosesNothing)
@@ -393,6 +362,8 @@ TEST_P(SeededRun, FaultyNetworkLosesNoChangeAndUndoesNoDeletion)
     proxy->setRate(0.3, GetParam());
     for (int round = 0; round < 40; ++round) {
         for (Module1* side : {here.get(), there.get()}) {
+            side->sortKey = SortKey::titleAscending; // picked by title, as in the run above
+            side->sortTasks();
             for (unsigned change = 0, changes = 1 + random() % 3; change < changes; ++change) {
                 const std::string name =
                     std::to_string(round) + (side == here.get() ? 'h' : 't') + std::to_string(change);
