@@ -2,12 +2,13 @@
 BUILD      ?= build
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
+SOAK_SECONDS ?= 600
 # Warnings are errors in CI and for developers (TASKWYN_WERROR=ON); a user's first build must not
 # fail because a newer compiler warns about something new.
 TASKWYN_WERROR ?= OFF
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTASKWYN_WERROR=$(TASKWYN_WERROR) -DTASKWYN_BENCH=ON
 
-.PHONY: run test bench fuzz package deps build clean FORCE
+.PHONY: run test soak bench fuzz package deps build clean FORCE
 
 deps:
 	@sh tools/install-deps.sh
@@ -28,6 +29,15 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
+
+# The randomised sync tests with fresh seeds till SOAK_SECONDS are up; a seed that fails belongs in
+# their fixed list.
+soak: build
+	@end=$$(( $$(date +%s) + $(SOAK_SECONDS) )); while [ $$(date +%s) -lt $$end ]; do \
+	    seed=$$(od -An -N4 -tu4 /dev/urandom | tr -d ' '); echo "seed $$seed"; \
+	    TASKWYN_SEED=$$seed QT_QPA_PLATFORM=offscreen ./$(BUILD)/sync/tests/syncengine_test --gtest_brief=1 \
+	        --gtest_filter='Seeds/*' || { echo "failed with seed $$seed"; exit 1; }; \
+	done
 
 bench: build
 	cmake --build $(BUILD) --target benchmarks

@@ -9,6 +9,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <iterator>
 #include <type_traits>
 
 using Outcome = SyncResult::Outcome;
@@ -37,6 +38,21 @@ QList<QUrl> removedFrom(const ServerChanges& changes, const SyncState& state)
         if (reported.contains(item.href) || (changes.complete && !listed.contains(item.href)))
             removed.append(item.href);
     }
+    return removed;
+}
+
+// New tasks sent unanswered that arrived and were removed since: only a report of changes tells
+// them from ones that never arrived.
+QList<QUrl> sentAndRemoved(const ServerChanges& changes, const SyncState& state)
+{
+    QSet<QUrl> unknown;
+    for (const SentWrite& sent : state.sent)
+        unknown.insert(sent.href);
+    for (const SyncedItem& item : state.items)
+        unknown.remove(item.href);
+    QList<QUrl> removed;
+    std::copy_if(changes.removed.begin(), changes.removed.end(), std::back_inserter(removed),
+                 [&](const QUrl& href) { return unknown.contains(href); });
     return removed;
 }
 
@@ -145,6 +161,7 @@ void SyncEngine::fetch(const ServerChanges& changes)
     // A list emptied at once is more likely replaced or wiped by mistake than cleared task by task.
     if (!state_.items.isEmpty() && changes.changed.isEmpty() && removed.size() >= state_.items.size())
         return finishWith(Outcome::ListEmptied);
+    removed += sentAndRemoved(changes, state_);
     newToken_ = changes.syncToken;
     QList<QUrl> changed = changedFrom(changes, state_) + std::exchange(refetch_, {});
     total_ += static_cast<int>(changed.size());
@@ -211,7 +228,7 @@ void SyncEngine::merge(const QList<ServerItem>& fetched, const QList<QUrl>& remo
 {
     const bool firstSync = state_.items.isEmpty() && state_.syncToken.isEmpty();
     merged_ = false; // till the task file holds what the merge makes of the state
-    SyncMerge merge(store_, state_, std::move(parsed_.lastSynced), firstSync);
+    SyncMerge merge(store_, state_, std::move(parsed_.lastSynced), std::move(parsed_.sent), firstSync);
     for (qsizetype i = 0; i < fetched.size(); ++i)
         merge.takeServerVersion(fetched[i], std::move(parsed_.server[static_cast<std::size_t>(i)]));
     for (const QUrl& href : removed)
@@ -228,6 +245,48 @@ void SyncEngine::merge(const QList<ServerItem>& fetched, const QList<QUrl>& remo
     // Tasks that did not fit are listed again next time only from the token before them.
     if (toSend_.didNotFit == 0)
         state_.syncToken = newToken_;
+    prepareSending();
+}
+
+void SyncEngine::prepareSending()
+{
+    struct Source
+    {
+        TaskRecord task;
+        std::optional<std::string> kept;
+    };
+    // The forms are made from the tables while the task file holds them, as what is sent becomes
+    // the last synced form.
+    std::vector<Source> sources;
+    sources.reserve(toSend_.uploads.size());
+    for (const Upload& upload : toSend_.uploads) {
+        const SyncedItem* known = itemOf(state_, upload.uid);
+        sources.push_back({store_.tasks()[*store_.slotOfUid(upload.uid)],
+                           known ? std::optional(known->lastSynced.toStdString()) : std::nullopt});
+    }
+    offThread(
+        [sources = std::move(sources), now = now_()] {
+            std::vector<QByteArray> forms;
+            for (const Source& source : sources)
+                forms.push_back(QByteArray::fromStdString(
+                    ical::calendarOfTask(source.task, source.kept ? &*source.kept : nullptr, now)));
+            return forms;
+        },
+        [this](const std::vector<QByteArray>& forms) {
+            if (!finished_)
+                recordAndSend(forms);
+        });
+}
+
+void SyncEngine::recordAndSend(const std::vector<QByteArray>& forms)
+{
+    for (std::size_t i = 0; i < forms.size(); ++i) {
+        Upload& upload = toSend_.uploads[i];
+        upload.calendar = forms[i];
+        state_.sent.append({QString::fromStdString(upload.uid), upload.href, upload.calendar});
+    }
+    for (const Removal& removal : toSend_.removals)
+        state_.sent.append({QString::fromStdString(removal.uid), removal.href, {}});
     recordState([this] {
         nextUpload_ = 0;
         nextRemoval_ = 0;
@@ -238,33 +297,26 @@ void SyncEngine::merge(const QList<ServerItem>& fetched, const QList<QUrl>& remo
 
 void SyncEngine::sendMore()
 {
-    // What is sent becomes the last synced form, which the task file must hold.
-    if (store_.hasUnsavedChanges())
-        return whenSaved([this] { sendMore(); });
-    while (running_.size() < maxSending &&
+    while (!sendFailure_ && running_.size() < maxSending &&
            (nextUpload_ < toSend_.uploads.size() || nextRemoval_ < toSend_.removals.size())) {
         if (nextUpload_ < toSend_.uploads.size())
             sendUpload(toSend_.uploads[nextUpload_++]);
         else
             sendRemoval(toSend_.removals[nextRemoval_++]);
     }
-    if (running_.isEmpty())
-        endPass();
+    if (!running_.isEmpty())
+        return;
+    if (sendFailure_)
+        return finishWith(sendFailure_->first, sendFailure_->second);
+    endPass();
 }
 
 void SyncEngine::sendUpload(const Upload& upload)
 {
-    const std::optional<std::int16_t> slot = store_.slotOfUid(upload.uid);
-    if (!slot)
-        return; // removed meanwhile: the next sync sends the deletion
-    const SyncedItem* known = itemOf(state_, upload.uid);
-    const std::string kept = known ? known->lastSynced.toStdString() : std::string();
-    const QByteArray calendar =
-        QByteArray::fromStdString(ical::calendarOfTask(store_.tasks()[*slot], known ? &kept : nullptr, now_()));
-    auto* job = new PutJob(session_, upload.href, calendar, upload.etag);
-    launch(job, [this, job, upload, calendar] {
+    auto* job = new PutJob(session_, upload.href, upload.calendar, upload.etag);
+    launch(job, [this, job, upload] {
         afterSending(*job, upload.href, [&] {
-            const SyncedItem sent{QString::fromStdString(upload.uid), upload.href, job->etag(), calendar};
+            const SyncedItem sent{QString::fromStdString(upload.uid), upload.href, job->etag(), upload.calendar};
             if (SyncedItem* item = itemOf(state_, upload.uid))
                 *item = sent;
             else
@@ -289,12 +341,20 @@ void SyncEngine::afterSending(const DavJob& job, const QUrl& href, const std::fu
 {
     if (finished_)
         return;
-    if (job.outcome() == DavJob::Outcome::PreconditionFailed)
-        refetch_.append(href);
-    else if (job.outcome() == DavJob::Outcome::Succeeded || job.outcome() == DavJob::Outcome::NotFound)
+    const DavJob::Outcome outcome = job.outcome();
+    if (outcome == DavJob::Outcome::Succeeded || outcome == DavJob::Outcome::NotFound) {
         onSuccess();
-    else
-        return void(failOn(job));
+        state_.sent.removeIf([&](const SentWrite& sent) { return sent.href == href; });
+    } else if (outcome == DavJob::Outcome::PreconditionFailed) {
+        // The network may have sent the request twice and the first been applied: the write stays
+        // listed as sent till the refetch settles it.
+        refetch_.append(href);
+    } else {
+        // The requests in flight may still be answered: the run ends with their answers kept.
+        if (!sendFailure_)
+            sendFailure_ = takeFailure(job);
+        return sendMore();
+    }
     emit progress(++done_, total_);
     sendMore();
 }
@@ -332,33 +392,33 @@ void SyncEngine::recordState(std::function<void()> next)
 
 bool SyncEngine::failOn(const DavJob& job)
 {
-    switch (job.outcome()) {
-    case DavJob::Outcome::Succeeded:
+    if (job.outcome() == DavJob::Outcome::Succeeded)
         return false;
+    const auto [outcome, detail] = takeFailure(job);
+    finishWith(outcome, detail);
+    return true;
+}
+
+std::pair<Outcome, QString> SyncEngine::takeFailure(const DavJob& job)
+{
+    switch (job.outcome()) {
     case DavJob::Outcome::ServerBusy:
         if (job.retryAfter().count() > 0)
             result_.retryAt = QDateTime::currentDateTime().addSecs(job.retryAfter().count());
         [[fallthrough]];
     case DavJob::Outcome::NetworkFailure:
-        finishWith(Outcome::Offline, job.detail());
-        break;
+        return {Outcome::Offline, job.detail()};
     case DavJob::Outcome::PasswordRefused:
-        finishWith(Outcome::PasswordRefused, job.detail());
-        break;
+        return {Outcome::PasswordRefused, job.detail()};
     case DavJob::Outcome::Cancelled:
-        finishWith(Outcome::Cancelled);
-        break;
+        return {Outcome::Cancelled, {}};
     case DavJob::Outcome::NotFound:
-        finishWith(Outcome::ListGone, job.detail());
-        break;
+        return {Outcome::ListGone, job.detail()};
     case DavJob::Outcome::TlsFailure:
-        finishWith(Outcome::BadCertificate, job.detail());
-        break;
+        return {Outcome::BadCertificate, job.detail()};
     default:
-        finishWith(Outcome::ServerFailed, job.detail());
-        break;
+        return {Outcome::ServerFailed, job.detail()};
     }
-    return true;
 }
 
 void SyncEngine::finishWith(Outcome outcome, const QString& detail)

@@ -99,6 +99,8 @@ private:
     [[nodiscard]] bool removesTooMany(const QList<QUrl>& removed);
     // Runs `job` as a child of the engine; `onFinished` may start the next one.
     void launch(DavJob* job, std::function<void()> onFinished);
+    void prepareSending();
+    void recordAndSend(const std::vector<QByteArray>& forms);
     void sendMore();
     void sendUpload(const Upload& upload);
     void sendRemoval(const Removal& removal);
@@ -107,6 +109,8 @@ private:
     // Writes the state unless the files hold it already, then calls `next`; a failure ends the run.
     void recordState(std::function<void()> next);
     bool failOn(const DavJob& job);
+    // What a failed job ends the run with; a busy server's wish to be left alone is kept for the result.
+    std::pair<SyncResult::Outcome, QString> takeFailure(const DavJob& job);
     void finishWith(SyncResult::Outcome outcome, const QString& detail = {});
     void announceEnd();
     void failOnState(const FileFailure& failure, SyncResult::Outcome outcome);
@@ -136,6 +140,7 @@ private:
     int total_ = 0;
     int pass_ = 0;
     QList<QUrl> refetch_; // items that answered 412: fetched and merged again in a second pass
+    std::optional<std::pair<SyncResult::Outcome, QString>> sendFailure_; // ends the run once nothing is in flight
     int unsavedListener_ = -1;
     int requestsAtStart_ = 0;
     bool finished_ = false;

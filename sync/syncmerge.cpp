@@ -68,12 +68,18 @@ ParsedForms parseForms(const SyncState& state, const QList<ServerItem>& fetched)
     parsed.server.reserve(fetched.size());
     for (const ServerItem& item : fetched)
         parsed.server.push_back(ical::taskOfCalendar(item.calendar.toStdString()));
+    for (const SentWrite& sent : state.sent) {
+        if (std::optional<TaskRecord> task = ical::taskOfCalendar(sent.calendar.toStdString())) {
+            task->uid = sent.uid.toStdString();
+            parsed.sent.insert(sent.href, *task);
+        }
+    }
     return parsed;
 }
 
 SyncMerge::SyncMerge(Module1& store, SyncState& state, std::map<std::string, TaskRecord, std::less<>> lastSynced,
-                     bool firstSync)
-    : store_(store), state_(state), firstSync_(firstSync), lastSynced_(std::move(lastSynced)),
+                     QHash<QUrl, TaskRecord> sent, bool firstSync)
+    : store_(store), state_(state), firstSync_(firstSync), lastSynced_(std::move(lastSynced)), sent_(std::move(sent)),
       tasksBefore_(store.tasks().size())
 {
     for (std::size_t slot = 0; slot < store_.tasks().size(); ++slot) {
@@ -110,6 +116,26 @@ const TaskRecord& SyncMerge::lastSyncedTask(const std::string& uid) const
     return found == lastSynced_.end() ? none : found->second;
 }
 
+// Where an upload of ours may have reached the server unanswered, a field the server holds as sent
+// is our write, one it holds as before was not touched there, and one that differs from both was
+// changed there after our write. A new task has no before: what was sent is its base.
+TaskRecord SyncMerge::baseOf(const std::string& uid, const QUrl& href, const TaskRecord& server, bool known) const
+{
+    const auto sent = sent_.constFind(href);
+    if (sent == sent_.cend())
+        return lastSyncedTask(uid);
+    TaskRecord base = *sent;
+    if (!known)
+        return base;
+    const TaskRecord& before = lastSyncedTask(uid);
+    const std::vector<ical::Field> notAsBefore = ical::changedFields(before, server);
+    for (const ical::Field field : ical::changedFields(base, server)) {
+        if (!contains(notAsBefore, field))
+            copyField(field, before, base);
+    }
+    return base;
+}
+
 void SyncMerge::remember(const std::string& uid, const ServerItem& item, const TaskRecord& task)
 {
     byUid_[uid] = SyncedItem{QString::fromStdString(uid), item.href, item.etag, item.calendar};
@@ -144,22 +170,24 @@ void SyncMerge::takeServerVersion(const ServerItem& item, std::optional<TaskReco
 {
     if (!server)
         return;
-    if (SyncedItem* known = knownAt(item.href)) {
-        const std::string uid = known->uid.toStdString();
-        const TaskRecord base = lastSyncedTask(uid);
-        server->uid = uid;
-        if (const std::optional<std::int16_t> slot = slotOf(uid))
-            mergeInto(*slot, base, *server, item);
-        else if (ical::changedFields(base, *server).empty() || appendHere(*server))
-            remember(uid, item, *server); // unchanged there: the deletion here goes out; else the change came back in
-        else
-            heldBack_.insert(known->uid);
+    const SyncedItem* known = knownAt(item.href);
+    const auto sent = sent_.constFind(item.href);
+    if (!known && sent == sent_.cend()) {
+        // A task the state does not know yet: our own upload from a state of old, one that
+        // matches a task here on the first sync, or a new one.
+        if (slotOf(server->uid) || adoptEqualTask(*server) || appendHere(*server))
+            remember(server->uid, item, *server);
         return;
     }
-    // A task the state does not know yet: our own upload that a crash kept out of the state, one
-    // that matches a task here on the first sync, or a new one.
-    if (slotOf(server->uid) || adoptEqualTask(*server) || appendHere(*server))
-        remember(server->uid, item, *server);
+    const std::string uid = known ? known->uid.toStdString() : sent->uid;
+    const TaskRecord base = baseOf(uid, item.href, *server, known != nullptr);
+    server->uid = uid;
+    if (const std::optional<std::int16_t> slot = slotOf(uid))
+        mergeInto(*slot, base, *server, item);
+    else if (ical::changedFields(base, *server).empty() || appendHere(*server))
+        remember(uid, item, *server); // unchanged there: the deletion here goes out; else the change came back in
+    else
+        heldBack_.insert(QString::fromStdString(uid));
 }
 
 bool SyncMerge::adoptEqualTask(const TaskRecord& server)
@@ -208,11 +236,15 @@ void SyncMerge::keepServerCopy(TaskRecord server)
 void SyncMerge::takeServerRemoval(const QUrl& href)
 {
     const SyncedItem* known = knownAt(href);
-    if (!known)
+    const auto sent = sent_.constFind(href);
+    if (!known && sent == sent_.cend())
         return;
-    const std::string uid = known->uid.toStdString();
+    // A new task removed there had arrived; for a known one, a change here since the last answer beats
+    // the removal, as the server may never have seen it.
+    const std::string uid = known ? known->uid.toStdString() : sent->uid;
+    const TaskRecord& base = known ? lastSyncedTask(uid) : *sent;
     const std::optional<std::int16_t> slot = slotOf(uid);
-    if (slot && ical::changedFields(lastSyncedTask(uid), store_.tasks()[*slot]).empty()) {
+    if (slot && ical::changedFields(base, store_.tasks()[*slot]).empty()) {
         result_.removedHere.push_back(store_.tasks()[*slot]);
         store_.removeTask(*slot);
         slotsValid_ = false;
@@ -245,6 +277,8 @@ MergeResult SyncMerge::finish()
     if (store_.giveMissingUids() > 0)
         result_.storeChanged = true;
     listLocalChanges();
+    // Settled by the server's versions, except where one could not come in: it is listed again.
+    state_.sent.removeIf([this](const SentWrite& sent) { return !heldBack_.contains(sent.uid); });
     state_.items.clear();
     for (const auto& [uid, item] : byUid_)
         state_.items.push_back(item);

@@ -33,6 +33,7 @@ struct Upload
     std::string uid;
     QUrl href;
     QByteArray etag;
+    QByteArray calendar{}; // the form to send, made by the sender
 };
 
 struct Removal
@@ -59,6 +60,7 @@ struct ParsedForms
 {
     std::map<std::string, TaskRecord, std::less<>> lastSynced; // by the state's uid
     std::vector<std::optional<TaskRecord>> server;             // one per fetched item, in order
+    QHash<QUrl, TaskRecord> sent;                              // the tasks of the state's unanswered uploads
 };
 
 [[nodiscard]] ParsedForms parseForms(const SyncState& state, const QList<ServerItem>& fetched);
@@ -67,9 +69,10 @@ class SyncMerge
 {
 public:
     // `firstSync`: tasks here that equal one on the server in title, For, due and description are
-    // taken as that task. `lastSynced` holds the parsed forms of `state`'s items.
+    // taken as that task. `lastSynced` and `sent` hold the parsed forms of `state`'s items and
+    // unanswered uploads; the server's versions settle those uploads.
     SyncMerge(Module1& store, SyncState& state, std::map<std::string, TaskRecord, std::less<>> lastSynced,
-              bool firstSync);
+              QHash<QUrl, TaskRecord> sent, bool firstSync);
 
     // `server`: the task `item` holds, from parseForms().
     void takeServerVersion(const ServerItem& item, std::optional<TaskRecord> server);
@@ -81,6 +84,7 @@ private:
     SyncedItem* knownAt(const QUrl& href);
     std::optional<std::int16_t> slotOf(const std::string& uid) const;
     const TaskRecord& lastSyncedTask(const std::string& uid) const;
+    TaskRecord baseOf(const std::string& uid, const QUrl& href, const TaskRecord& server, bool known) const;
     void remember(const std::string& uid, const ServerItem& item, const TaskRecord& task);
     void forget(const std::string& uid);
     void mergeInto(std::int16_t slot, const TaskRecord& base, const TaskRecord& server, const ServerItem& item);
@@ -94,6 +98,7 @@ private:
     bool firstSync_;
     std::map<std::string, SyncedItem, std::less<>> byUid_;
     std::map<std::string, TaskRecord, std::less<>> lastSynced_; // the task of each of byUid_'s forms
+    QHash<QUrl, TaskRecord> sent_;                              // uploads of an earlier run left unanswered
     QHash<QUrl, std::string> uidOfHref_;
     QSet<QString> heldBack_; // uids whose server version could not come in: nothing is sent for them
     // Slots by uid while tasks here are only appended, as a look-up in the table per server item

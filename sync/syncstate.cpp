@@ -45,6 +45,19 @@ SyncedItem itemFromJson(const QJsonObject& json)
             json["etag"_L1].toString().toUtf8(), json["ical"_L1].toString().toUtf8()};
 }
 
+QJsonObject sentToJson(const SentWrite& sent)
+{
+    return {{"uid"_L1, sent.uid},
+            {"href"_L1, sent.href.toString(QUrl::FullyEncoded)},
+            {"ical"_L1, QString::fromUtf8(sent.calendar)}};
+}
+
+SentWrite sentFromJson(const QJsonObject& json)
+{
+    return {json["uid"_L1].toString(), QUrl::fromEncoded(json["href"_L1].toString().toUtf8()),
+            json["ical"_L1].toString().toUtf8()};
+}
+
 std::string serialized(QJsonObject json)
 {
     json.insert("version"_L1, formatVersion);
@@ -88,6 +101,8 @@ LoadedSyncState SyncStateFiles::load() const
     loaded.state.taskList = QUrl::fromEncoded((*items.json)["taskList"_L1].toString().toUtf8());
     for (const QJsonValue item : (*items.json)["items"_L1].toArray())
         loaded.state.items.append(itemFromJson(item.toObject()));
+    for (const QJsonValue sent : (*items.json)["sent"_L1].toArray())
+        loaded.state.sent.append(sentFromJson(sent.toObject()));
     // A token of another list would hide this list's changes: list everything instead.
     if (token.json && (*token.json)["taskList"_L1].toString() == (*items.json)["taskList"_L1].toString())
         loaded.state.syncToken = (*token.json)["syncToken"_L1].toString();
@@ -100,10 +115,13 @@ std::optional<FileFailure> SyncStateFiles::save(const SyncState& state) const
     QJsonArray items;
     for (const SyncedItem& item : state.items)
         items.append(itemToJson(item));
+    QJsonArray sent;
+    for (const SentWrite& write : state.sent)
+        sent.append(sentToJson(write));
     // The token last: left older than the items, it only makes the next sync ask again for changes
     // the items already hold.
-    if (auto failure =
-            writePrivateFile(folder_ / "items.json", serialized({{"taskList"_L1, taskList}, {"items"_L1, items}})))
+    if (auto failure = writePrivateFile(
+            folder_ / "items.json", serialized({{"taskList"_L1, taskList}, {"items"_L1, items}, {"sent"_L1, sent}})))
         return failure;
     return writePrivateFile(folder_ / "token.json",
                             serialized({{"taskList"_L1, taskList}, {"syncToken"_L1, state.syncToken}}));

@@ -14,7 +14,9 @@
 // crash before the items are written leaves the old ETags: the next sync sees its own uploads as
 // server changes equal to what the file holds, and finds a task it created by its uid, not as a second
 // one. A crash before the token is written makes the next sync ask again for changes it already has.
-// Either way work is repeated, and nothing is lost or sent twice.
+// Either way work is repeated, and nothing is lost or sent twice. The writes of a run are recorded
+// with the items before they are sent, and their answers remove them: a write whose answer was lost
+// is still listed at the next sync, which then knows the server's version for its own.
 
 #include "os/fileerror.h"
 
@@ -35,11 +37,22 @@ struct SyncedItem
     bool operator==(const SyncedItem&) const = default;
 };
 
+// A write sent to the server that has not been answered yet. The server may have applied it all
+// the same: the next sync tells its own write from another client's by what was sent.
+struct SentWrite
+{
+    QString uid;
+    QUrl href;
+    QByteArray calendar; // the form sent; empty for a deletion
+    bool operator==(const SentWrite&) const = default;
+};
+
 struct SyncState
 {
     QUrl taskList;
     QString syncToken; // empty: the next sync lists the whole task list
     QList<SyncedItem> items;
+    QList<SentWrite> sent{}; // recorded before the first request of a run goes out
     bool operator==(const SyncState&) const = default;
 };
 

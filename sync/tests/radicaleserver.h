@@ -25,7 +25,8 @@ public:
         probe.listen(QHostAddress::LocalHost, 0);
         port_ = probe.serverPort();
         probe.close();
-        testsupport::writeBytes(folder_ / "users", (user + u':' + password + u'\n').toStdString());
+        testsupport::writeBytes(folder_ / "users",
+                                (user + u':' + password + u'\n' + probeLogin() + u'\n').toStdString());
         std::string config = "[server]\nhosts = 127.0.0.1:" + std::to_string(port_) + "\n";
         if (transport == Transport::SelfSignedHttps) {
             QProcess::execute(QStringLiteral("openssl"), QStringLiteral("req -x509 -newkey rsa:2048 -nodes -days 1 "
@@ -65,9 +66,7 @@ public:
                        {QStringLiteral("-m"), QStringLiteral("radicale"), QStringLiteral("--config"), path("config")});
         for (int attempt = 0; attempt < 200 && process_.state() != QProcess::NotRunning;
              ++attempt, QThread::msleep(50)) {
-            QTcpSocket connection;
-            connection.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
-            if (connection.waitForConnected(100))
+            if (answersToProbe())
                 return;
         }
         throw std::runtime_error("radicale did not start");
@@ -92,6 +91,23 @@ public:
     inline static const QString password = QStringLiteral("pässwörd 1");
 
 private:
+    // A login only this server knows: a port taken by another test's server between the probe
+    // for a free one and the start is not mistaken for this one.
+    QString probeLogin() const { return QStringLiteral("probe:") + path("users"); }
+    bool answersToProbe() const
+    {
+        QTcpSocket connection;
+        connection.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
+        if (!connection.waitForConnected(100))
+            return false;
+        connection.write(
+            "PROPFIND / HTTP/1.1\r\nHost: 127.0.0.1\r\nDepth: 0\r\nContent-Length: 0\r\nAuthorization: Basic " +
+            probeLogin().toUtf8().toBase64() + "\r\n\r\n");
+        while (!connection.canReadLine() && connection.waitForReadyRead(5000)) {
+        }
+        return connection.readLine().contains(" 207 ");
+    }
+
     QString path(const char* name) const { return QString::fromStdString((folder_ / name).string()); }
 
     testsupport::ScratchFolder folder_;

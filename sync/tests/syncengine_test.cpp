@@ -3,6 +3,7 @@
 #include "sync/accountsync.h"
 #include "sync/secretstore.h"
 #include "sync/syncengine.h"
+#include "sync/tests/faultproxy.h"
 #include "sync/tests/radicaleserver.h"
 
 #include <QCoreApplication>
@@ -31,11 +32,28 @@ std::multiset<std::string> contentOf(const Module1& store)
     return lines;
 }
 
+// The seeds of the randomised tests: each that ever failed, or the one `make soak` draws.
+std::vector<unsigned> seedsToRun()
+{
+    if (const char* seed = std::getenv("TASKWYN_SEED"))
+        return {static_cast<unsigned>(std::stoul(seed))};
+    return {1029585580, 2595947203, 7};
+}
+
 class SyncEngineTest : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite() { server = new RadicaleServer; }
-    static void TearDownTestSuite() { delete server; }
+    static void SetUpTestSuite()
+    {
+        server = new RadicaleServer;
+        proxy = new FaultProxy(server->root());
+    }
+    void TearDown() override { proxy->setRate(0); }
+    static void TearDownTestSuite()
+    {
+        delete proxy;
+        delete server;
+    }
 
     template <typename Job> std::unique_ptr<Job> ran(std::unique_ptr<Job> job)
     {
@@ -55,6 +73,7 @@ protected:
         QSignalSpy finished(&engine, &SyncEngine::finished);
         engine.start();
         EXPECT_TRUE(finished.wait(120000));
+        conflictCopies += engine.result().doubled;
         return engine.result();
     }
     // Syncs until both sides have seen each other's changes, and checks that they and the server agree.
@@ -67,9 +86,13 @@ protected:
     }
 
     static inline RadicaleServer* server = nullptr;
-    DavSession session{DavAccount{server->root(), RadicaleServer::user, RadicaleServer::password}};
+    static inline FaultProxy* proxy = nullptr;
+    int conflictCopies = 0; // made by the syncs so far
+    // Through the proxy, which passes every request on unless a test tells it otherwise.
+    DavSession session{DavAccount{proxy->root(), RadicaleServer::user, RadicaleServer::password}};
     TaskList list =
-        ran(std::make_unique<MakeTaskListJob>(&session, server->home(), QUuid::createUuid().toString()))->created();
+        ran(std::make_unique<MakeTaskListJob>(&session, proxy->through(server->home()), QUuid::createUuid().toString()))
+            ->created();
     testsupport::ScratchFolder folder;
     std::unique_ptr<Module1> here = std::make_unique<Module1>(folder / "here.txt");
     std::unique_ptr<Module1> there = std::make_unique<Module1>(folder / "there.txt");
@@ -104,6 +127,8 @@ struct Race
     int doubled = 0;
     int removedHere = 0;
     bool stale = false; // there's change lands after here asked for changes: here sends with the ETag it knew
+    const char* lostAnswer = nullptr; // the fault that loses the answer to here's write; `again` follows
+    Change again = {};
 };
 
 class SyncRace : public SyncEngineTest, public ::testing::WithParamInterface<Race>
@@ -120,6 +145,13 @@ TEST_P(SyncRace, KeepsEveryChange)
         store->sortTasks(); // "Base" first
     }
     GetParam().here(*here);
+    if (GetParam().lostAnswer) {
+        proxy->spoilNext("PUT", GetParam().lostAnswer);
+        EXPECT_NE(sync(*here).outcome, Outcome::Synced);
+        ASSERT_EQ(sync(*there).outcome, Outcome::Synced);
+        if (GetParam().again)
+            GetParam().again(*here);
+    }
     GetParam().there(*there);
     ASSERT_EQ(sync(*there).outcome, Outcome::Synced);
     if (GetParam().stale) {
@@ -133,7 +165,7 @@ TEST_P(SyncRace, KeepsEveryChange)
     std::multiset<std::string> titles;
     for (const TaskRecord& t : here->tasks())
         titles.insert(t.title + (t.forWhom.empty() ? "" : " for " + t.forWhom) +
-                      (t.description.empty() ? "" : " / " + t.description));
+                      (t.description.empty() ? "" : " / " + t.description) + (isRecycled(t) ? " (recycled)" : ""));
     titles.erase("Other");
     EXPECT_EQ(titles, GetParam().titles);
     EXPECT_EQ(merged.doubled, GetParam().doubled);
@@ -145,6 +177,14 @@ const Change forBob = [](Module1& s) { s.taskList[0].forWhom = "Bob"; };
 const Change removeFirst = [](Module1& s) { s.removeTask(0); };
 const Change describe = [](Module1& s) { s.taskList[0].description = "Mine"; };
 const Change nothing = [](Module1&) {};
+const Change addNew = [](Module1& s) { ASSERT_EQ(s.appendTasks(std::vector{task("New")}), 1); };
+const Change removeLast = [](Module1& s) { s.removeTask(static_cast<std::int16_t>(s.taskCount - 1)); };
+const Change describeNew = [](Module1& s) {
+    for (TaskRecord& t : s.tasks())
+        t.description = t.title == "New" ? "Theirs" : t.description;
+};
+const Change recycleFirst = [](Module1& s) { s.recycleTask(0); };
+const Change restoreFirst = [](Module1& s) { s.taskList[0].deleted = restoredMark; };
 
 INSTANTIATE_TEST_SUITE_P(
     Merging, SyncRace,
@@ -154,7 +194,12 @@ INSTANTIATE_TEST_SUITE_P(
         Race{"ChangeHereBeatsDeletionThere", retitle("Mine"), removeFirst, {"Mine"}},
         Race{"ChangeThereBeatsDeletionHere", removeFirst, retitle("Theirs"), {"Theirs"}},
         Race{"DeletionThereRemovesUnchanged", nothing, removeFirst, {}, 0, 1},
-        Race{"StaleVersionIsFetchedAndMerged", describe, retitle("Theirs"), {"Theirs / Mine"}, 0, 0, true}),
+        Race{"StaleVersionIsFetchedAndMerged", describe, retitle("Theirs"), {"Theirs / Mine"}, 0, 0, true},
+        Race{"LostNewTaskThenDeletedHere", addNew, nothing, {"Base"}, 0, 0, false, "reset", removeLast},
+        Race{"LostNewTaskThenEditedThere", addNew, describeNew, {"Base", "New / Theirs"}, 0, 0, false, "cut-body"},
+        Race{"LostEditThenEditedAgain", retitle("Mine"), nothing, {"Mine 2"}, 0, 0, false, "reset", retitle("Mine 2")},
+        Race{"LostRecycleThenRestored", recycleFirst, nothing, {"Base"}, 0, 0, false, "cut-headers", restoreFirst},
+        Race{"LostEditThenDeletedHere", retitle("Mine"), nothing, {}, 0, 0, false, "forward-close", removeFirst}),
     testsupport::caseName<Race>);
 
 TEST_F(SyncEngineTest, ServerHangingOrStoppedMidSyncLosesNothing)
@@ -199,7 +244,7 @@ TEST_F(SyncEngineTest, RefusedPasswordOrEmptiedListChangesNothing)
     const std::filesystem::path state = SyncStateFiles(here->taskFile()).folder() / "items.json";
     const std::string before = testsupport::readBytes(state);
     here->taskList[0].title = "Changed";
-    DavSession wrong(DavAccount{server->root(), RadicaleServer::user, u"wrong"_s});
+    DavSession wrong(DavAccount{proxy->root(), RadicaleServer::user, u"wrong"_s});
     EXPECT_EQ(sync(*here, &wrong).outcome, Outcome::PasswordRefused);
     for (const ItemVersion& item : onServer().changed)
         ran(std::make_unique<DeleteJob>(&session, item.href, item.etag));
@@ -221,10 +266,10 @@ TEST_F(SyncEngineTest, AccountSyncNeedsTheKeptAccountAndPassword)
     };
     ASSERT_EQ(here->appendTasks(std::vector{task("A")}), 1);
     EXPECT_EQ(syncKept(), Outcome::NotSetUp);
-    storeSyncAccount(here->taskFile(), {server->root(), list.url, RadicaleServer::user, list.offersSyncCollection});
+    storeSyncAccount(here->taskFile(), {proxy->root(), list.url, RadicaleServer::user, list.offersSyncCollection});
     EXPECT_EQ(syncKept(), Outcome::NoPassword);
     bool held = false;
-    secrets.write(SecretStore::accountKey(server->root(), RadicaleServer::user), RadicaleServer::password,
+    secrets.write(SecretStore::accountKey(proxy->root(), RadicaleServer::user), RadicaleServer::password,
                   [&held](const SecretStore::Answer&) { held = true; });
     EXPECT_TRUE(QTest::qWaitFor([&held] { return held; }));
     EXPECT_EQ(syncKept(), Outcome::Synced);
@@ -234,7 +279,7 @@ TEST_F(SyncEngineTest, AccountSyncNeedsTheKeptAccountAndPassword)
 TEST_F(SyncEngineTest, OtherClientsPropertiesSurviveAnEditHere)
 {
     ASSERT_TRUE(server->runOtherClient(
-        u"client.calendar(url='%1').save_todo(ical=sys.argv[4])"_s.arg(list.url.toString()),
+        u"client.calendar(url='%1').save_todo(ical=sys.argv[4])"_s.arg(list.url.path()),
         u"BEGIN:VCALENDAR\nVERSION:2.0\nPRODID:-//other//EN\nBEGIN:VTODO\nUID:other-1\nDTSTAMP:20260101T000000Z\n"
         "SUMMARY:x\nRRULE:FREQ=WEEKLY\nPRIORITY:1\nCATEGORIES:home,garden\nX-OTHER-APP:kept\nBEGIN:VALARM\n"
         "ACTION:DISPLAY\nTRIGGER:-PT15M\nDESCRIPTION:x\nEND:VALARM\nEND:VTODO\nEND:VCALENDAR\n"_s));
@@ -247,14 +292,23 @@ TEST_F(SyncEngineTest, OtherClientsPropertiesSurviveAnEditHere)
         EXPECT_TRUE(fetch->items().at(0).calendarData.contains(kept)) << kept;
 }
 
-TEST_F(SyncEngineTest, RandomEditsOnBothSidesEndInAgreement)
+class SeededRun : public SyncEngineTest, public ::testing::WithParamInterface<unsigned>
 {
-    const unsigned seed = std::random_device{}();
-    std::cout << "seed " << seed << std::endl;
-    std::mt19937 random(seed);
+};
+
+INSTANTIATE_TEST_SUITE_P(Seeds, SeededRun, ::testing::ValuesIn(seedsToRun()));
+
+TEST_P(SeededRun, RandomEditsOnBothSidesEndInAgreement)
+{
+    std::cout << "seed " << GetParam() << std::endl;
+    std::mt19937 random(GetParam());
     std::set<std::string> kept; // added and never deleted for good: must be on both sides at the end
     for (int step = 0; step < 240; ++step) {
         Module1& side = random() % 2 ? *here : *there;
+        // Picked by title, so that a seed repeats the run: the order the server lists new tasks in
+        // follows their random uids.
+        side.sortKey = SortKey::titleAscending;
+        side.sortTasks();
         TaskRecord& t = side.taskList[side.taskCount ? random() % static_cast<unsigned>(side.taskCount) : 0];
         const std::string name = "n" + std::to_string(step);
         switch (side.taskCount < 4 ? 0 : random() % 6) { // never deleting the last few, which empties the list
@@ -280,13 +334,73 @@ TEST_F(SyncEngineTest, RandomEditsOnBothSidesEndInAgreement)
         }
     }
     converge();
-    std::set<std::string> roots, distinct;
+    std::set<std::string> roots, distinct, uids;
     for (const TaskRecord& t : here->tasks()) {
         roots.insert(t.title.substr(0, t.title.find('+')));
         distinct.insert(t.title + '|' + t.forWhom + '|' + t.deleted);
+        uids.insert(t.uid);
     }
     EXPECT_TRUE(std::includes(roots.begin(), roots.end(), kept.begin(), kept.end()));
-    EXPECT_EQ(distinct.size(), here->taskCount) << "a task came in twice";
+    EXPECT_EQ(uids.size(), here->taskCount) << "a task came in twice";
+    // Two versions kept of a field changed on both sides may be made equal by later edits.
+    EXPECT_LE(here->taskCount - static_cast<int>(distinct.size()), conflictCopies) << "a task came in twice";
 }
 
 } // namespace
+
+// Through a proxy that spoils 30 % of the requests, here changes the titles and the recycling of
+// "e" tasks, there their For and description, and either side deletes "d" tasks, which nobody
+// edits. After a sync without faults every change holds, every deletion too, and no task is twice.
+TEST_P(SeededRun, FaultyNetworkLosesNoChangeAndUndoesNoDeletion)
+{
+    std::cout << "seed " << GetParam() << std::endl;
+    std::mt19937 random(GetParam());
+    ASSERT_EQ(here->appendTasks(std::vector{task("e")}), 1);
+    converge();
+    std::map<std::string, TaskRecord> expected{{"e", task("e")}}; // by the title's root
+    const auto rootOf = [](const TaskRecord& t) { return t.title.substr(0, t.title.find('/')); };
+    proxy->setRate(0.3, GetParam());
+    for (int round = 0; round < 40; ++round) {
+        for (Module1* side : {here.get(), there.get()}) {
+            side->sortKey = SortKey::titleAscending; // picked by title, as in the run above
+            side->sortTasks();
+            for (unsigned change = 0, changes = 1 + random() % 3; change < changes; ++change) {
+                const std::string name =
+                    std::to_string(round) + (side == here.get() ? 'h' : 't') + std::to_string(change);
+                TaskRecord& t = side->taskList[random() % static_cast<unsigned>(side->taskCount)];
+                const std::string root = rootOf(t);
+                const unsigned kind = random() % 4;
+                if (kind == 0) {
+                    const TaskRecord added = task((random() % 2 ? "e" : "d") + name);
+                    ASSERT_EQ(side->appendTasks(std::vector{added}), 1);
+                    expected[added.title] = added;
+                } else if (root.front() == 'd') {
+                    if (kind == 3) {
+                        expected.erase(root);
+                        side->removeTask(static_cast<std::int16_t>(&t - side->taskList.data()));
+                    }
+                } else if (kind == 1 && side == here.get()) {
+                    expected[root].title = t.title = root + '/' + name;
+                } else if (kind == 1) {
+                    expected[root].forWhom = t.forWhom = name;
+                } else if (side == here.get()) {
+                    expected[root].deleted = t.deleted = isRecycled(t) ? restoredMark : recycledMark;
+                } else {
+                    expected[root].description = t.description = name;
+                }
+            }
+            sync(*side); // any outcome: what it did not do goes out next time
+        }
+    }
+    proxy->setRate(0);
+    converge();
+    const auto line = [](const TaskRecord& t) {
+        return t.title + '|' + t.forWhom + '|' + t.description + (isRecycled(t) ? "|recycled" : "|");
+    };
+    std::multiset<std::string> lines, expectedLines;
+    for (const TaskRecord& t : here->tasks())
+        lines.insert(line(t));
+    for (const auto& [root, t] : expected)
+        expectedLines.insert(line(t));
+    EXPECT_EQ(lines, expectedLines);
+}

@@ -13,7 +13,9 @@ const SyncState someState{QUrl(u"https://dav.example.org/ada/tasks/"_s),
                           u"http://radicale.org/ns/sync/42"_s,
                           {{u"uid-1"_s, QUrl(u"https://dav.example.org/ada/tasks/uid-1.ics"_s), "\"e1\"",
                             "BEGIN:VCALENDAR\r\nSUMMARY:Grüße \"quoted\"\\n\r\n multi\r\nEND:VCALENDAR\r\n"},
-                           {u"ü/2"_s, QUrl(u"https://dav.example.org/ada/tasks/%C3%BC.ics"_s), "W/\"e2\"", ""}}};
+                           {u"ü/2"_s, QUrl(u"https://dav.example.org/ada/tasks/%C3%BC.ics"_s), "W/\"e2\"", ""}},
+                          {{u"uid-3"_s, QUrl(u"https://dav.example.org/ada/tasks/uid-3.ics"_s), "BEGIN:VCALENDAR\r\n"},
+                           {u"uid-1"_s, QUrl(u"https://dav.example.org/ada/tasks/uid-1.ics"_s), ""}}};
 
 } // namespace
 
