@@ -85,8 +85,17 @@ template <typename Work, typename Then> auto SyncEngine::offThread(Work work, Th
 void SyncEngine::start()
 {
     requestsAtStart_ = session_->requestsSent();
-    offThread([files = stateFiles_] { return files.load(); },
-              [this](const LoadedSyncState& loaded) { finished_ ? void() : begin(loaded); });
+    offThread(
+        [files = stateFiles_, forms = keptForms_]() mutable {
+            LoadedSyncState loaded = files.load();
+            if (!loaded.failure)
+                loaded.failure = forms.load();
+            return std::pair(std::move(loaded), std::move(forms));
+        },
+        [this](const std::pair<LoadedSyncState, ical::KeptForms>& loaded) {
+            keptForms_ = loaded.second;
+            finished_ ? void() : begin(loaded.first);
+        });
 }
 
 void SyncEngine::begin(const LoadedSyncState& loaded)
@@ -233,10 +242,8 @@ void SyncEngine::sendUpload(const Upload& upload)
     const std::optional<std::int16_t> slot = store_.slotOfUid(upload.uid);
     if (!slot)
         return; // removed meanwhile: the next sync sends the deletion
-    const SyncedItem* known = itemOf(state_, upload.uid);
-    const std::string kept = known ? known->lastSynced.toStdString() : std::string();
     const QByteArray calendar =
-        QByteArray::fromStdString(ical::calendarOfTask(store_.tasks()[*slot], known ? &kept : nullptr, now_()));
+        QByteArray::fromStdString(ical::calendarOfTask(store_.tasks()[*slot], keptForms_.find(upload.uid), now_()));
     auto* job = new PutJob(session_, upload.href, calendar, upload.etag);
     launch(job, [this, job, upload, calendar] {
         afterSending(*job, upload.href, [&] {
@@ -288,22 +295,27 @@ void SyncEngine::endPass()
 
 void SyncEngine::recordState(std::function<void()> next)
 {
-    if (state_ == recorded_)
+    std::vector<std::pair<std::string, std::string>> forms = adoptSyncedForms();
+    if (state_ == recorded_ && forms.empty())
         return next();
     writingState_ = true;
-    stateWriting_ =
-        offThread([files = stateFiles_, state = state_] { return files.save(state); },
-                  [this, state = state_, next = std::move(next)](const std::optional<FileFailure>& failure) {
-                      writingState_ = false;
-                      if (failure) {
-                          result_.stateFailure = failure;
-                          if (finished_)
-                              result_.outcome = Outcome::StateNotWritten;
-                          return finished_ ? announceEnd() : finishWith(Outcome::StateNotWritten);
-                      }
-                      recorded_ = state;
-                      finished_ ? announceEnd() : next();
-                  });
+    stateWriting_ = offThread(
+        [files = stateFiles_, state = state_, kept = ical::KeptForms(keptForms_.file()), forms]() mutable {
+            if (auto failure = forms.empty() ? std::nullopt : kept.add(forms))
+                return failure;
+            return files.save(state);
+        },
+        [this, state = state_, next = std::move(next)](const std::optional<FileFailure>& failure) {
+            writingState_ = false;
+            if (failure) {
+                result_.stateFailure = failure;
+                if (finished_)
+                    result_.outcome = Outcome::StateNotWritten;
+                return finished_ ? announceEnd() : finishWith(Outcome::StateNotWritten);
+            }
+            recorded_ = state;
+            finished_ ? announceEnd() : next();
+        });
 }
 
 bool SyncEngine::failOn(const DavJob& job)
@@ -363,4 +375,18 @@ void SyncEngine::failOnState(const FileFailure& failure, Outcome outcome)
 {
     result_.stateFailure = failure;
     finishWith(outcome);
+}
+
+std::vector<std::pair<std::string, std::string>> SyncEngine::adoptSyncedForms()
+{
+    std::vector<std::pair<std::string, std::string>> adopted;
+    for (const SyncedItem& item : state_.items) {
+        std::string uid = item.uid.toStdString();
+        const std::string* kept = keptForms_.find(uid);
+        if (item.lastSynced.isEmpty() || (kept && *kept == item.lastSynced.toStdString()))
+            continue;
+        keptForms_.put(uid, item.lastSynced.toStdString());
+        adopted.emplace_back(std::move(uid), item.lastSynced.toStdString());
+    }
+    return adopted;
 }

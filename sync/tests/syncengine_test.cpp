@@ -1,3 +1,4 @@
+#include "ical/tests/icaltesting.h"
 #include "store/tests/filledstore.h"
 #include "store/tests/testsupport.h"
 #include "sync/accountsync.h"
@@ -245,6 +246,30 @@ TEST_F(SyncEngineTest, OtherClientsPropertiesSurviveAnEditHere)
     for (const char* kept : {"SUMMARY:Edited here", "RRULE:FREQ=WEEKLY", "PRIORITY:1", "CATEGORIES:garden",
                              "X-OTHER-APP:kept", "TRIGGER:-PT15M"})
         EXPECT_TRUE(fetch->items().at(0).calendarData.contains(kept)) << kept;
+}
+
+TEST_F(SyncEngineTest, AnImportedTaskGoesOutWithAllItCameWithAndItsDueInItsZone)
+{
+    icaltesting::useLocalZone("America/New_York");
+    ical::KeptForms forms;
+    ASSERT_TRUE(ical::importFile(*here, forms, std::filesystem::path(TASKWYN_ICAL_CORPUS) / "other_program.ics").ok());
+    for (const char* title : {"Put the bins out", "Edited here"}) {
+        here->taskList[0].title = title;
+        ASSERT_EQ(sync(*here).outcome, Outcome::Synced);
+        QList<QUrl> hrefs;
+        for (const ItemVersion& item : onServer().changed)
+            hrefs.append(item.href);
+        const auto fetch = ran(std::make_unique<MultigetJob>(&session, list.url, hrefs));
+        const auto bins = std::ranges::find_if(
+            fetch->items(), [](const FetchedItem& item) { return item.calendarData.contains("weekly-bins"); });
+        ASSERT_NE(bins, fetch->items().end());
+        EXPECT_TRUE(bins->calendarData.contains("SUMMARY:" + QByteArray(title)));
+        for (const char* kept :
+             {"DUE;TZID=Europe/Berlin:20261214T070000", "TZID:Europe/Berlin", "RRULE:FREQ=WEEKLY;BYDAY=MO",
+              "CATEGORIES:Home", "PRIORITY:3", "X-PLANNER-COLOUR:teal", "TRIGGER:-PT30M"})
+            EXPECT_TRUE(bins->calendarData.contains(kept)) << kept << " in\n" << bins->calendarData.toStdString();
+    }
+    icaltesting::useLocalZone("UTC");
 }
 
 TEST_F(SyncEngineTest, RandomEditsOnBothSidesEndInAgreement)
