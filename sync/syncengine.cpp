@@ -284,12 +284,16 @@ void SyncEngine::afterSending(const DavJob& job, const QUrl& href, const std::fu
 
 void SyncEngine::endPass()
 {
-    recordState([this] {
-        if (refetch_.isEmpty())
-            return finishWith(Outcome::Synced);
-        if (pass_ == 1)
+    // The token stored so far predates this pass's own writes, and a server may leave out of a later
+    // answer an item written and removed after it: a pass that wrote asks again, seeing its own
+    // writes by their ETags, and keeps the token of that answer.
+    const bool wrote = !toSend_.uploads.empty() || !toSend_.removals.empty();
+    recordState([this, wrote] {
+        if (!refetch_.isEmpty())
+            return pass_ == 1 ? runPass() : finishWith(Outcome::ChangedMeanwhile);
+        if (wrote && pass_ < maxPasses)
             return runPass();
-        finishWith(Outcome::ChangedMeanwhile);
+        finishWith(Outcome::Synced);
     });
 }
 

@@ -108,6 +108,9 @@ private:
     // PUTs and DELETEs in flight at once: the server works on one while the next travels, and Qt
     // opens up to six connections to one host.
     static constexpr int maxSending = 6;
+    // The first pass, one after 412s, and one that only takes the token after the writes: while other
+    // clients keep writing, the rest waits for the next sync.
+    static constexpr int maxPasses = 3;
 
     Module1& store_;
     QPointer<DavSession> session_;

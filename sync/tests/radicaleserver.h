@@ -1,7 +1,7 @@
 #pragma once
 
-// A real CalDAV server for tests: Radicale on a free loopback port, with its own storage folder and
-// one htpasswd user, ended with the test.
+// A real CalDAV server for tests on a free loopback port, with its own storage folder, ended with the
+// test: Radicale with one htpasswd user, or xandikos, which has no login and ignores the password.
 
 #include "os/tests/filetesting.h"
 
@@ -18,8 +18,15 @@ class RadicaleServer
 {
 public:
     enum class Transport { Http, SelfSignedHttps };
+    enum class Kind { Radicale, Xandikos };
 
-    explicit RadicaleServer(Transport transport = Transport::Http)
+    // The kind a test run asks for in TASKWYN_TEST_SERVER ("xandikos"); Radicale otherwise.
+    static Kind kindAskedFor()
+    {
+        return qgetenv("TASKWYN_TEST_SERVER") == "xandikos" ? Kind::Xandikos : Kind::Radicale;
+    }
+
+    explicit RadicaleServer(Transport transport = Transport::Http, Kind kind = Kind::Radicale) : kind_(kind)
     {
         QTcpServer probe;
         probe.listen(QHostAddress::LocalHost, 0);
@@ -42,6 +49,8 @@ public:
                                     "\n[storage]\nfilesystem_folder = " + (folder_ / "collections").string() +
                                     "\n[logging]\nlevel = warning\n");
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        if (kind == Kind::Xandikos)
+            process_.setStandardErrorFile(QProcess::nullDevice()); // it logs every request
         start();
     }
     ~RadicaleServer() { stop(); }
@@ -50,7 +59,12 @@ public:
 
     QUrl root() const { return QUrl(QStringLiteral("%1://127.0.0.1:%2/").arg(scheme_).arg(port_)); }
     // Where the user's own collections live.
-    QUrl home() const { return root().resolved(QUrl(user + u'/')); }
+    QUrl home() const
+    {
+        return root().resolved(
+            QUrl(user + (kind_ == Kind::Xandikos ? QStringLiteral("/calendars/") : QStringLiteral("/"))));
+    }
+    bool checksPassword() const { return kind_ == Kind::Radicale; }
 
     // Ends the server at once, in the middle of whatever it was doing.
     void stop()
@@ -61,8 +75,15 @@ public:
     // Starts it again after stop(), at the same address with the same storage.
     void start()
     {
-        process_.start(QStringLiteral(TASKWYN_SYSTEM_PYTHON),
-                       {QStringLiteral("-m"), QStringLiteral("radicale"), QStringLiteral("--config"), path("config")});
+        if (kind_ == Kind::Xandikos)
+            process_.start(QStringLiteral(TASKWYN_SYSTEM_PYTHON),
+                           {QStringLiteral("-m"), QStringLiteral("xandikos"), QStringLiteral("-d"), path("collections"),
+                            QStringLiteral("-l"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
+                            QString::number(port_), QStringLiteral("--current-user-principal"), u'/' + user + u'/',
+                            QStringLiteral("--defaults")});
+        else
+            process_.start(QStringLiteral(TASKWYN_SYSTEM_PYTHON), {QStringLiteral("-m"), QStringLiteral("radicale"),
+                                                                   QStringLiteral("--config"), path("config")});
         for (int attempt = 0; attempt < 200 && process_.state() != QProcess::NotRunning;
              ++attempt, QThread::msleep(50)) {
             QTcpSocket connection;
@@ -94,6 +115,7 @@ public:
 private:
     QString path(const char* name) const { return QString::fromStdString((folder_ / name).string()); }
 
+    Kind kind_;
     testsupport::ScratchFolder folder_;
     QProcess process_;
     int port_ = 0;

@@ -35,7 +35,10 @@ std::multiset<std::string> contentOf(const Module1& store)
 class SyncEngineTest : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite() { server = new RadicaleServer; }
+    static void SetUpTestSuite()
+    {
+        server = new RadicaleServer(RadicaleServer::Transport::Http, RadicaleServer::kindAskedFor());
+    }
     static void TearDownTestSuite() { delete server; }
 
     template <typename Job> std::unique_ptr<Job> ran(std::unique_ptr<Job> job)
@@ -94,6 +97,17 @@ TEST_F(SyncEngineTest, TwoFilesConvergeAfterEveryKindOfChangeOnEitherSide)
         }
     }
     EXPECT_EQ(here->taskCount, 4);
+}
+
+TEST_F(SyncEngineTest, UploadedHereDeletedElsewhereIsSeenHere)
+{
+    ASSERT_EQ(here->appendTasks(std::vector{task("Stays"), task("Goes")}), 2);
+    for (Module1* store : {here.get(), there.get()})
+        ASSERT_EQ(sync(*store).outcome, Outcome::Synced);
+    there->removeTask(there->taskList[0].title == "Goes" ? 0 : 1);
+    ASSERT_EQ(sync(*there).outcome, Outcome::Synced);
+    EXPECT_EQ(sync(*here).removedHere.size(), 1);
+    EXPECT_EQ(contentOf(*here), contentOf(*there));
 }
 
 struct Race
