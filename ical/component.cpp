@@ -68,6 +68,10 @@ void guardLine(std::string& line)
         !needsGuard(std::string_view(line).substr(start)))
         return;
     line.insert(start, blankGuard);
+    // An escape left open at the end would take in the mark; libical drops such a backslash anyway.
+    const std::size_t backslashes = line.size() - 1 - line.find_last_not_of('\\');
+    if (backslashes % 2 == 1)
+        line.pop_back();
     line += blankGuard;
 }
 
