@@ -20,13 +20,10 @@ public:
     enum class Transport { Http, SelfSignedHttps };
     enum class Kind { Radicale, Xandikos };
 
-    // The kind a test run asks for in TASKWYN_TEST_SERVER ("xandikos"); Radicale otherwise.
-    static Kind kindAskedFor()
-    {
-        return qgetenv("TASKWYN_TEST_SERVER") == "xandikos" ? Kind::Xandikos : Kind::Radicale;
-    }
-
-    explicit RadicaleServer(Transport transport = Transport::Http, Kind kind = Kind::Radicale) : kind_(kind)
+    // By default the kind the test run asks for in TASKWYN_TEST_SERVER.
+    explicit RadicaleServer(Transport transport = Transport::Http,
+                            Kind kind = qgetenv("TASKWYN_TEST_SERVER") == "xandikos" ? Kind::Xandikos : Kind::Radicale)
+        : kind_(kind)
     {
         QTcpServer probe;
         probe.listen(QHostAddress::LocalHost, 0);
@@ -48,9 +45,10 @@ public:
                                     "htpasswd_filename = " + (folder_ / "users").string() +
                                     "\n[storage]\nfilesystem_folder = " + (folder_ / "collections").string() +
                                     "\n[logging]\nlevel = warning\n");
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         if (kind == Kind::Xandikos)
             process_.setStandardErrorFile(QProcess::nullDevice()); // it logs every request
+        else
+            process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         start();
     }
     ~RadicaleServer() { stop(); }
@@ -61,10 +59,8 @@ public:
     // Where the user's own collections live.
     QUrl home() const
     {
-        return root().resolved(
-            QUrl(user + (kind_ == Kind::Xandikos ? QStringLiteral("/calendars/") : QStringLiteral("/"))));
+        return root().resolved(QUrl(user + QLatin1String(kind_ == Kind::Xandikos ? "/calendars/" : "/")));
     }
-    bool checksPassword() const { return kind_ == Kind::Radicale; }
 
     // Ends the server at once, in the middle of whatever it was doing.
     void stop()
@@ -75,15 +71,12 @@ public:
     // Starts it again after stop(), at the same address with the same storage.
     void start()
     {
-        if (kind_ == Kind::Xandikos)
-            process_.start(QStringLiteral(TASKWYN_SYSTEM_PYTHON),
-                           {QStringLiteral("-m"), QStringLiteral("xandikos"), QStringLiteral("-d"), path("collections"),
-                            QStringLiteral("-l"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
-                            QString::number(port_), QStringLiteral("--current-user-principal"), u'/' + user + u'/',
-                            QStringLiteral("--defaults")});
-        else
-            process_.start(QStringLiteral(TASKWYN_SYSTEM_PYTHON), {QStringLiteral("-m"), QStringLiteral("radicale"),
-                                                                   QStringLiteral("--config"), path("config")});
+        const QString arguments =
+            kind_ == Kind::Xandikos
+                ? QStringLiteral("-m xandikos -l 127.0.0.1 --defaults --current-user-principal /%1/ -p %2 -d %3")
+                      .arg(user, QString::number(port_), path("collections"))
+                : QStringLiteral("-m radicale --config %1").arg(path("config"));
+        process_.start(QStringLiteral(TASKWYN_SYSTEM_PYTHON), arguments.split(u' '));
         for (int attempt = 0; attempt < 200 && process_.state() != QProcess::NotRunning;
              ++attempt, QThread::msleep(50)) {
             QTcpSocket connection;
