@@ -53,6 +53,16 @@ QList<QUrl> changedFrom(const ServerChanges& changes, const SyncState& state)
     return changed;
 }
 
+// The forms first: a state written without them would leave the next upload a form short.
+std::optional<FileFailure> keepFormsThenSave(const SyncStateFiles& files, const SyncState& state,
+                                             const std::vector<std::pair<std::string, std::string>>& forms)
+{
+    ical::KeptForms kept;
+    if (auto failure = forms.empty() ? std::nullopt : kept.add(forms))
+        return failure;
+    return files.save(state);
+}
+
 } // namespace
 
 SyncEngine::SyncEngine(Module1& store, DavSession* session, TaskList list, SaveFlow save, QObject* parent)
@@ -299,27 +309,23 @@ void SyncEngine::endPass()
 
 void SyncEngine::recordState(std::function<void()> next)
 {
-    std::vector<std::pair<std::string, std::string>> forms = adoptSyncedForms();
+    const std::vector<std::pair<std::string, std::string>> forms = adoptSyncedForms();
     if (state_ == recorded_ && forms.empty())
         return next();
     writingState_ = true;
-    stateWriting_ = offThread(
-        [files = stateFiles_, state = state_, kept = ical::KeptForms(keptForms_.file()), forms]() mutable {
-            if (auto failure = forms.empty() ? std::nullopt : kept.add(forms))
-                return failure;
-            return files.save(state);
-        },
-        [this, state = state_, next = std::move(next)](const std::optional<FileFailure>& failure) {
-            writingState_ = false;
-            if (failure) {
-                result_.stateFailure = failure;
-                if (finished_)
-                    result_.outcome = Outcome::StateNotWritten;
-                return finished_ ? announceEnd() : finishWith(Outcome::StateNotWritten);
-            }
-            recorded_ = state;
-            finished_ ? announceEnd() : next();
-        });
+    stateWriting_ =
+        offThread([files = stateFiles_, state = state_, forms] { return keepFormsThenSave(files, state, forms); },
+                  [this, state = state_, next = std::move(next)](const std::optional<FileFailure>& failure) {
+                      writingState_ = false;
+                      if (failure) {
+                          result_.stateFailure = failure;
+                          if (finished_)
+                              result_.outcome = Outcome::StateNotWritten;
+                          return finished_ ? announceEnd() : finishWith(Outcome::StateNotWritten);
+                      }
+                      recorded_ = state;
+                      finished_ ? announceEnd() : next();
+                  });
 }
 
 bool SyncEngine::failOn(const DavJob& job)
