@@ -1,7 +1,7 @@
 #pragma once
 
-// A real CalDAV server for tests on a free loopback port, with its own storage folder, ended with the
-// test: Radicale with one htpasswd user, or xandikos, which has no login and ignores the password.
+// A real CalDAV server for tests: Radicale on a free loopback port, with its own storage folder and
+// one htpasswd user, ended with the test; or xandikos, which has no login and ignores the password.
 
 #include "os/tests/filetesting.h"
 
@@ -20,7 +20,6 @@ public:
     enum class Transport { Http, SelfSignedHttps };
     enum class Kind { Radicale, Xandikos };
 
-    // By default the kind the test run asks for in TASKWYN_TEST_SERVER.
     explicit RadicaleServer(Transport transport = Transport::Http,
                             Kind kind = qgetenv("TASKWYN_TEST_SERVER") == "xandikos" ? Kind::Xandikos : Kind::Radicale)
         : kind_(kind)
