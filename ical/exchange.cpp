@@ -248,15 +248,7 @@ ImportPlan planImport(const Module1& store, const CalendarContent& content)
 
 std::optional<FileFailure> keepForms(const ImportPlan& plan, KeptForms& forms)
 {
-    if (auto failure = forms.load())
-        return failure;
-    const KeptForms before = forms;
-    for (const auto& [uid, calendar] : plan.forms)
-        forms.put(uid, calendar);
-    std::optional<FileFailure> failure = forms.save();
-    if (failure)
-        forms = before;
-    return failure;
+    return forms.add(plan.forms);
 }
 
 CalendarFiles readCalendarFiles(const std::vector<std::filesystem::path>& files)

@@ -85,7 +85,7 @@ struct ImportPlan
     std::vector<std::pair<std::string, std::string>> forms; // uid, calendar
 };
 ImportPlan planImport(const Module1& store, const CalendarContent& content);
-// Adds the plan's forms to those on disk and writes them; on failure `forms` is as it was on disk.
+// Adds the plan's forms to those on disk and writes them; on failure `forms` is as it was.
 // The first step of applying a plan: the tasks are appended (Module1::appendTasks) only after it.
 [[nodiscard]] std::optional<FileFailure> keepForms(const ImportPlan& plan, KeptForms& forms);
 

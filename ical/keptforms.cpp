@@ -47,6 +47,20 @@ std::optional<FileFailure> KeptForms::save() const
     return writePrivateFile(file_, text);
 }
 
+std::optional<FileFailure> KeptForms::add(const std::vector<std::pair<std::string, std::string>>& forms)
+{
+    const KeptForms before = *this;
+    std::optional<FileFailure> failure = load();
+    if (!failure) {
+        for (const auto& [uid, calendar] : forms)
+            put(uid, calendar);
+        failure = save();
+    }
+    if (failure)
+        *this = before;
+    return failure;
+}
+
 const std::string* KeptForms::find(std::string_view uid) const
 {
     const auto found = forms_.find(uid);

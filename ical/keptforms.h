@@ -7,12 +7,16 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace ical {
 
 // The last iCalendar form of every task that came from outside, by uid, so that what Taskwyn does
 // not show (repeat rules, alarms, categories, time zones, other programs' properties) goes out
-// again with the task. Kept in one private file, an iCalendar stream of one VCALENDAR per task.
+// again with the task. An import keeps the form a task came in with, a sync the form both sides
+// agreed on; every export and upload starts from it. Kept in one private file, an iCalendar stream
+// of one VCALENDAR per task.
 class KeptForms
 {
 public:
@@ -25,6 +29,10 @@ public:
     [[nodiscard]] std::optional<FileFailure> load();
     // Writes every form, atomically, readable by the user alone.
     [[nodiscard]] std::optional<FileFailure> save() const;
+
+    // Reads the file again, puts `forms` and writes it, so that forms another run kept meanwhile stay.
+    // On failure the forms held are as they were before.
+    [[nodiscard]] std::optional<FileFailure> add(const std::vector<std::pair<std::string, std::string>>& forms);
 
     const std::string* find(std::string_view uid) const;
     void put(const std::string& uid, std::string calendar);

@@ -68,22 +68,27 @@ std::string descriptionForCalendar(std::string_view text)
     return out;
 }
 
-// libical reads the escapes \b and \f as those control characters but never writes them; they
-// are dropped on reading, or a task would change with every trip out and back.
-std::string textOfFirst(icalcomponent* todo, icalproperty_kind kind)
+// libical reads the escapes \b and \f as those control characters (and keeps them raw in other
+// programs' properties) but never writes them; they are dropped on reading, or a task would change
+// with every trip out and back.
+std::string withoutUnwritable(const char* raw)
 {
-    icalproperty* p = icalcomponent_get_first_property(todo, kind);
-    const char* raw = p ? icalvalue_get_text(icalproperty_get_value(p)) : nullptr;
     std::string text = raw ? raw : "";
     std::erase_if(text, [](char c) { return c == '\b' || c == '\f'; });
     return text;
+}
+
+std::string textOfFirst(icalcomponent* todo, icalproperty_kind kind)
+{
+    icalproperty* p = icalcomponent_get_first_property(todo, kind);
+    return withoutUnwritable(p ? icalvalue_get_text(icalproperty_get_value(p)) : nullptr);
 }
 
 std::optional<std::string> xText(icalcomponent* todo, std::string_view name)
 {
     icalproperty* p = xProperty(todo, name);
     const char* text = p ? icalproperty_get_x(p) : nullptr;
-    return text ? std::optional<std::string>(text) : std::nullopt;
+    return text ? std::optional<std::string>(withoutUnwritable(text)) : std::nullopt;
 }
 
 // The six values exactly as the task held them, when they made no real date.

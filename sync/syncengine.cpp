@@ -71,6 +71,16 @@ QList<QUrl> changedFrom(const ServerChanges& changes, const SyncState& state)
     return changed;
 }
 
+// The forms first: a state written without them would leave the next upload a form short.
+std::optional<FileFailure> keepFormsThenSave(const SyncStateFiles& files, const SyncState& state,
+                                             const std::vector<std::pair<std::string, std::string>>& forms)
+{
+    ical::KeptForms kept;
+    if (auto failure = forms.empty() ? std::nullopt : kept.add(forms))
+        return failure;
+    return files.save(state);
+}
+
 } // namespace
 
 SyncEngine::SyncEngine(Module1& store, DavSession* session, TaskList list, SaveFlow save, QObject* parent)
@@ -107,8 +117,17 @@ void SyncEngine::start()
     QTimer::singleShot(deadline, this, [this, deadline] {
         finishWith(Outcome::ServerFailed, u"the sync did not end within %1 s"_s.arg(deadline.count() / 1000.0));
     });
-    offThread([files = stateFiles_] { return files.load(); },
-              [this](const LoadedSyncState& loaded) { finished_ ? void() : begin(loaded); });
+    offThread(
+        [files = stateFiles_, forms = keptForms_]() mutable {
+            LoadedSyncState loaded = files.load();
+            if (!loaded.failure)
+                loaded.failure = forms.load();
+            return std::pair(std::move(loaded), std::move(forms));
+        },
+        [this](const std::pair<LoadedSyncState, ical::KeptForms>& loaded) {
+            keptForms_ = loaded.second;
+            finished_ ? void() : begin(loaded.first);
+        });
 }
 
 void SyncEngine::begin(const LoadedSyncState& loaded)
@@ -260,9 +279,13 @@ void SyncEngine::prepareSending()
     std::vector<Source> sources;
     sources.reserve(toSend_.uploads.size());
     for (const Upload& upload : toSend_.uploads) {
+        // Every way out starts from the kept form; a state written before forms were kept has only its own.
+        const std::string* kept = keptForms_.find(upload.uid);
         const SyncedItem* known = itemOf(state_, upload.uid);
-        sources.push_back({store_.tasks()[*store_.slotOfUid(upload.uid)],
-                           known ? std::optional(known->lastSynced.toStdString()) : std::nullopt});
+        std::optional<std::string> form = kept ? std::optional(*kept) : std::nullopt;
+        if (!form && known)
+            form = known->lastSynced.toStdString();
+        sources.push_back({store_.tasks()[*store_.slotOfUid(upload.uid)], std::move(form)});
     }
     offThread(
         [sources = std::move(sources), now = now_()] {
@@ -361,22 +384,27 @@ void SyncEngine::afterSending(const DavJob& job, const QUrl& href, const std::fu
 
 void SyncEngine::endPass()
 {
-    recordState([this] {
-        if (refetch_.isEmpty())
-            return finishWith(Outcome::Synced);
-        if (pass_ == 1)
+    // The token stored so far predates this pass's own writes, and a server may leave out of a later
+    // answer an item written and removed after it: a pass that wrote asks again, seeing its own
+    // writes by their ETags, and keeps the token of that answer.
+    const bool wrote = !toSend_.uploads.empty() || !toSend_.removals.empty();
+    recordState([this, wrote] {
+        if (!refetch_.isEmpty())
+            return pass_ == 1 ? runPass() : finishWith(Outcome::ChangedMeanwhile);
+        if (wrote && pass_ < maxPasses)
             return runPass();
-        finishWith(Outcome::ChangedMeanwhile);
+        finishWith(Outcome::Synced);
     });
 }
 
 void SyncEngine::recordState(std::function<void()> next)
 {
-    if (state_ == recorded_)
+    const std::vector<std::pair<std::string, std::string>> forms = adoptSyncedForms();
+    if (state_ == recorded_ && forms.empty())
         return next();
     writingState_ = true;
     stateWriting_ =
-        offThread([files = stateFiles_, state = state_] { return files.save(state); },
+        offThread([files = stateFiles_, state = state_, forms] { return keepFormsThenSave(files, state, forms); },
                   [this, state = state_, next = std::move(next)](const std::optional<FileFailure>& failure) {
                       writingState_ = false;
                       if (failure) {
@@ -453,4 +481,18 @@ void SyncEngine::failOnState(const FileFailure& failure, Outcome outcome)
 {
     result_.stateFailure = failure;
     finishWith(outcome);
+}
+
+std::vector<std::pair<std::string, std::string>> SyncEngine::adoptSyncedForms()
+{
+    std::vector<std::pair<std::string, std::string>> adopted;
+    for (const SyncedItem& item : state_.items) {
+        std::string uid = item.uid.toStdString();
+        const std::string* kept = keptForms_.find(uid);
+        if (item.lastSynced.isEmpty() || (kept && *kept == item.lastSynced.toStdString()))
+            continue;
+        keptForms_.put(uid, item.lastSynced.toStdString());
+        adopted.emplace_back(std::move(uid), item.lastSynced.toStdString());
+    }
+    return adopted;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ical/keptforms.h"
 #include "sync/davjob.h"
 #include "sync/davjobs.h"
 #include "sync/syncmerge.h"
@@ -114,10 +115,15 @@ private:
     void finishWith(SyncResult::Outcome outcome, const QString& detail = {});
     void announceEnd();
     void failOnState(const FileFailure& failure, SyncResult::Outcome outcome);
+    // The forms agreed on with the server that the kept forms do not hold yet, put into them.
+    std::vector<std::pair<std::string, std::string>> adoptSyncedForms();
 
     // PUTs and DELETEs in flight at once: the server works on one while the next travels, and Qt
     // opens up to six connections to one host.
     static constexpr int maxSending = 6;
+    // The first pass, one after 412s, and one that only takes the token after the writes: while other
+    // clients keep writing, the rest waits for the next sync.
+    static constexpr int maxPasses = 3;
 
     Module1& store_;
     QPointer<DavSession> session_;
@@ -127,7 +133,8 @@ private:
     std::function<std::time_t()> now_;
     SyncStateFiles stateFiles_;
     SyncState state_;
-    SyncState recorded_; // as on disk: a sync that changed nothing writes nothing
+    SyncState recorded_;        // as on disk: a sync that changed nothing writes nothing
+    ical::KeptForms keptForms_; // what every upload starts from
     QFuture<std::optional<FileFailure>> stateWriting_;
     bool writingState_ = false; // till the event thread has heard the writing's end
     bool merged_ = false;       // from the merge on, what was sent is recorded however the run ends

@@ -8,8 +8,9 @@ packages="cmake g++ make ninja-build pkg-config locales-all libical-dev todoman 
 # needs the accessibility bus, gdbus and the Atspi bindings.
 packages="$packages qt6-base-private-dev at-spi2-core python3-gi gir1.2-atspi-2.0 libglib2.0-bin"
 # CalDAV sync: QtKeychain for the secret store; the tests start a real server (only Radicale's
-# Python module, not the packaged system service), another client, and a private keyring.
-packages="$packages qtkeychain-qt6-dev python3-radicale python3-caldav gnome-keyring dbus-bin openssl"
+# Python module, not the packaged system service), a second server without login, another client,
+# and a private keyring.
+packages="$packages qtkeychain-qt6-dev python3-radicale xandikos python3-caldav gnome-keyring dbus-bin openssl"
 # The start-up benchmark watches the private X server's repaints.
 packages="$packages libxcb-damage0-dev"
 # Building and judging the Debian package (`make package`, package_test).

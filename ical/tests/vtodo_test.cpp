@@ -25,6 +25,7 @@ std::vector<TaskRecord> everyKindOfTask()
         testsupport::task("30 February", "", 2024, 2, 30, 0, 0),
         testsupport::task("\u00C9cole \u20AC \U0001D11E ;,\\:\"", "Ren\u00E9e, M\u00FCller; \\n", 2026, 1, 1),
         testsupport::task(std::string(10000, 'x') + "\u00E9", std::string(3000, 'y'), 9999, 12, 31, 23, 59),
+        testsupport::task("\t blanks at both ends \t", " Bo", 2026, 1, 2),
     };
     tasks[0].description = "multi\r\nline\r\n\r\nwith | and ~ apart";
     tasks[0].second = 59;
@@ -33,6 +34,7 @@ std::vector<TaskRecord> everyKindOfTask()
     tasks[3].deleted = "y";
     tasks[5].description = "\u00FCber\r\n\u20AC";
     tasks[6].description = std::string(20000, 'z') + "\r\nend";
+    tasks[7].description = " indented\r\n  too\t";
     for (TaskRecord& task : tasks)
         task.uid = newUuid();
     tasks[0].uid = "a@elsewhere";

@@ -1,7 +1,7 @@
 #pragma once
 
 // A real CalDAV server for tests: Radicale on a free loopback port, with its own storage folder and
-// one htpasswd user, ended with the test.
+// one htpasswd user, ended with the test; or xandikos, which has no login and ignores the password.
 
 #include "os/tests/filetesting.h"
 
@@ -18,8 +18,11 @@ class RadicaleServer
 {
 public:
     enum class Transport { Http, SelfSignedHttps };
+    enum class Kind { Radicale, Xandikos };
 
-    explicit RadicaleServer(Transport transport = Transport::Http)
+    explicit RadicaleServer(Transport transport = Transport::Http,
+                            Kind kind = qgetenv("TASKWYN_TEST_SERVER") == "xandikos" ? Kind::Xandikos : Kind::Radicale)
+        : kind_(kind)
     {
         QTcpServer probe;
         probe.listen(QHostAddress::LocalHost, 0);
@@ -42,7 +45,10 @@ public:
                                     "htpasswd_filename = " + (folder_ / "users").string() +
                                     "\n[storage]\nfilesystem_folder = " + (folder_ / "collections").string() +
                                     "\n[logging]\nlevel = warning\n");
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        if (kind == Kind::Xandikos)
+            process_.setStandardErrorFile(QProcess::nullDevice()); // it logs every request
+        else
+            process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         start();
     }
     ~RadicaleServer() { stop(); }
@@ -51,7 +57,10 @@ public:
 
     QUrl root() const { return QUrl(QStringLiteral("%1://127.0.0.1:%2/").arg(scheme_).arg(port_)); }
     // Where the user's own collections live.
-    QUrl home() const { return root().resolved(QUrl(user + u'/')); }
+    QUrl home() const
+    {
+        return root().resolved(QUrl(user + QLatin1String(kind_ == Kind::Xandikos ? "/calendars/" : "/")));
+    }
 
     // Ends the server at once, in the middle of whatever it was doing.
     void stop()
@@ -62,8 +71,12 @@ public:
     // Starts it again after stop(), at the same address with the same storage.
     void start()
     {
-        process_.start(QStringLiteral(TASKWYN_SYSTEM_PYTHON),
-                       {QStringLiteral("-m"), QStringLiteral("radicale"), QStringLiteral("--config"), path("config")});
+        const QString arguments =
+            kind_ == Kind::Xandikos
+                ? QStringLiteral("-m xandikos -l 127.0.0.1 --defaults --current-user-principal /%1/ -p %2 -d %3")
+                      .arg(user, QString::number(port_), path("collections"))
+                : QStringLiteral("-m radicale --config %1").arg(path("config"));
+        process_.start(QStringLiteral(TASKWYN_SYSTEM_PYTHON), arguments.split(u' '));
         for (int attempt = 0; attempt < 200 && process_.state() != QProcess::NotRunning;
              ++attempt, QThread::msleep(50)) {
             if (answersToProbe())
@@ -110,6 +123,7 @@ private:
 
     QString path(const char* name) const { return QString::fromStdString((folder_ / name).string()); }
 
+    Kind kind_;
     testsupport::ScratchFolder folder_;
     QProcess process_;
     int port_ = 0;

@@ -1,3 +1,4 @@
+#include "ical/tests/icaltesting.h"
 #include "store/tests/filledstore.h"
 #include "store/tests/testsupport.h"
 #include "sync/accountsync.h"
@@ -76,6 +77,17 @@ protected:
         conflictCopies += engine.result().doubled;
         return engine.result();
     }
+    QByteArray serverForms()
+    {
+        QList<QUrl> hrefs;
+        for (const ItemVersion& item : onServer().changed)
+            hrefs.append(item.href);
+        const auto fetch = ran(std::make_unique<MultigetJob>(&session, list.url, hrefs));
+        QByteArray forms;
+        for (const FetchedItem& item : fetch->items())
+            forms += item.calendarData;
+        return forms;
+    }
     // Syncs until both sides have seen each other's changes, and checks that they and the server agree.
     void converge()
     {
@@ -116,6 +128,16 @@ TEST_F(SyncEngineTest, TwoFilesConvergeAfterEveryKindOfChangeOnEitherSide)
         }
     }
     EXPECT_EQ(here->taskCount, 4);
+}
+
+TEST_F(SyncEngineTest, UploadedHereDeletedElsewhereIsSeenHere)
+{
+    ASSERT_EQ(here->appendTasks(std::vector{task("Stays"), task("Goes")}), 2);
+    for (Module1* store : {here.get(), there.get()})
+        ASSERT_EQ(sync(*store).outcome, Outcome::Synced);
+    there->removeTask(there->taskList[0].title == "Goes" ? 0 : 1);
+    ASSERT_EQ(sync(*there).outcome, Outcome::Synced);
+    EXPECT_EQ(sync(*here).removedHere.size(), 1);
 }
 
 struct Race
@@ -276,8 +298,10 @@ TEST_F(SyncEngineTest, AccountSyncNeedsTheKeptAccountAndPassword)
     EXPECT_EQ(onServer().changed.size(), 1);
 }
 
-TEST_F(SyncEngineTest, OtherClientsPropertiesSurviveAnEditHere)
+// Another client's task edited here, an imported one on its first way out, the clock in another zone.
+TEST_F(SyncEngineTest, OtherProgramsPropertiesSurviveEveryWayIn)
 {
+    icaltesting::useLocalZone("America/New_York");
     ASSERT_TRUE(server->runOtherClient(
         u"client.calendar(url='%1').save_todo(ical=sys.argv[4])"_s.arg(list.url.path()),
         u"BEGIN:VCALENDAR\nVERSION:2.0\nPRODID:-//other//EN\nBEGIN:VTODO\nUID:other-1\nDTSTAMP:20260101T000000Z\n"
@@ -285,11 +309,16 @@ TEST_F(SyncEngineTest, OtherClientsPropertiesSurviveAnEditHere)
         "ACTION:DISPLAY\nTRIGGER:-PT15M\nDESCRIPTION:x\nEND:VALARM\nEND:VTODO\nEND:VCALENDAR\n"_s));
     ASSERT_EQ(sync(*here).outcome, Outcome::Synced);
     here->taskList[0].title = "Edited here";
+    ical::KeptForms forms;
+    ASSERT_TRUE(ical::importFile(*here, forms, std::filesystem::path(TASKWYN_ICAL_CORPUS) / "other_program.ics").ok());
     ASSERT_EQ(sync(*here).outcome, Outcome::Synced);
-    const auto fetch = ran(std::make_unique<MultigetJob>(&session, list.url, QList{onServer().changed.at(0).href}));
-    for (const char* kept : {"SUMMARY:Edited here", "RRULE:FREQ=WEEKLY", "PRIORITY:1", "CATEGORIES:garden",
-                             "X-OTHER-APP:kept", "TRIGGER:-PT15M"})
-        EXPECT_TRUE(fetch->items().at(0).calendarData.contains(kept)) << kept;
+    const QByteArray sent = serverForms();
+    for (const char* kept :
+         {"SUMMARY:Edited here", "RRULE:FREQ=WEEKLY", "PRIORITY:1", "CATEGORIES:garden", "X-OTHER-APP:kept",
+          "TRIGGER:-PT15M", "SUMMARY:Put the bins out", "DUE;TZID=Europe/Berlin:20261214T070000", "TZID:Europe/Berlin",
+          "RRULE:FREQ=WEEKLY;BYDAY=MO", "CATEGORIES:Home", "PRIORITY:3", "X-PLANNER-COLOUR:teal", "TRIGGER:-PT30M"})
+        EXPECT_TRUE(sent.contains(kept)) << kept << " in\n" << sent.toStdString();
+    icaltesting::useLocalZone("UTC");
 }
 
 class SeededRun : public SyncEngineTest, public ::testing::WithParamInterface<unsigned>
