@@ -6,8 +6,8 @@
 #include "os/tests/filetesting.h"
 
 #include <QProcess>
+#include <QSslSocket>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QThread>
 #include <QUrl>
 
@@ -109,10 +109,17 @@ private:
     QString probeLogin() const { return QStringLiteral("probe:") + path("users"); }
     bool answersToProbe() const
     {
-        QTcpSocket connection;
-        connection.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
-        if (!connection.waitForConnected(100))
-            return false;
+        QSslSocket connection;
+        if (scheme_ == u"https") {
+            connection.setPeerVerifyMode(QSslSocket::VerifyNone);
+            connection.connectToHostEncrypted(QStringLiteral("127.0.0.1"), static_cast<quint16>(port_));
+            if (!connection.waitForEncrypted(1000))
+                return false;
+        } else {
+            connection.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
+            if (!connection.waitForConnected(100))
+                return false;
+        }
         connection.write(
             "PROPFIND / HTTP/1.1\r\nHost: 127.0.0.1\r\nDepth: 0\r\nContent-Length: 0\r\nAuthorization: Basic " +
             probeLogin().toUtf8().toBase64() + "\r\n\r\n");
