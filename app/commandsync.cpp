@@ -8,7 +8,6 @@
 #include "sync/accountsync.h"
 #include "sync/davaddress.h"
 #include "sync/secretstore.h"
-#include "syncsetup/frmsync.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -181,7 +180,7 @@ int setUpSync(const SetUpSync& request)
 {
     const QUrl server = serverAddressFromUserText(request.server.trimmed());
     if (server.isEmpty()) {
-        tell(stderr, frmSync::addressProblemText(request.server.trimmed()));
+        tell(stderr, serverAddressProblemText(request.server.trimmed()));
         return usageErrorStatus;
     }
     const std::optional<QString> password = readPassword(request.user);
@@ -193,7 +192,7 @@ int setUpSync(const SetUpSync& request)
     DiscoveryJob discovery(&session);
     runToTheEnd(discovery);
     if (discovery.outcome() != DavJob::Outcome::Succeeded)
-        return failed(frmSync::outcomeText(discovery.outcome(), discovery.detail()));
+        return failed(davOutcomeText(discovery.outcome(), discovery.detail()));
     if (discovery.taskLists().size() != 1)
         return failed(listChoiceText(discovery.taskLists()));
     const TaskList& list = discovery.taskLists().first();

@@ -189,3 +189,52 @@ QString syncDetailsText(const SyncResult& result)
     sentences.removeAll(QString());
     return sentences.join(u' ');
 }
+
+QString davOutcomeText(DavJob::Outcome outcome, const QString& detail)
+{
+    using Job = DavJob::Outcome;
+    switch (outcome) {
+    case Job::Succeeded:
+        return {};
+    case Job::PasswordRefused:
+        return SyncMessages::tr("The server refused the user name or the password.");
+    case Job::RefusedAddress:
+        return SyncMessages::tr(
+            "Taskwyn sends passwords over plain http only to this computer; give an address that starts "
+            "with https://.");
+    case Job::RefusedRedirect:
+        return SyncMessages::tr(
+            "The server sent Taskwyn on to another server than the one given, so it did not follow.");
+    case Job::TlsFailure:
+        return SyncMessages::tr(
+                   "The server's certificate could not be verified, so Taskwyn did not connect (%1). A server with "
+                   "its own certificate authority is trusted once that authority is in the system's certificate "
+                   "store; see the README.")
+            .arg(detail);
+    case Job::NetworkFailure:
+        return SyncMessages::tr("The server cannot be reached; check the address and the network connection (%1).")
+            .arg(detail);
+    case Job::NoTaskService:
+    case Job::NotFound:
+        return SyncMessages::tr(
+            "No task service answers at this address. Give the address of a CalDAV server or of one of its "
+            "task lists.");
+    case Job::ServerBusy:
+        return SyncMessages::tr("The server is busy; try again in a while.");
+    case Job::Cancelled:
+        return SyncMessages::tr("Stopped.");
+    case Job::PreconditionFailed:
+    case Job::ServerFailure:
+    case Job::BadAnswer:
+        break;
+    }
+    return SyncMessages::tr("The server refused the request (%1).").arg(detail);
+}
+
+QString serverAddressProblemText(const QString& text)
+{
+    const QUrl typed(text);
+    return typed.scheme() == "http"_L1 && !typed.host().isEmpty()
+               ? davOutcomeText(DavJob::Outcome::RefusedAddress, {})
+               : SyncMessages::tr("\"%1\" is not a server address.").arg(text);
+}

@@ -49,10 +49,11 @@ QString statusTextNow(const SyncResult& result)
 } // namespace
 
 WindowSync::WindowSync(CommandContext& commands, QUndoStack& history, Selection selection, QStatusBar& statusBar)
-    : QObject(commands.window), commands_(commands), history_(history), selection_(std::move(selection)),
-      secrets_(new SecretStore(passwordService, this)), status_(new QToolButton(&statusBar)),
-      syncNow_(new QAction(tr("&Sync Now"), this)), unsavedListener_(commands.store.onUnsavedCleared([this] {
-          if (wanted_)
+    : QObject(commands.window), store_(commands.store), window_(*commands.window), commands_(commands),
+      history_(history), selection_(std::move(selection)), secrets_(new SecretStore(passwordService, this)),
+      status_(new QToolButton(&statusBar)), syncNow_(new QAction(tr("&Sync Now"), this)),
+      unsavedListener_(commands.store.onUnsavedCleared([this] {
+          if (pending_)
               QTimer::singleShot(0, this, &WindowSync::startIfFree);
       })),
       savedListener_(commands.store.onSaved([this] {
@@ -69,25 +70,25 @@ WindowSync::WindowSync(CommandContext& commands, QUndoStack& history, Selection 
 
     syncNow_->setObjectName(u"menu_syncnow"_s);
     syncNow_->setShortcut(QKeySequence(Qt::Key_F5));
-    syncNow_->setEnabled(loadSyncAccount(commands_.store.taskFile()).has_value());
+    syncNow_->setEnabled(loadSyncAccount(store_.taskFile()).has_value());
     connect(syncNow_, &QAction::triggered, this, &WindowSync::syncNow);
 
     afterSave_.setSingleShot(true);
     afterSave_.setInterval(afterSaveDelay);
-    connect(&afterSave_, &QTimer::timeout, this, [this] { request(false); });
+    connect(&afterSave_, &QTimer::timeout, this, [this] { request({}); });
     periodic_.setInterval(syncInterval);
-    connect(&periodic_, &QTimer::timeout, this, [this] { request(false); });
+    connect(&periodic_, &QTimer::timeout, this, [this] { request({}); });
     periodic_.start();
-    commands_.window->installEventFilter(this);
+    window_.installEventFilter(this);
     // The window has loaded the task file by then; the secret store and the network wait for its
     // first paint.
-    afterFirstPaint(*commands_.window, [this] { request(false); });
+    afterFirstPaint(window_, [this] { request({}); });
 }
 
 WindowSync::~WindowSync()
 {
-    commands_.store.removeUnsavedListener(unsavedListener_);
-    commands_.store.removeSavedListener(savedListener_);
+    store_.removeUnsavedListener(unsavedListener_);
+    store_.removeSavedListener(savedListener_);
     stopRun();
     SyncResult ended;
     ended.outcome = Outcome::Cancelled;
@@ -96,13 +97,13 @@ WindowSync::~WindowSync()
 
 void WindowSync::syncNow()
 {
-    request(true);
+    request({.byUser = true});
 }
 
 void WindowSync::syncNowAndTell(Reply done)
 {
     waiting_.push_back(std::move(done));
-    request(true);
+    request({.byUser = true});
 }
 
 void WindowSync::answer(std::vector<Reply>& replies, const SyncResult& result)
@@ -115,49 +116,50 @@ void WindowSync::setUp()
 {
     const bool interrupted = run_ != nullptr;
     stopRun();
-    settingUp_ = true;
-    frmSync dialog(commands_.store.taskFile(), *secrets_, commands_.window);
+    state_ = State::SettingUp;
+    frmSync dialog(store_.taskFile(), *secrets_, &window_);
     const int answer = dialog.exec();
-    settingUp_ = false;
+    state_ = State::Idle;
     if (answer == frmSync::Stopped) {
         status_->hide();
         syncNow_->setEnabled(false);
         last_.reset();
-        wanted_ = false;
+        pending_.reset();
         passwordDeclined_ = false;
         return;
     }
     if (answer == QDialog::Accepted || interrupted)
-        request(answer == QDialog::Accepted);
+        request({.byUser = answer == QDialog::Accepted});
     else
         startIfFree();
 }
 
 bool WindowSync::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == commands_.window && event->type() == QEvent::Show && std::exchange(askWhenShown_, false))
+    if (watched == &window_ && event->type() == QEvent::Show && state_ == State::WaitingToAsk) {
+        state_ = State::AskingPassword;
         QTimer::singleShot(0, this, &WindowSync::askPassword);
+    }
     return QObject::eventFilter(watched, event);
 }
 
-void WindowSync::request(bool byUser)
+void WindowSync::request(Request wanted)
 {
     // A busy server's wish holds for the runs nobody asked for; the periodic one comes after it.
-    if (!byUser && last_ && last_->retryAt.isValid() && QDateTime::currentDateTime() < last_->retryAt)
+    if (!wanted.byUser && last_ && last_->retryAt.isValid() && QDateTime::currentDateTime() < last_->retryAt)
         return;
-    wanted_ = true;
-    wantedByUser_ = wantedByUser_ || byUser;
+    const Request before = pending_.value_or(Request{});
+    pending_ = Request{before.byUser || wanted.byUser, before.removalsAgreed || wanted.removalsAgreed};
     startIfFree();
 }
 
 // A run asked for while another runs, a dialog is open or a change is not saved waits for its end.
 void WindowSync::startIfFree()
 {
-    if (!wanted_ || run_ || settingUp_ || commands_.store.hasUnsavedChanges())
+    if (!pending_ || state_ != State::Idle || store_.hasUnsavedChanges())
         return;
-    wanted_ = false;
-    runByUser_ = std::exchange(wantedByUser_, false);
-    const std::optional<SyncAccount> account = loadSyncAccount(commands_.store.taskFile());
+    running_ = *std::exchange(pending_, std::nullopt);
+    const std::optional<SyncAccount> account = loadSyncAccount(store_.taskFile());
     syncNow_->setEnabled(account.has_value());
     if (!account) {
         status_->hide();
@@ -173,18 +175,19 @@ void WindowSync::start(const SyncAccount& account)
 {
     // This run sends every save so far.
     afterSave_.stop();
-    if (runByUser_)
+    if (running_.byUser)
         passwordDeclined_ = false;
     account_ = account;
     chosen_ = selection_();
     replying_ = std::exchange(waiting_, {});
     run_ = new AccountSync(
-        commands_.store, *secrets_, [this](Module1& store) { return saveMerged(store); }, this);
-    if (std::exchange(removalsAgreed_, false))
+        store_, *secrets_, [this](Module1& store) { return saveMerged(store); }, this);
+    if (running_.removalsAgreed)
         run_->agreeToRemovals();
     connect(run_, &AccountSync::progress, this, &WindowSync::showProgress);
     connect(run_, &AccountSync::finished, this, &WindowSync::runFinished);
     showStatus(tr("Syncing…"));
+    state_ = State::Running;
     run_->start();
     startupPhaseEnded("sync under way");
 }
@@ -197,6 +200,7 @@ void WindowSync::stopRun()
     run_->cancel();
     run_->deleteLater();
     run_ = nullptr;
+    state_ = State::Idle;
     // Whoever waited for this run hears of the next one.
     waiting_.insert(waiting_.begin(), replying_.begin(), replying_.end());
     replying_.clear();
@@ -207,7 +211,7 @@ void WindowSync::stopRun()
 bool WindowSync::saveMerged(Module1& store)
 {
     ownSave_ = true;
-    const bool saved = saveTasksAsking(commands_.window, store) == SaveOutcome::Saved;
+    const bool saved = saveTasksAsking(&window_, store) == SaveOutcome::Saved;
     ownSave_ = false;
     std::optional<TaskRecord> chosen = chosen_;
     if (chosen && !chosen->uid.empty()) {
@@ -231,6 +235,7 @@ void WindowSync::runFinished()
     const SyncResult result = run_->result();
     run_->deleteLater();
     run_ = nullptr;
+    state_ = State::Idle;
     const std::optional<SyncResult> previous = std::exchange(last_, result);
     // Had the save failed, the tables might hold another version, which the tasks would double.
     if (!result.removedHere.empty() && result.outcome != Outcome::SaveFailed)
@@ -242,7 +247,7 @@ void WindowSync::runFinished()
     answer(replying_, result);
     if (result.outcome == Outcome::NoPassword || result.outcome == Outcome::PasswordRefused)
         wantPassword();
-    else if (result.asksUser() && (runByUser_ || !previous || previous->outcome != result.outcome))
+    else if (result.asksUser() && (running_.byUser || !previous || previous->outcome != result.outcome))
         explain(result);
     emit runEnded();
     startIfFree();
@@ -257,12 +262,12 @@ void WindowSync::showStatus(const QString& text)
 void WindowSync::showDetails()
 {
     if (last_)
-        QMessageBox::information(commands_.window, syncTitle(), syncDetailsText(*last_));
+        QMessageBox::information(&window_, syncTitle(), syncDetailsText(*last_));
 }
 
 void WindowSync::recordRemoval(const std::vector<TaskRecord>& removed)
 {
-    std::unique_ptr<DataCommand> step = syncRemovalStep(commands_, removed, commands_.store.taskCount);
+    std::unique_ptr<DataCommand> step = syncRemovalStep(commands_, removed, store_.taskCount);
     step->markDone();
     history_.push(step.release());
 }
@@ -270,14 +275,15 @@ void WindowSync::recordRemoval(const std::vector<TaskRecord>& removed)
 // Once per refusal: after a Cancel the user is asked again only when they sync themselves.
 void WindowSync::wantPassword()
 {
-    if (asking_ || (passwordDeclined_ && !runByUser_))
+    if (state_ != State::Idle || (passwordDeclined_ && !running_.byUser))
         return;
-    wanted_ = false; // the answer starts the next run
-    asking_ = true;
-    if (commands_.window->isVisible())
+    pending_.reset(); // the answer starts the next run
+    if (window_.isVisible()) {
+        state_ = State::AskingPassword;
         askPassword();
-    else
-        askWhenShown_ = true;
+    } else {
+        state_ = State::WaitingToAsk;
+    }
 }
 
 void WindowSync::askPassword()
@@ -288,7 +294,7 @@ void WindowSync::askPassword()
     text = text.arg(account_.user, account_.server.host());
     if (secrets_->knownMissing())
         text += u'\n' + tr("No secret store answers: the password is kept until Taskwyn ends.");
-    auto* dialog = new QInputDialog(commands_.window);
+    auto* dialog = new QInputDialog(&window_);
     dialog->setObjectName(u"passwordDialog"_s);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowTitle(syncTitle());
@@ -296,8 +302,9 @@ void WindowSync::askPassword()
     dialog->setTextEchoMode(QLineEdit::Password);
     connect(dialog, &QInputDialog::textValueSelected, this, &WindowSync::keepPassword);
     connect(dialog, &QDialog::rejected, this, [this] {
-        asking_ = false;
         passwordDeclined_ = true;
+        passwordAnswered();
+        startIfFree(); // what was asked for meanwhile
     });
     dialog->open();
 }
@@ -306,9 +313,9 @@ void WindowSync::keepPassword(const QString& password)
 {
     secrets_->write(
         SecretStore::accountKey(account_.server, account_.user), password, [this](const SecretStore::Answer& answer) {
-            asking_ = false;
+            passwordAnswered();
             if (answer.kind == SecretStore::Answer::Kind::Found || answer.kind == SecretStore::Answer::Kind::NoStore)
-                return request(true);
+                return request({.byUser = true});
             // Neither kept nor held: running again would only ask again.
             SyncResult failed;
             failed.outcome = Outcome::NoPassword;
@@ -318,13 +325,19 @@ void WindowSync::keepPassword(const QString& password)
         });
 }
 
+void WindowSync::passwordAnswered()
+{
+    if (state_ == State::AskingPassword)
+        state_ = State::Idle;
+}
+
 // Nothing is deleted in these cases: the user decides, in the set-up dialog.
 void WindowSync::explain(const SyncResult& result)
 {
     if (explaining_)
         return;
-    explaining_ = new QMessageBox(QMessageBox::Warning, syncTitle(), syncDetailsText(result), QMessageBox::Close,
-                                  commands_.window);
+    explaining_ =
+        new QMessageBox(QMessageBox::Warning, syncTitle(), syncDetailsText(result), QMessageBox::Close, &window_);
     explaining_->setObjectName(u"syncQuestion"_s);
     explaining_->setAttribute(Qt::WA_DeleteOnClose);
     explaining_->setInformativeText(tr("Nothing was deleted, here or on the server. Choose the task list again in "
@@ -335,10 +348,7 @@ void WindowSync::explain(const SyncResult& result)
     if (result.outcome == Outcome::ManyRemoved) {
         QPushButton* remove = explaining_->addButton(tr("&Remove Them Here"), QMessageBox::DestructiveRole);
         remove->setObjectName(u"agreeToRemovals"_s);
-        connect(remove, &QPushButton::clicked, this, [this] {
-            removalsAgreed_ = true;
-            request(true);
-        });
+        connect(remove, &QPushButton::clicked, this, [this] { request({.byUser = true, .removalsAgreed = true}); });
     }
     explaining_->open();
 }

@@ -52,7 +52,21 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void request(bool byUser);
+    // What the window's sync is doing; a request that comes meanwhile waits in `pending_`.
+    enum class State {
+        Idle,
+        Running,
+        SettingUp,      // the set-up dialog is open
+        WaitingToAsk,   // for a password, once the window shows
+        AskingPassword, // the password box is open, or its answer is being kept
+    };
+    struct Request
+    {
+        bool byUser = false;
+        bool removalsAgreed = false; // the user agreed to remove what the server no longer holds
+    };
+
+    void request(Request wanted);
     void startIfFree();
     void start(const SyncAccount& account);
     void stopRun();
@@ -65,9 +79,13 @@ private:
     void wantPassword();
     void askPassword();
     void keepPassword(const QString& password);
+    void passwordAnswered();
     void explain(const SyncResult& result);
     static void answer(std::vector<Reply>& replies, const SyncResult& result);
 
+    // The store outlives the window; the commands are the window's and are used only while it lives.
+    Module1& store_;
+    QWidget& window_;
     CommandContext& commands_;
     QUndoStack& history_;
     Selection selection_;
@@ -80,19 +98,15 @@ private:
     int unsavedListener_;
     int savedListener_;
 
+    State state_ = State::Idle;
+    std::optional<Request> pending_;
+    Request running_; // of the run in progress or the last one
     QPointer<AccountSync> run_;
     SyncAccount account_;              // of the run in progress or the last one
     std::optional<TaskRecord> chosen_; // selected before the run changed the tables
     std::optional<SyncResult> last_;
-    bool wanted_ = false;
-    bool wantedByUser_ = false;
-    bool runByUser_ = false;
-    bool ownSave_ = false;
-    bool settingUp_ = false;
-    bool askWhenShown_ = false;
-    bool asking_ = false;
+    bool ownSave_ = false;          // the run saves the task file: no new run for that save
     bool passwordDeclined_ = false; // asked again only when the user syncs
-    bool removalsAgreed_ = false;   // for the next run only
     QPointer<QMessageBox> explaining_;
     std::vector<Reply> waiting_;  // for the next run
     std::vector<Reply> replying_; // for the run in progress

@@ -1,6 +1,7 @@
 #include "syncsetup/frmsync.h"
 
 #include "commands/filemessages.h"
+#include "commands/syncmessages.h"
 #include "sync/accountchange.h"
 #include "sync/davaddress.h"
 #include "sync/davsession.h"
@@ -201,7 +202,7 @@ const DavJob* frmSync::takeSucceededJob()
     running_ = nullptr;
     if (job->outcome() == DavJob::Outcome::Succeeded)
         return job;
-    setIdle(outcomeText(job->outcome(), job->detail()));
+    setIdle(davOutcomeText(job->outcome(), job->detail()));
     return nullptr;
 }
 
@@ -298,15 +299,8 @@ std::optional<QUrl> frmSync::serverAddress()
     const QUrl server = serverAddressFromUserText(text);
     if (!server.isEmpty())
         return server;
-    setIdle(addressProblemText(text));
+    setIdle(serverAddressProblemText(text));
     return std::nullopt;
-}
-
-QString frmSync::addressProblemText(const QString& text)
-{
-    const QUrl typed(text);
-    return typed.scheme() == "http"_L1 && !typed.host().isEmpty() ? outcomeText(DavJob::Outcome::RefusedAddress, {})
-                                                                  : tr("\"%1\" is not a server address.").arg(text);
 }
 
 void frmSync::setBusy(const QString& doing)
@@ -333,40 +327,4 @@ void frmSync::updateButtons()
     cmdCreate->setEnabled(!busy && !home_.isEmpty());
     cmdStopSyncing->setVisible(kept_.has_value());
     cmdStopSyncing->setEnabled(!busy);
-}
-
-QString frmSync::outcomeText(DavJob::Outcome outcome, const QString& detail)
-{
-    using Outcome = DavJob::Outcome;
-    switch (outcome) {
-    case Outcome::Succeeded:
-        return {};
-    case Outcome::PasswordRefused:
-        return tr("The server refused the user name or the password.");
-    case Outcome::RefusedAddress:
-        return tr("Taskwyn sends passwords over plain http only to this computer; give an address that starts "
-                  "with https://.");
-    case Outcome::RefusedRedirect:
-        return tr("The server sent Taskwyn on to another server than the one given, so it did not follow.");
-    case Outcome::TlsFailure:
-        return tr("The server's certificate could not be verified, so Taskwyn did not connect (%1). A server with "
-                  "its own certificate authority is trusted once that authority is in the system's certificate "
-                  "store; see the README.")
-            .arg(detail);
-    case Outcome::NetworkFailure:
-        return tr("The server cannot be reached; check the address and the network connection (%1).").arg(detail);
-    case Outcome::NoTaskService:
-    case Outcome::NotFound:
-        return tr("No task service answers at this address. Give the address of a CalDAV server or of one of its "
-                  "task lists.");
-    case Outcome::ServerBusy:
-        return tr("The server is busy; try again in a while.");
-    case Outcome::Cancelled:
-        return tr("Stopped.");
-    case Outcome::PreconditionFailed:
-    case Outcome::ServerFailure:
-    case Outcome::BadAnswer:
-        break;
-    }
-    return tr("The server refused the request (%1).").arg(detail);
 }

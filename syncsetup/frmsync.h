@@ -34,11 +34,6 @@ public:
     frmSync(std::filesystem::path taskFile, SecretStore& secrets, QWidget* parent);
     ~frmSync() override;
 
-    // The user's words for an outcome the server jobs report.
-    static QString outcomeText(DavJob::Outcome outcome, const QString& detail);
-    // Why the address the user typed cannot be used (serverAddressFromUserText gave none).
-    static QString addressProblemText(const QString& text);
-
 private:
     void createControls();
     void showAccount(const SyncAccount& account);

@@ -985,48 +985,8 @@ Eine schnelle, verlässliche Aufgabenliste für eine Person.</translation>
         <translation>Den Abgleich dieser Aufgabendatei beenden? Die Aufgaben bleiben, wie sie sind, hier und auf dem Server.</translation>
     </message>
     <message>
-        <source>&quot;%1&quot; is not a server address.</source>
-        <translation>„%1“ ist keine Serveradresse.</translation>
-    </message>
-    <message>
         <source>&amp;Stop</source>
         <translation>&amp;Anhalten</translation>
-    </message>
-    <message>
-        <source>The server refused the user name or the password.</source>
-        <translation>Der Server hat den Benutzernamen oder das Passwort abgelehnt.</translation>
-    </message>
-    <message>
-        <source>Taskwyn sends passwords over plain http only to this computer; give an address that starts with https://.</source>
-        <translation>Taskwyn sendet Passwörter über unverschlüsseltes http nur an diesen Computer; geben Sie eine Adresse an, die mit https:// beginnt.</translation>
-    </message>
-    <message>
-        <source>The server sent Taskwyn on to another server than the one given, so it did not follow.</source>
-        <translation>Der Server hat Taskwyn an einen anderen als den angegebenen Server weitergeleitet; Taskwyn ist ihm nicht gefolgt.</translation>
-    </message>
-    <message>
-        <source>The server&apos;s certificate could not be verified, so Taskwyn did not connect (%1). A server with its own certificate authority is trusted once that authority is in the system&apos;s certificate store; see the README.</source>
-        <translation>Das Zertifikat des Servers konnte nicht geprüft werden, daher hat Taskwyn keine Verbindung aufgebaut (%1). Einem Server mit eigener Zertifizierungsstelle vertraut Taskwyn, sobald diese im Zertifikatspeicher des Systems liegt; siehe README.</translation>
-    </message>
-    <message>
-        <source>The server cannot be reached; check the address and the network connection (%1).</source>
-        <translation>Der Server ist nicht erreichbar; prüfen Sie die Adresse und die Netzwerkverbindung (%1).</translation>
-    </message>
-    <message>
-        <source>No task service answers at this address. Give the address of a CalDAV server or of one of its task lists.</source>
-        <translation>Unter dieser Adresse antwortet kein Aufgabendienst. Geben Sie die Adresse eines CalDAV-Servers oder einer seiner Aufgabenlisten an.</translation>
-    </message>
-    <message>
-        <source>The server is busy; try again in a while.</source>
-        <translation>Der Server ist ausgelastet; versuchen Sie es später noch einmal.</translation>
-    </message>
-    <message>
-        <source>Stopped.</source>
-        <translation>Angehalten.</translation>
-    </message>
-    <message>
-        <source>The server refused the request (%1).</source>
-        <translation>Der Server hat die Anfrage abgelehnt (%1).</translation>
     </message>
     <message>
         <source>The server already holds a task list named &quot;%1&quot;. Sync with it instead of creating a second one?</source>
@@ -1194,6 +1154,46 @@ Eine schnelle, verlässliche Aufgabenliste für eine Person.</translation>
     <message>
         <source>The server&apos;s certificate could not be verified, so nothing was sent. A server with its own certificate authority is trusted once that authority is in the system&apos;s certificate store; see the README.</source>
         <translation>Das Zertifikat des Servers konnte nicht geprüft werden, daher wurde nichts gesendet. Einem Server mit eigener Zertifizierungsstelle vertraut Taskwyn, sobald diese im Zertifikatspeicher des Systems liegt; siehe README.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a server address.</source>
+        <translation>„%1“ ist keine Serveradresse.</translation>
+    </message>
+    <message>
+        <source>The server refused the user name or the password.</source>
+        <translation>Der Server hat den Benutzernamen oder das Passwort abgelehnt.</translation>
+    </message>
+    <message>
+        <source>Taskwyn sends passwords over plain http only to this computer; give an address that starts with https://.</source>
+        <translation>Taskwyn sendet Passwörter über unverschlüsseltes http nur an diesen Computer; geben Sie eine Adresse an, die mit https:// beginnt.</translation>
+    </message>
+    <message>
+        <source>The server sent Taskwyn on to another server than the one given, so it did not follow.</source>
+        <translation>Der Server hat Taskwyn an einen anderen als den angegebenen Server weitergeleitet; Taskwyn ist ihm nicht gefolgt.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s certificate could not be verified, so Taskwyn did not connect (%1). A server with its own certificate authority is trusted once that authority is in the system&apos;s certificate store; see the README.</source>
+        <translation>Das Zertifikat des Servers konnte nicht geprüft werden, daher hat Taskwyn keine Verbindung aufgebaut (%1). Einem Server mit eigener Zertifizierungsstelle vertraut Taskwyn, sobald diese im Zertifikatspeicher des Systems liegt; siehe README.</translation>
+    </message>
+    <message>
+        <source>The server cannot be reached; check the address and the network connection (%1).</source>
+        <translation>Der Server ist nicht erreichbar; prüfen Sie die Adresse und die Netzwerkverbindung (%1).</translation>
+    </message>
+    <message>
+        <source>No task service answers at this address. Give the address of a CalDAV server or of one of its task lists.</source>
+        <translation>Unter dieser Adresse antwortet kein Aufgabendienst. Geben Sie die Adresse eines CalDAV-Servers oder einer seiner Aufgabenlisten an.</translation>
+    </message>
+    <message>
+        <source>The server is busy; try again in a while.</source>
+        <translation>Der Server ist ausgelastet; versuchen Sie es später noch einmal.</translation>
+    </message>
+    <message>
+        <source>Stopped.</source>
+        <translation>Angehalten.</translation>
+    </message>
+    <message>
+        <source>The server refused the request (%1).</source>
+        <translation>Der Server hat die Anfrage abgelehnt (%1).</translation>
     </message>
 </context>
 <context>

@@ -1,3 +1,4 @@
+#include "commands/syncmessages.h"
 #include "sync/secretstore.h"
 #include "sync/syncstate.h"
 #include "sync/tests/radicaleserver.h"
@@ -108,9 +109,9 @@ private slots:
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("message");
         QTest::newRow("wrong password") << server.root().toString() << u"wrong"_s
-                                        << frmSync::outcomeText(DavJob::Outcome::PasswordRefused, {});
+                                        << davOutcomeText(DavJob::Outcome::PasswordRefused, {});
         QTest::newRow("http to another machine") << u"http://dav.example.org/"_s << RadicaleServer::password
-                                                 << frmSync::outcomeText(DavJob::Outcome::RefusedAddress, {});
+                                                 << davOutcomeText(DavJob::Outcome::RefusedAddress, {});
     }
     void refusesWithAMessageAndKeepsNothing()
     {
