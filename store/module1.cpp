@@ -420,12 +420,6 @@ void Module1::removeSavedListener(int id)
     savedListeners_.erase(id);
 }
 
-void Module1::recycleTask(std::int16_t slot)
-{
-    if (slot >= 0 && static_cast<std::size_t>(slot) < tasks().size())
-        taskList[static_cast<std::size_t>(slot)].deleted = recycledMark;
-}
-
 void Module1::ensureOneRule()
 {
     if (ruleCount != 0)

@@ -160,8 +160,6 @@ public:
     [[nodiscard]] std::optional<std::int16_t> appendNewRule();
     // Moves every later rule down one slot and counts one rule less, as removeTask does.
     void removeRule(std::int16_t slot);
-    // Marks a task as in the recycle bin. Nothing for a slot not in use.
-    void recycleTask(std::int16_t slot);
     // The rule editor always shows a rule: with none, slot 0 is counted, with the unit the rule walk
     // needs when it never held a rule.
     void ensureOneRule();

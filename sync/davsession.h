@@ -32,7 +32,6 @@ public:
     explicit DavSession(DavAccount account, QObject* parent = nullptr);
 
     const DavAccount& account() const { return account_; }
-    void setPassword(const QString& password) { account_.password = password; }
 
     // A request that receives nothing for this long fails, so that a server that hangs cannot stall a sync.
     void setTransferTimeout(std::chrono::milliseconds timeout) { transferTimeout_ = timeout; }

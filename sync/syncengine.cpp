@@ -1,6 +1,7 @@
 #include "sync/syncengine.h"
 
 #include "ical/vtodo.h"
+#include "store/calendar.h"
 #include "store/module1.h"
 
 #include <QFutureWatcher>
@@ -57,7 +58,7 @@ QList<QUrl> changedFrom(const ServerChanges& changes, const SyncState& state)
 
 SyncEngine::SyncEngine(Module1& store, DavSession* session, TaskList list, SaveFlow save, QObject* parent)
     : QObject(parent), store_(store), session_(session), list_(std::move(list)), save_(std::move(save)),
-      now_([] { return std::time(nullptr); }), stateFiles_(store.taskFile())
+      stateFiles_(store.taskFile())
 {
 }
 
@@ -235,8 +236,8 @@ void SyncEngine::sendUpload(const Upload& upload)
         return; // removed meanwhile: the next sync sends the deletion
     const SyncedItem* known = itemOf(state_, upload.uid);
     const std::string kept = known ? known->lastSynced.toStdString() : std::string();
-    const QByteArray calendar =
-        QByteArray::fromStdString(ical::calendarOfTask(store_.tasks()[*slot], known ? &kept : nullptr, now_()));
+    const QByteArray calendar = QByteArray::fromStdString(
+        ical::calendarOfTask(store_.tasks()[*slot], known ? &kept : nullptr, epochSeconds(now())));
     auto* job = new PutJob(session_, upload.href, calendar, upload.etag);
     launch(job, [this, job, upload, calendar] {
         afterSending(*job, upload.href, [&] {

@@ -9,7 +9,6 @@
 #include <QObject>
 #include <QPointer>
 
-#include <ctime>
 #include <functional>
 #include <optional>
 
@@ -71,8 +70,6 @@ public:
     // Ends the run at once, as when the user stops syncing or quits; finished() follows.
     void cancel();
     const SyncResult& result() const { return result_; }
-    // The time written into the forms sent; tests pin it.
-    void setClock(std::function<std::time_t()> now) { now_ = std::move(now); }
 
 signals:
     void progress(int done, int total);
@@ -111,7 +108,6 @@ private:
     QList<QPointer<DavJob>> running_;
     TaskList list_;
     SaveFlow save_;
-    std::function<std::time_t()> now_;
     SyncStateFiles stateFiles_;
     SyncState state_;
     SyncState recorded_; // as on disk: a sync that changed nothing writes nothing

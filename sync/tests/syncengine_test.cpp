@@ -83,7 +83,7 @@ TEST_F(SyncEngineTest, TwoFilesConvergeAfterEveryKindOfChangeOnEitherSide)
                 ASSERT_EQ(s.appendTasks(std::vector{task("A"), task("B"), task("C")}), 3);
             },
             [](Module1& s) { s.taskList[0].title += " edited"; },
-            [](Module1& s) { s.recycleTask(1); },
+            [](Module1& s) { s.taskList[1].deleted = recycledMark; },
             [](Module1& s) { s.taskList[1].deleted = restoredMark; },
             [](Module1& s) { s.removeTask(2); },
         };
