@@ -111,6 +111,7 @@ private:
     void showAbout();
     bool askDelete(bool permanently);
     bool runEditor(QDialog& editor);
+    void pushEdited(std::unique_ptr<DataCommand> step, const TaskRecord& edited);
     void record(std::unique_ptr<DataCommand> step);
     bool hasSelection() const;
     std::optional<TaskRecord> selectedTask() const;

@@ -28,6 +28,7 @@ private slots:
     void idleWindowFollowsOutsideChangesButNotItsOwn();
     void editorOkAfterAnOutsideChangeKeepsBothVersions_data();
     void editorOkAfterAnOutsideChangeKeepsBothVersions();
+    void otherVersionTakenKeepsNoOtherTaskFound();
     void failedSaveIsNeverReadOver_data();
     void failedSaveIsNeverReadOver();
     void stepOvertakenByAnOutsideChangeIsRefused();
@@ -122,6 +123,28 @@ void OutsideChangesTest::editorOkAfterAnOutsideChangeKeepsBothVersions()
     QVERIFY(taskBlock(ours, "Delta").empty());
     QCOMPARE(rowOf(w, u"Delta"_s) > 0, !mine);
     QCOMPARE(rowOf(w, u"Alpha edited"_s) > 0, mine);
+}
+
+// The other version has another task where the edited one was; the find bar must not keep it shown.
+void OutsideChangesTest::otherVersionTakenKeepsNoOtherTaskFound()
+{
+    auto&& [store, w] = WindowWith({{"Alpha", 1}, {"Bravo", 2}}, Shown::exposed);
+    menuItem(w, "menu_find").trigger();
+    typeText(control<QLineEdit>(w, "findField"), u"alpha"_s);
+    select(w, u"Alpha"_s);
+    ModalScript script;
+    script
+        .then([](QWidget& editor) {
+            retype(control<QLineEdit>(editor, "txtTitle"), u"Alpha edited"_s);
+            QVERIFY(writeTaskFile({{"Zulu", 1}, {"Alpha", 2}}));
+            QTest::mouseClick(&dialogButton(editor, u"&Ok"_s), Qt::LeftButton);
+        })
+        .then([](QWidget& box) { QTest::mouseClick(&control<QPushButton>(box, "reloadOther"), Qt::LeftButton); })
+        .then(clickBoxButton(QMessageBox::Ok));
+    menuItem(w, "menu_modify").trigger();
+
+    QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
+    QCOMPARE(rowCaptions(lblTitle(w)), QStringList{u"Alpha"_s});
 }
 
 void OutsideChangesTest::failedSaveIsNeverReadOver_data()
