@@ -112,7 +112,6 @@ private:
     bool askDelete(bool permanently);
     bool runEditor(QDialog& editor);
     void pushEdited(std::unique_ptr<DataCommand> step, const TaskRecord& edited);
-    void record(std::unique_ptr<DataCommand> step);
     bool hasSelection() const;
     std::optional<TaskRecord> selectedTask() const;
     void saveAndReload();

@@ -150,13 +150,6 @@ void frmMain::saveAndReload()
     (void)saveAndReadBack(this, store_);
 }
 
-// Records a change the user has made and saved already.
-void frmMain::record(std::unique_ptr<DataCommand> step)
-{
-    step->markDone();
-    history_->push(step.release());
-}
-
 void frmMain::new_task()
 {
     if (store_.taskTableFull()) {
@@ -243,12 +236,15 @@ void frmMain::undeleteTask()
 
 void frmMain::manageRules()
 {
-    // Taken before the editor shows a first rule in an empty table.
     const std::vector<AlertRule> before(store_.rules().begin(), store_.rules().end());
     frmAlerts& editor = ruleEditor();
-    editor.drawAlert(0);
-    if (runEditor(editor) && editor.changeSaved() && !std::ranges::equal(store_.rules(), before))
-        record(ruleTableStep(commands_, before, {store_.rules().begin(), store_.rules().end()}));
+    editor.prepare(before);
+    if (runEditor(editor)) {
+        if (editor.rules() == before)
+            saveAndReload();
+        else
+            history_->push(ruleTableStep(commands_, before, editor.rules()).release());
+    }
     drawList();
 }
 

@@ -252,9 +252,7 @@ void WindowSync::showDetails()
 
 void WindowSync::recordRemoval(const std::vector<TaskRecord>& removed)
 {
-    std::unique_ptr<DataCommand> step = syncRemovalStep(commands_, removed, commands_.store.taskCount);
-    step->markDone();
-    history_.push(step.release());
+    history_.push(syncRemovalStep(commands_, removed, commands_.store.taskCount).release());
 }
 
 // Once per refusal: after a Cancel the user is asked again only when they sync themselves.

@@ -156,13 +156,6 @@ public:
     // Moves every later task down one slot and counts one task less; the old last slot keeps
     // its copy of the last task.
     void removeTask(std::int16_t slot);
-    // Counts one more rule: value 0, unit "d", black, no popup. Nothing when the table is full.
-    [[nodiscard]] std::optional<std::int16_t> appendNewRule();
-    // Moves every later rule down one slot and counts one rule less, as removeTask does.
-    void removeRule(std::int16_t slot);
-    // The rule editor always shows a rule: with none, slot 0 is counted, with the unit the rule walk
-    // needs when it never held a rule.
-    void ensureOneRule();
 
     // The first slot in use that holds the same task as `task` (sameTask).
     std::optional<std::int16_t> slotOf(const TaskRecord& task) const;
