@@ -211,8 +211,6 @@ private:
     QFutureWatcher<ical::CalendarFiles>* importReading_ = nullptr;
     QFutureWatcher<std::optional<FileFailure>>* formsKeeping_ = nullptr;
     std::optional<ical::ImportPlan> importPlan_;
-    bool importWaiting_ = false;
-    int unsavedListener_ = -1;
 
     frmTask* taskEditor_ = nullptr;
     frmAlerts* ruleEditor_ = nullptr;

@@ -10,6 +10,7 @@
 #include "mainwindow/listkeyboard.h"
 #include "mainwindow/windowsync.h"
 #include "rules/frmalerts.h"
+#include "widgets/dialogframe.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -259,12 +260,9 @@ void frmMain::syncNow(std::function<void(const SyncResult&)> done)
 bool frmMain::runEditor(QDialog& editor)
 {
     const std::optional<TaskRecord> chosen = selectedTask();
-    {
-        // Another program's or the server's change waits meanwhile: the change made after Ok meets it.
-        const DialogEditing editing(store_);
-        if (editor.exec() == QDialog::Accepted)
-            return true;
-    }
+    // Another program's or the server's change waits meanwhile: the change made after Ok meets it.
+    if (editor.exec() == QDialog::Accepted)
+        return true;
     store_.sortTasks();
     reselectAfterSort(chosen);
     return false;
@@ -322,7 +320,7 @@ void frmMain::Image1_Click(int Index)
     }
 }
 
-// Another program changed the file while no dialog had the tables: show its version in the current
+// Another program changed the file while no dialog waited for an answer: show its version in the current
 // view, with the selection still on the same task where it is still there. A change whose save
 // failed is never read over: the user chooses between it and the other version.
 void frmMain::followOutsideChange()
@@ -399,12 +397,11 @@ void frmMain::bringUpAttention()
     show();
     raise();
     activateWindow();
-    // An open dialog holds a slot number: the page's sort would move another task under it.
-    if (store_.hasUnsavedChanges(UnsavedReason::DialogEditing)) {
-        if (QWidget* dialog = QApplication::activeModalWidget()) {
-            dialog->raise();
-            dialog->activateWindow();
-        }
+    // A dialog waiting for an answer stays in front, over the view it was opened from.
+    if (answerAwaited()) {
+        QWidget* dialog = QApplication::activeModalWidget();
+        dialog->raise();
+        dialog->activateWindow();
         return;
     }
     Image1_Click(NavigationPane::Attention);

@@ -7,6 +7,7 @@
 #include "sync/accountsync.h"
 #include "sync/secretstore.h"
 #include "syncsetup/frmsync.h"
+#include "widgets/dialogframe.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -145,10 +146,15 @@ void WindowSync::request(bool byUser)
 }
 
 // A run asked for while another runs, a dialog is open or a change is not saved waits for its end.
+// A dialog that waits for an answer leads to a change: the run is tried again a little later.
 void WindowSync::startIfFree()
 {
     if (!wanted_ || run_ || settingUp_ || commands_.store.hasUnsavedChanges())
         return;
+    if (answerAwaited()) {
+        afterSave_.start();
+        return;
+    }
     wanted_ = false;
     runByUser_ = std::exchange(wantedByUser_, false);
     const std::optional<SyncAccount> account = loadSyncAccount(commands_.store.taskFile());
