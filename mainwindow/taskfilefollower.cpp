@@ -48,7 +48,8 @@ void TaskFileFollower::watch()
 
 void TaskFileFollower::check()
 {
-    // An open menu acts on the row it was opened on.
+    // An open menu acts on the row it was opened on; what a dialog waiting for an answer leads to
+    // meets the change then.
     if (QApplication::activePopupWidget() || answerAwaited()) {
         settle_.start(answerRetry);
         return;

@@ -84,23 +84,27 @@ void OutsideChangesTest::editorOkAfterAnOutsideChangeKeepsBothVersions_data()
 {
     QTest::addColumn<QString>("answer");
     QTest::addColumn<bool>("mine");
-    QTest::newRow("Enter reloads") << u"enter"_s << false;
-    QTest::newRow("reload the other version") << u"reloadOther"_s << false;
-    QTest::newRow("overwrite with mine") << u"overwriteWithMine"_s << true;
+    QTest::addColumn<int>("openFor"); // milliseconds after the change, past the follower's look at it
+    QTest::newRow("Enter reloads") << u"enter"_s << false << 0;
+    QTest::newRow("reload the other version") << u"reloadOther"_s << false << 0;
+    QTest::newRow("overwrite with mine") << u"overwriteWithMine"_s << true << 0;
+    QTest::newRow("overwrite, the editor open a while") << u"overwriteWithMine"_s << true << 600;
 }
 
 void OutsideChangesTest::editorOkAfterAnOutsideChangeKeepsBothVersions()
 {
     QFETCH(QString, answer);
     QFETCH(bool, mine);
+    QFETCH(int, openFor);
     auto&& [store, w] = WindowWith({{"Alpha", 1}, {"Bravo", 2}, {"Charlie", 3}}, Shown::exposed);
     select(w, u"Alpha"_s);
     std::string other;
     ModalScript script;
     script
-        .then([&other](QWidget& editor) {
+        .then([&other, openFor](QWidget& editor) {
             retype(control<QLineEdit>(editor, "txtTitle"), u"Alpha edited"_s);
             other = addDeltaElsewhere();
+            QTest::qWait(openFor);
             QTest::mouseClick(&dialogButton(editor, u"&Ok"_s), Qt::LeftButton);
         })
         .then([answer](QWidget& box) {
