@@ -27,7 +27,6 @@ public:
     // Starts on a copy of `rules` and shows the first. The editor always shows a rule: with none,
     // it starts on a new one.
     void prepare(std::span<const AlertRule> rules);
-    void drawAlert(std::int16_t Index);
     // The rule table as the user has made it so far.
     const std::vector<AlertRule>& rules() const { return rules_; }
 
@@ -38,6 +37,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void drawAlert(std::int16_t Index);
     std::int16_t shownNumber() const;
     AlertRule* shownRule();
     void createControls();
