@@ -27,6 +27,15 @@ TaskRecord markedDeleted(TaskRecord task, const char* mark)
     return task;
 }
 
+class SyncRemoval final : public TaskChange
+{
+public:
+    using TaskChange::TaskChange;
+
+protected:
+    bool madeBeforePush() const override { return true; }
+};
+
 } // namespace
 
 DataCommand::DataCommand(CommandContext& context, const QString& text) : QUndoCommand(text), context_(context) {}
@@ -45,7 +54,7 @@ void DataCommand::step(bool forward)
 {
     const bool first = !pushed_;
     pushed_ = true;
-    if (std::exchange(done_, false))
+    if (first && madeBeforePush())
         return;
     context_.lastSave.reset();
     if (!change(context_.store, forward)) {
@@ -224,7 +233,7 @@ std::unique_ptr<DataCommand> syncRemovalStep(CommandContext& context, const std:
     std::vector<TaskEdit> edits;
     for (const TaskRecord& task : removed)
         edits.push_back({slot, task, std::nullopt});
-    return std::make_unique<TaskChange>(
+    return std::make_unique<SyncRemoval>(
         context, DataCommands::tr("Sync Removal of %n Task(s)", nullptr, static_cast<int>(removed.size())),
         std::move(edits));
 }

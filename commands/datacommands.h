@@ -31,8 +31,6 @@ struct CommandContext
 class DataCommand : public QUndoCommand
 {
 public:
-    // The change was made and saved already, by a dialog's Ok: the push only records it.
-    void markDone() { done_ = true; }
     void redo() override;
     void undo() override;
 
@@ -42,13 +40,14 @@ protected:
     virtual bool change(Module1& store, bool forward) = 0;
     // The task the step leaves, to select afterwards.
     virtual std::optional<TaskRecord> taskAfter(bool forward) const = 0;
+    // The change was made and saved before the step was pushed: the push only records it.
+    virtual bool madeBeforePush() const { return false; }
 
 private:
     void step(bool forward);
     void refuse(bool forward, bool first);
 
     CommandContext& context_;
-    bool done_ = false;
     bool pushed_ = false;
 };
 
@@ -125,8 +124,8 @@ std::unique_ptr<DataCommand> doneOnceStep(CommandContext& context, std::int16_t 
 std::unique_ptr<DataCommand> restoreStep(CommandContext& context, std::int16_t slot, const TaskRecord& task);
 std::unique_ptr<DataCommand> deleteForGoodStep(CommandContext& context, std::int16_t slot, const TaskRecord& task);
 std::unique_ptr<DataCommand> importStep(CommandContext& context, std::vector<TaskRecord> tasks);
-// Tasks the sync removed here because they were deleted on the server; undo puts them back at `slot`
-// (or at the end, when the table is shorter by then).
+// Tasks the sync removed here, and saved, because they were deleted on the server: the push only
+// records it. Undo puts them back at `slot` (or at the end, when the table is shorter by then).
 std::unique_ptr<DataCommand> syncRemovalStep(CommandContext& context, const std::vector<TaskRecord>& removed,
                                              std::int16_t slot);
 std::unique_ptr<DataCommand> ruleTableStep(CommandContext& context, std::vector<AlertRule> before,

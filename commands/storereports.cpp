@@ -31,22 +31,10 @@ ConflictChoice askConflict(QWidget* parent, const std::filesystem::path& file)
     return box.clickedButton() == overwrite ? ConflictChoice::KeepMyVersion : ConflictChoice::TakeOtherVersion;
 }
 
-DialogEditing::DialogEditing(Module1& store)
-    : store_(store), marked_(!store.hasUnsavedChanges(UnsavedReason::DialogEditing))
-{
-    store_.markUnsaved(UnsavedReason::DialogEditing);
-}
-
-DialogEditing::~DialogEditing()
-{
-    if (marked_)
-        store_.clearUnsaved(UnsavedReason::DialogEditing);
-}
-
 SaveOutcome saveTasksAsking(QWidget* parent, Module1& store)
 {
-    // The boxes below wait for the user: nothing may read the file over the tables meanwhile.
-    const DialogEditing asking(store);
+    // A conflict or a failure leaves the tables unsaved while the boxes below wait for the user, so
+    // that nothing reads the file over them meanwhile.
     const SaveReport report = store.saveTasks();
     if (!report.conflict)
         return reportSave(parent, report) ? SaveOutcome::Saved : SaveOutcome::NotSaved;

@@ -6,20 +6,6 @@
 
 class QWidget;
 
-// Marks the tables as in a dialog's hands for as long as it lives, unless they already are.
-class DialogEditing
-{
-public:
-    explicit DialogEditing(Module1& store);
-    ~DialogEditing();
-    DialogEditing(const DialogEditing&) = delete;
-    DialogEditing& operator=(const DialogEditing&) = delete;
-
-private:
-    Module1& store_;
-    bool marked_;
-};
-
 // Asks what to do about a task file that was changed elsewhere since it was read: take the other
 // version or overwrite it. Enter and Esc take the other version, which leaves the file alone.
 ConflictChoice askConflict(QWidget* parent, const std::filesystem::path& file);

@@ -120,7 +120,7 @@ void frmTask::createControls()
 
 void frmTask::connectFields()
 {
-    // Only the user's edits are written back: filling the boxes in prepare leaves the record as it was.
+    // Only the user's edits change the copy: filling the boxes in prepare leaves it as it was.
     bindText(txtTitle, &TaskRecord::title);
     bindText(txtFor, &TaskRecord::forWhom);
     bindNumber(txtDay, &TaskRecord::day);
@@ -128,80 +128,51 @@ void frmTask::connectFields()
     bindNumber(txtHour, &TaskRecord::hour);
     bindNumber(txtMinute, &TaskRecord::minute);
     bindNumber(txtSecond, &TaskRecord::second);
-    connect(lstMonth, &QComboBox::activated, this, [this](int position) {
-        if (TaskRecord* task = editedTask())
-            task->month = static_cast<std::int16_t>(position + 1);
-    });
+    connect(lstMonth, &QComboBox::activated, this,
+            [this](int position) { task_.month = static_cast<std::int16_t>(position + 1); });
     connect(txtDescript, &QPlainTextEdit::textChanged, this, &frmTask::descriptionChanged);
-    connect(Command1, &QPushButton::clicked, this, &frmTask::okClicked);
+    connect(Command1, &QPushButton::clicked, this, &QDialog::accept);
     connect(Command2, &QPushButton::clicked, this, &frmTask::reject);
 }
 
 void frmTask::bindText(QLineEdit* box, std::string TaskRecord::*field)
 {
-    connect(box, &QLineEdit::textEdited, this, [this, field](const QString& text) {
-        if (TaskRecord* task = editedTask())
-            task->*field = text.toStdString();
-    });
+    connect(box, &QLineEdit::textEdited, this,
+            [this, field](const QString& text) { task_.*field = text.toStdString(); });
 }
 
 void frmTask::bindNumber(QLineEdit* box, std::int16_t TaskRecord::*field)
 {
-    connect(box, &QLineEdit::textEdited, this, [this, field](const QString& text) {
-        if (TaskRecord* task = editedTask())
-            task->*field = numberOfText<std::int16_t>(text.toStdString());
-    });
+    connect(box, &QLineEdit::textEdited, this,
+            [this, field](const QString& text) { task_.*field = numberOfText<std::int16_t>(text.toStdString()); });
 }
 
 void frmTask::descriptionChanged()
 {
-    if (TaskRecord* task = editedTask())
-        task->description = storedDescription(*txtDescript);
+    task_.description = storedDescription(*txtDescript);
 }
 
-TaskRecord* frmTask::editedTask()
+void frmTask::prepare(const TaskRecord& task)
 {
-    const int slot = selected_ - 1;
-    if (slot < 0 || slot >= Module1::taskSlots)
-        return nullptr;
-    return &store_.taskList[static_cast<std::size_t>(slot)];
-}
-
-void frmTask::prepare(std::int16_t Index)
-{
-    selected_ = Index;
-    const TaskRecord* task = editedTask();
-    if (!task)
-        return;
-    txtTitle->setText(QString::fromStdString(task->title));
-    txtFor->setText(QString::fromStdString(task->forWhom));
-    txtDay->setText(QString::number(task->day));
-    txtYear->setText(QString::number(task->year));
+    task_ = task;
+    txtTitle->setText(QString::fromStdString(task.title));
+    txtFor->setText(QString::fromStdString(task.forWhom));
+    txtDay->setText(QString::number(task.day));
+    txtYear->setText(QString::number(task.year));
     {
         const QSignalBlocker filling(txtDescript);
-        txtDescript->setPlainText(withLineFeeds(task->description));
+        txtDescript->setPlainText(withLineFeeds(task.description));
     }
-    txtMinute->setText(QString::number(task->minute));
-    txtHour->setText(QString::number(task->hour));
-    txtSecond->setText(QString::number(task->second));
+    txtMinute->setText(QString::number(task.minute));
+    txtHour->setText(QString::number(task.hour));
+    txtSecond->setText(QString::number(task.second));
     // A month the list cannot show selects nothing; the record keeps it until the user picks one.
-    lstMonth->setCurrentIndex(task->month >= 1 && task->month <= 12 ? task->month - 1 : -1);
+    lstMonth->setCurrentIndex(task.month >= 1 && task.month <= 12 ? task.month - 1 : -1);
     txtTitle->setFocus();
-}
-
-void frmTask::okClicked()
-{
-    // After a failed save the dialog stays open with its changes, so the user can retry or cancel.
-    const SaveOutcome outcome = saveAndReadBack(this, store_);
-    if (outcome == SaveOutcome::NotSaved)
-        return;
-    changeSaved_ = outcome == SaveOutcome::Saved;
-    accept();
 }
 
 void frmTask::reject()
 {
-    selected_ = -1;
     readBack(this, store_);
     QDialog::reject();
 }

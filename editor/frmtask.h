@@ -14,38 +14,32 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
-// "New / Edit task": edits one record of the task table in place, field by field, as the user types.
+// "New / Edit task": edits a copy of one task, field by field, as the user types; Ok hands it back.
 // One instance lives for the whole run; prepare fills it again before each modal show.
 class frmTask : public QDialog
 {
     Q_OBJECT
 
 public:
-    // Ok saves, reads the file back and accepts: the caller redraws its list then.
+    // Ok accepts: the caller makes the change from task(). Cancel reads the file back.
     frmTask(Module1& store, QWidget* parent);
 
-    // The task number (slot + 1) being edited; -1 after Cancel.
-    std::int16_t selected() const { return selected_; }
+    void prepare(const TaskRecord& task);
+    // The task as the boxes hold it now.
+    const TaskRecord& task() const { return task_; }
 
-    void prepare(std::int16_t Index);
-    // Whether the last Ok wrote the user's change, rather than take another program's version.
-    bool changeSaved() const { return changeSaved_; }
-
-    // Esc and the close box: both act as Cancel, so no unsaved change lingers in the tables.
+    // Esc and the close box: both act as Cancel.
     void reject() override;
 
 private:
-    TaskRecord* editedTask();
     void createControls();
     void connectFields();
     void bindText(QLineEdit* box, std::string TaskRecord::*field);
     void bindNumber(QLineEdit* box, std::int16_t TaskRecord::*field);
     void descriptionChanged();
-    void okClicked();
 
     Module1& store_;
-    bool changeSaved_ = false;
-    std::int16_t selected_ = 0;
+    TaskRecord task_;
 
     QLineEdit* txtTitle = nullptr;
     QLineEdit* txtFor = nullptr;

@@ -217,7 +217,7 @@ frmMain::frmMain(Module1& store, QWidget* parent)
         commands_, *history_, [this] { return selectedTask(); }, *StatusBar1);
     // The forms of a sync are kept after the task file: only then does the list know what repeats.
     connect(sync_, &WindowSync::runEnded, this, [this] {
-        if (repeating_->refresh() && !store_.hasUnsavedChanges(UnsavedReason::DialogEditing))
+        if (repeating_->refresh())
             drawList();
     });
     startupPhaseEnded("sync set-up");
@@ -257,16 +257,9 @@ frmMain::frmMain(Module1& store, QWidget* parent)
     connect(new TaskFileFollower(store_, this), &TaskFileFollower::changedElsewhere, this,
             &frmMain::followOutsideChange);
     setAcceptDrops(true);
-    unsavedListener_ = store_.onUnsavedCleared([this] {
-        if (importWaiting_)
-            QTimer::singleShot(0, this, &frmMain::appendImported);
-    });
 }
 
-frmMain::~frmMain()
-{
-    store_.removeUnsavedListener(unsavedListener_);
-}
+frmMain::~frmMain() = default;
 
 void frmMain::createListPane(QWidget* client)
 {
@@ -388,11 +381,11 @@ void frmMain::Form_Load()
 }
 
 // The page counts the days left from the day it was made. The table is already in the page's order,
-// so the rows under it stay; an open dialog's slot must not move, though.
+// so the rows under it stay.
 void frmMain::followNewDay()
 {
     recolourRows();
-    if (!WebBrowser1->isHidden() && !store_.hasUnsavedChanges(UnsavedReason::DialogEditing))
+    if (!WebBrowser1->isHidden())
         refreshAttentionPage();
 }
 

@@ -116,7 +116,7 @@ private:
     RepeatAnswer askDeleteRepeating();
     std::unique_ptr<DataCommand> deleteStep(std::int16_t slot, const TaskRecord& task);
     bool runEditor(QDialog& editor);
-    void record(std::unique_ptr<DataCommand> step);
+    void pushEdited(std::unique_ptr<DataCommand> step, const TaskRecord& edited);
     bool hasSelection() const;
     std::optional<TaskRecord> selectedTask() const;
     void saveAndReload();
@@ -216,8 +216,6 @@ private:
     QFutureWatcher<ical::CalendarFiles>* importReading_ = nullptr;
     QFutureWatcher<std::optional<FileFailure>>* formsKeeping_ = nullptr;
     std::optional<ical::ImportPlan> importPlan_;
-    bool importWaiting_ = false;
-    int unsavedListener_ = -1;
 
     frmTask* taskEditor_ = nullptr;
     frmAlerts* ruleEditor_ = nullptr;

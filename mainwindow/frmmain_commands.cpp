@@ -11,6 +11,7 @@
 #include "mainwindow/repeatingtasks.h"
 #include "mainwindow/windowsync.h"
 #include "rules/frmalerts.h"
+#include "widgets/dialogframe.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -166,17 +167,9 @@ void frmMain::saveAndReload()
     (void)saveAndReadBack(this, store_);
 }
 
-// Records a change the user has made and saved already.
-void frmMain::record(std::unique_ptr<DataCommand> step)
-{
-    step->markDone();
-    history_->push(step.release());
-}
-
 void frmMain::new_task()
 {
-    const std::optional<std::int16_t> slot = store_.appendEmptyTask();
-    if (!slot) {
+    if (store_.taskTableFull()) {
         QMessageBox::information(this, QCoreApplication::applicationName(),
                                  tr("The task list is full: it holds %1 tasks.\nDelete tasks for good from the "
                                     "recycle bin to make room for new ones.")
@@ -184,9 +177,9 @@ void frmMain::new_task()
         return;
     }
     frmTask& editor = taskEditor();
-    editor.prepare(static_cast<std::int16_t>(*slot + 1));
-    if (runEditor(editor) && editor.changeSaved())
-        record(newTaskStep(commands_, *slot, store_.taskList[static_cast<std::size_t>(*slot)]));
+    editor.prepare(TaskRecord{});
+    if (runEditor(editor))
+        pushEdited(newTaskStep(commands_, store_.taskCount, editor.task()), editor.task());
     drawList();
 }
 
@@ -197,13 +190,23 @@ void frmMain::editTask()
     const auto slot = static_cast<std::int16_t>(selectedIndex_ - 1);
     const TaskRecord before = store_.taskList[static_cast<std::size_t>(slot)];
     frmTask& editor = taskEditor();
-    editor.prepare(selectedIndex_);
-    if (runEditor(editor) && editor.changeSaved()) {
-        const TaskRecord& after = store_.taskList[static_cast<std::size_t>(slot)];
-        if (after != before)
-            record(editStep(commands_, slot, before, after));
+    editor.prepare(before);
+    if (runEditor(editor)) {
+        if (editor.task() == before)
+            saveAndReload();
+        else
+            pushEdited(editStep(commands_, slot, before, editor.task()), editor.task());
     }
     drawList();
+}
+
+// An edited task that no longer matches the find bar stays shown, where it is in the tables: not
+// after the user took the other version, or when the step was refused.
+void frmMain::pushEdited(std::unique_ptr<DataCommand> step, const TaskRecord& edited)
+{
+    history_->push(step.release());
+    if (commands_.lastSave == SaveOutcome::Saved || commands_.lastSave == SaveOutcome::NotSaved)
+        findBar_->keepShowing(edited);
 }
 
 bool frmMain::askDelete(bool permanently)
@@ -286,12 +289,15 @@ void frmMain::undeleteTask()
 
 void frmMain::manageRules()
 {
-    // Taken before the editor shows a first rule in an empty table.
     const std::vector<AlertRule> before(store_.rules().begin(), store_.rules().end());
     frmAlerts& editor = ruleEditor();
-    editor.drawAlert(0);
-    if (runEditor(editor) && editor.changeSaved() && !std::ranges::equal(store_.rules(), before))
-        record(ruleTableStep(commands_, before, {store_.rules().begin(), store_.rules().end()}));
+    editor.prepare(before);
+    if (runEditor(editor)) {
+        if (editor.rules() == before)
+            saveAndReload();
+        else
+            history_->push(ruleTableStep(commands_, before, editor.rules()).release());
+    }
     drawList();
 }
 
@@ -300,19 +306,15 @@ void frmMain::syncNow(std::function<void(const SyncResult&)> done)
     sync_->syncNowAndTell(std::move(done));
 }
 
-// An editor's Ok has saved (and the task editor read the file back); true then. Its Cancel reads
-// the file back in the file's order rather than the list's, which would leave the rows naming other
-// tasks' slots: so the selection is kept on the task the user has highlighted. The caller redraws.
+// True after an Ok: the caller makes the change. A Cancel reads the file back in the file's order
+// rather than the list's, which would leave the rows naming other tasks' slots: so the selection is
+// kept on the task the user has highlighted. The caller redraws.
 bool frmMain::runEditor(QDialog& editor)
 {
     const std::optional<TaskRecord> chosen = selectedTask();
-    const DialogEditing editing(store_);
-    if (editor.exec() == QDialog::Accepted) {
-        // Read back in the order it was saved in, the table has the task where the editor left it.
-        if (&editor == taskEditor_)
-            findBar_->keepShowing(store_.taskList[static_cast<std::size_t>(taskEditor_->selected() - 1)]);
+    // Another program's or the server's change waits meanwhile: the change made after Ok meets it.
+    if (editor.exec() == QDialog::Accepted)
         return true;
-    }
     store_.sortTasks();
     reselectAfterSort(chosen);
     return false;
@@ -370,7 +372,7 @@ void frmMain::Image1_Click(int Index)
     }
 }
 
-// Another program changed the file while no dialog had the tables: show its version in the current
+// Another program changed the file while no dialog waited for an answer: show its version in the current
 // view, with the selection still on the same task where it is still there. A change whose save
 // failed is never read over: the user chooses between it and the other version.
 void frmMain::followOutsideChange()
@@ -447,12 +449,11 @@ void frmMain::bringUpAttention()
     show();
     raise();
     activateWindow();
-    // An open dialog holds a slot number: the page's sort would move another task under it.
-    if (store_.hasUnsavedChanges(UnsavedReason::DialogEditing)) {
-        if (QWidget* dialog = QApplication::activeModalWidget()) {
-            dialog->raise();
-            dialog->activateWindow();
-        }
+    // A dialog waiting for an answer stays in front, over the view it was opened from.
+    if (answerAwaited()) {
+        QWidget* dialog = QApplication::activeModalWidget();
+        dialog->raise();
+        dialog->activateWindow();
         return;
     }
     Image1_Click(NavigationPane::Attention);

@@ -4,6 +4,7 @@
 #include "commands/storereports.h"
 #include "mainwindow/frmmain.h"
 #include "os/atomicfile.h"
+#include "widgets/dialogframe.h"
 
 #include <QAction>
 #include <QDropEvent>
@@ -12,6 +13,7 @@
 #include <QFutureWatcher>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QTimer>
 #include <QUndoStack>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -22,6 +24,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int exportNoticeMilliseconds = 10'000;
+constexpr int answerRetryMilliseconds = 250;
 
 std::filesystem::path localPath(const QString& file)
 {
@@ -131,10 +134,11 @@ void frmMain::appendImported()
 {
     if (!formsKeeping_ || !formsKeeping_->isFinished())
         return;
-    // An open dialog holds slot numbers: the tasks come in once it is closed.
-    importWaiting_ = store_.hasUnsavedChanges(UnsavedReason::DialogEditing);
-    if (importWaiting_)
+    // The tasks come in once no dialog waits for an answer, as another program's change does.
+    if (answerAwaited()) {
+        QTimer::singleShot(answerRetryMilliseconds, this, &frmMain::appendImported);
         return;
+    }
     const std::optional<FileFailure> failure = formsKeeping_->result();
     formsKeeping_->deleteLater();
     formsKeeping_ = nullptr;

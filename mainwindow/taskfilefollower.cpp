@@ -1,5 +1,7 @@
 #include "mainwindow/taskfilefollower.h"
 
+#include "widgets/dialogframe.h"
+
 #include <QApplication>
 
 #include <chrono>
@@ -12,15 +14,11 @@ namespace {
 // Long enough to gather an editor's or a sync tool's burst of writes, short enough to show the
 // change within a second.
 constexpr auto settleTime = 200ms;
-constexpr auto popupRetry = 250ms;
+constexpr auto answerRetry = 250ms;
 
 } // namespace
 
-TaskFileFollower::TaskFileFollower(Module1& store, QObject* parent)
-    : QObject(parent), store_(store), unsavedListener_(store.onUnsavedCleared([this] {
-          if (waiting_)
-              settle_.start(0);
-      }))
+TaskFileFollower::TaskFileFollower(Module1& store, QObject* parent) : QObject(parent), store_(store)
 {
     setObjectName(QStringLiteral("taskFileFollower"));
     settle_.setSingleShot(true);
@@ -32,11 +30,6 @@ TaskFileFollower::TaskFileFollower(Module1& store, QObject* parent)
     connect(&watcher_, &QFileSystemWatcher::fileChanged, this, changed);
     connect(&settle_, &QTimer::timeout, this, &TaskFileFollower::check);
     watch();
-}
-
-TaskFileFollower::~TaskFileFollower()
-{
-    store_.removeUnsavedListener(unsavedListener_);
 }
 
 void TaskFileFollower::watch()
@@ -55,14 +48,12 @@ void TaskFileFollower::watch()
 
 void TaskFileFollower::check()
 {
-    // An open menu acts on the row it was opened on.
-    if (QApplication::activePopupWidget()) {
-        settle_.start(popupRetry);
+    // An open menu acts on the row it was opened on; what a dialog waiting for an answer leads to
+    // meets the change then.
+    if (QApplication::activePopupWidget() || answerAwaited()) {
+        settle_.start(answerRetry);
         return;
     }
-    waiting_ = store_.hasUnsavedChanges(UnsavedReason::DialogEditing);
-    if (waiting_)
-        return;
     watch();
     if (store_.changedOnDisk())
         emit changedElsewhere();

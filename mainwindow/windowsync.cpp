@@ -9,6 +9,7 @@
 #include "sync/secretstore.h"
 #include "syncsetup/frmsync.h"
 #include "widgets/afterfirstpaint.h"
+#include "widgets/dialogframe.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -154,10 +155,15 @@ void WindowSync::request(Request wanted)
 }
 
 // A run asked for while another runs, a dialog is open or a change is not saved waits for its end.
+// A dialog that waits for an answer leads to a change: the run is tried again a little later.
 void WindowSync::startIfFree()
 {
     if (!pending_ || state_ != State::Idle || store_.hasUnsavedChanges())
         return;
+    if (answerAwaited()) {
+        afterSave_.start();
+        return;
+    }
     running_ = *std::exchange(pending_, std::nullopt);
     const std::optional<SyncAccount> account = loadSyncAccount(store_.taskFile());
     syncNow_->setEnabled(account.has_value());
@@ -267,9 +273,7 @@ void WindowSync::showDetails()
 
 void WindowSync::recordRemoval(const std::vector<TaskRecord>& removed)
 {
-    std::unique_ptr<DataCommand> step = syncRemovalStep(commands_, removed, store_.taskCount);
-    step->markDone();
-    history_.push(step.release());
+    history_.push(syncRemovalStep(commands_, removed, store_.taskCount).release());
 }
 
 // Once per refusal: after a Cancel the user is asked again only when they sync themselves.

@@ -88,9 +88,6 @@ Reminders::Reminders(const Module1& store, QWidget* window)
 
 void Reminders::update()
 {
-    // An open dialog may have half a task typed into the table: the redraw after it comes back here.
-    if (store_.hasUnsavedChanges(UnsavedReason::DialogEditing))
-        return;
     const DayNumber day = today();
     const std::vector<PopupMatch> matches = popupMatches(store_.tasks(), store_.rules(), day);
     const std::size_t count = matches.size();

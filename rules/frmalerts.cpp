@@ -21,6 +21,8 @@ constexpr int frameLeft = 120;
 constexpr int frameTop = 120;
 // The caption's blanks leave room for the buttons that lie across the frame's top edge.
 constexpr int captionBlanks = 41;
+// Counted in days, the unit the rule walk needs.
+const AlertRule newRule{0, "d", 0, 0};
 
 } // namespace
 
@@ -96,7 +98,7 @@ void frmAlerts::createRuleControls()
 
 void frmAlerts::connectControls()
 {
-    // Only the user's edits are written back: drawAlert filling the boxes leaves the rule as it was.
+    // Only the user's edits change the copy: drawAlert filling the boxes leaves the rule as it was.
     connect(txtInterval, &QLineEdit::textEdited, this, [this](const QString& text) {
         if (AlertRule* rule = shownRule())
             rule->value = numberOfText<std::int16_t>(text.toStdString());
@@ -110,7 +112,7 @@ void frmAlerts::connectControls()
     connect(cmdNew, &QPushButton::clicked, this, &frmAlerts::newClicked);
     connect(cmdDelete, &QPushButton::clicked, this, &frmAlerts::deleteClicked);
     connect(cmdSelect, &QPushButton::clicked, this, &frmAlerts::selectClicked);
-    connect(cmdOk, &QPushButton::clicked, this, &frmAlerts::okClicked);
+    connect(cmdOk, &QPushButton::clicked, this, &QDialog::accept);
     connect(cmdCancel, &QPushButton::clicked, this, &frmAlerts::reject);
 }
 
@@ -130,22 +132,29 @@ std::int16_t frmAlerts::shownNumber() const
 AlertRule* frmAlerts::shownRule()
 {
     const int slot = shownNumber() - 1;
-    if (slot < 0 || slot >= Module1::ruleSlots)
+    if (slot < 0 || static_cast<std::size_t>(slot) >= rules_.size())
         return nullptr;
-    return &store_.ruleList[static_cast<std::size_t>(slot)];
+    return &rules_[static_cast<std::size_t>(slot)];
+}
+
+void frmAlerts::prepare(std::span<const AlertRule> rules)
+{
+    rules_.assign(rules.begin(), rules.end());
+    if (rules_.empty())
+        rules_.push_back(newRule);
+    drawAlert(0);
 }
 
 void frmAlerts::drawAlert(std::int16_t Index)
 {
-    if (Index < 0 || Index >= Module1::ruleSlots)
+    if (Index < 0 || static_cast<std::size_t>(Index) >= rules_.size())
         return;
-    store_.ensureOneRule();
-    const AlertRule& rule = store_.ruleList[static_cast<std::size_t>(Index)];
+    const AlertRule& rule = rules_[static_cast<std::size_t>(Index)];
     lblID->setText(QString::number(Index + 1));
     paintSwatch(rule.color);
     chkAlert->setChecked(rule.popup == popupOn);
     txtInterval->setText(QString::number(rule.value));
-    cmdNew->setEnabled(!store_.ruleTableFull());
+    cmdNew->setEnabled(rules_.size() < Module1::ruleSlots);
 }
 
 void frmAlerts::paintSwatch(std::int32_t color)
@@ -166,25 +175,28 @@ void frmAlerts::backClicked()
 void frmAlerts::nextClicked()
 {
     const std::int16_t number = shownNumber();
-    if (number < store_.ruleCount)
+    if (number >= 1 && static_cast<std::size_t>(number) < rules_.size())
         drawAlert(number);
 }
 
 void frmAlerts::newClicked()
 {
-    if (const std::optional<std::int16_t> slot = store_.appendNewRule())
-        drawAlert(*slot);
+    if (rules_.size() >= Module1::ruleSlots)
+        return;
+    rules_.push_back(newRule);
+    drawAlert(static_cast<std::int16_t>(rules_.size() - 1));
 }
 
+// The rule that moves up into the deleted one's place is shown, or the first after the last was
+// deleted. The only rule stays: there is always one to show.
 void frmAlerts::deleteClicked()
 {
-    auto k = static_cast<std::int16_t>(shownNumber() - 1);
-    if (k < 0 || k >= store_.ruleCount)
+    const int k = shownNumber() - 1;
+    if (k < 0 || static_cast<std::size_t>(k) >= rules_.size())
         return;
-    store_.removeRule(k);
-    if (k >= store_.ruleCount)
-        k = 0;
-    drawAlert(k);
+    if (rules_.size() > 1)
+        rules_.erase(rules_.begin() + k);
+    drawAlert(static_cast<std::size_t>(k) < rules_.size() ? static_cast<std::int16_t>(k) : std::int16_t{0});
 }
 
 void frmAlerts::selectClicked()
@@ -197,16 +209,6 @@ void frmAlerts::selectClicked()
         return; // cancelled: the rule keeps its colour
     rule->color = bgrFromColor(picked);
     paintSwatch(rule->color);
-}
-
-void frmAlerts::okClicked()
-{
-    // After a failed save the dialog stays open with its changes, so the user can retry or cancel.
-    const SaveOutcome outcome = saveTasksAsking(this, store_);
-    if (outcome == SaveOutcome::NotSaved)
-        return;
-    changeSaved_ = outcome == SaveOutcome::Saved;
-    accept();
 }
 
 void frmAlerts::reject()

@@ -5,6 +5,8 @@
 #include <QDialog>
 
 #include <cstdint>
+#include <span>
+#include <vector>
 
 class QCheckBox;
 class QFrame;
@@ -12,27 +14,30 @@ class QGroupBox;
 class QLineEdit;
 class QPushButton;
 
-// "Colors & Alerts": shows one rule of the rule table at a time and edits it in place.
-// The shown rule's number lives in lblID's text. One instance lives for the whole run.
+// "Colors & Alerts": shows one rule of a copy of the rule table at a time and edits it; Ok hands the
+// copy back. The shown rule's number lives in lblID's text. One instance lives for the whole run.
 class frmAlerts : public QDialog
 {
     Q_OBJECT
 
 public:
-    // Ok saves and accepts: the caller redraws its list then.
+    // Ok accepts: the caller makes the change from rules(). Cancel reads the file back.
     frmAlerts(Module1& store, QWidget* parent);
 
-    void drawAlert(std::int16_t Index);
-    // Whether the last Ok wrote the user's change, rather than take another program's version.
-    bool changeSaved() const { return changeSaved_; }
+    // Starts on a copy of `rules` and shows the first. The editor always shows a rule: with none,
+    // it starts on a new one.
+    void prepare(std::span<const AlertRule> rules);
+    // The rule table as the user has made it so far.
+    const std::vector<AlertRule>& rules() const { return rules_; }
 
-    // Esc and the close box: both act as Cancel, so no unsaved change lingers in the tables.
+    // Esc and the close box: both act as Cancel.
     void reject() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void drawAlert(std::int16_t Index);
     std::int16_t shownNumber() const;
     AlertRule* shownRule();
     void createControls();
@@ -44,10 +49,9 @@ private:
     void newClicked();
     void deleteClicked();
     void selectClicked();
-    void okClicked();
 
     Module1& store_;
-    bool changeSaved_ = false;
+    std::vector<AlertRule> rules_;
 
     QGroupBox* Frame1 = nullptr;
     QPushButton* cmdBack = nullptr;

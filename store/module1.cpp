@@ -283,21 +283,6 @@ void Module1::removeTask(std::int16_t slot)
         --taskCount;
 }
 
-std::optional<std::int16_t> Module1::appendNewRule()
-{
-    if (ruleTableFull())
-        return std::nullopt;
-    const std::int16_t slot = ruleCount++;
-    ruleList[static_cast<std::size_t>(slot)] = AlertRule{0, "d", 0, 0};
-    return slot;
-}
-
-void Module1::removeRule(std::int16_t slot)
-{
-    if (closeGap(rules(), slot))
-        --ruleCount;
-}
-
 std::optional<std::int16_t> Module1::slotOf(const TaskRecord& task) const
 {
     const auto used = tasks();
@@ -419,21 +404,6 @@ int Module1::onSaved(std::function<void()> listener)
 void Module1::removeSavedListener(int id)
 {
     savedListeners_.erase(id);
-}
-
-void Module1::recycleTask(std::int16_t slot)
-{
-    if (slot >= 0 && static_cast<std::size_t>(slot) < tasks().size())
-        taskList[static_cast<std::size_t>(slot)].deleted = recycledMark;
-}
-
-void Module1::ensureOneRule()
-{
-    if (ruleCount != 0)
-        return;
-    ruleCount = 1;
-    if (ruleList[0].unit.empty())
-        ruleList[0].unit = "d";
 }
 
 void Module1::sortByDue()

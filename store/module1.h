@@ -85,8 +85,7 @@ enum class ConflictChoice { TakeOtherVersion, KeepMyVersion };
 
 // Why the tables may hold what the task file does not.
 enum class UnsavedReason : unsigned {
-    DialogEditing = 1, // a dialog edits the tables in place, field by field
-    SaveFailed = 2,    // a change whose save failed, or met another version, is still on screen
+    SaveFailed = 1, // a change whose save failed, or met another version, is still on screen
 };
 
 // The list's order as kept in the 16-bit sortKey: the column (0 Title, 1 For, 2 Due), plus 10 when
@@ -156,15 +155,6 @@ public:
     // Moves every later task down one slot and counts one task less; the old last slot keeps
     // its copy of the last task.
     void removeTask(std::int16_t slot);
-    // Counts one more rule: value 0, unit "d", black, no popup. Nothing when the table is full.
-    [[nodiscard]] std::optional<std::int16_t> appendNewRule();
-    // Moves every later rule down one slot and counts one rule less, as removeTask does.
-    void removeRule(std::int16_t slot);
-    // Marks a task as in the recycle bin. Nothing for a slot not in use.
-    void recycleTask(std::int16_t slot);
-    // The rule editor always shows a rule: with none, slot 0 is counted, with the unit the rule walk
-    // needs when it never held a rule.
-    void ensureOneRule();
 
     // The first slot in use that holds the same task as `task` (sameTask).
     std::optional<std::int16_t> slotOf(const TaskRecord& task) const;
@@ -183,9 +173,8 @@ public:
     void replaceRules(std::span<const AlertRule> rules);
 
     // The tables hold what the file does not, for one reason or more. While they do, nothing may
-    // read the file over them. A load or a save that works ends SaveFailed; the one who opened a
-    // dialog ends DialogEditing. A save refused because the file could not be read does not count:
-    // such a file was never in the tables.
+    // read the file over them. A load or a save that works ends SaveFailed. A save refused because the file could not
+    // be read does not count: such a file was never in the tables.
     bool hasUnsavedChanges() const { return unsaved_ != 0; }
     bool hasUnsavedChanges(UnsavedReason why) const { return (unsaved_ & static_cast<unsigned>(why)) != 0; }
     void markUnsaved(UnsavedReason why);

@@ -50,7 +50,6 @@ public:
     explicit DavSession(DavAccount account, QObject* parent = nullptr);
 
     const DavAccount& account() const { return account_; }
-    void setPassword(const QString& password) { account_.password = password; }
 
     const DavLimits& limits() const { return limits_; }
     void setLimits(const DavLimits& limits) { limits_ = limits; }

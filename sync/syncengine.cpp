@@ -1,6 +1,7 @@
 #include "sync/syncengine.h"
 
 #include "ical/vtodo.h"
+#include "store/calendar.h"
 #include "store/module1.h"
 #include "sync/davaddress.h"
 
@@ -85,7 +86,7 @@ std::optional<FileFailure> keepFormsThenSave(const SyncStateFiles& files, const 
 
 SyncEngine::SyncEngine(Module1& store, DavSession* session, TaskList list, SaveFlow save, QObject* parent)
     : QObject(parent), store_(store), session_(session), list_(std::move(list)), save_(std::move(save)),
-      now_([] { return std::time(nullptr); }), stateFiles_(store.taskFile())
+      stateFiles_(store.taskFile())
 {
 }
 
@@ -288,7 +289,7 @@ void SyncEngine::prepareSending()
         sources.push_back({store_.tasks()[*store_.slotOfUid(upload.uid)], std::move(form)});
     }
     offThread(
-        [sources = std::move(sources), now = now_()] {
+        [sources = std::move(sources), now = epochSeconds(now())] {
             std::vector<QByteArray> forms;
             for (const Source& source : sources)
                 forms.push_back(QByteArray::fromStdString(

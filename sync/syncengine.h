@@ -11,7 +11,6 @@
 #include <QObject>
 #include <QPointer>
 
-#include <ctime>
 #include <functional>
 #include <optional>
 
@@ -80,8 +79,6 @@ public:
     const SyncResult& result() const { return result_; }
     // The user has agreed that this run removes here what the server removed, however many.
     void agreeToRemovals() { removalsAgreed_ = true; }
-    // The time written into the forms sent; tests pin it.
-    void setClock(std::function<std::time_t()> now) { now_ = std::move(now); }
 
 signals:
     void progress(int done, int total);
@@ -130,7 +127,6 @@ private:
     QList<QPointer<DavJob>> running_;
     TaskList list_;
     SaveFlow save_;
-    std::function<std::time_t()> now_;
     SyncStateFiles stateFiles_;
     SyncState state_;
     SyncState recorded_;        // as on disk: a sync that changed nothing writes nothing

@@ -2,7 +2,7 @@
 
 #include "widgets/twips.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDialog>
 #include <QFontMetrics>
 #include <QLabel>
@@ -90,4 +90,10 @@ void fitFontToCaptions(QWidget& dialog)
     while (!captionsFit(dialog, font) && font.pointSizeF() - pointSizeStep >= smallestPointSize)
         font.setPointSizeF(font.pointSizeF() - pointSizeStep);
     dialog.setFont(font);
+}
+
+bool answerAwaited()
+{
+    const QWidget* modal = QApplication::activeModalWidget();
+    return modal && modal->windowModality() == Qt::ApplicationModal;
 }

@@ -31,6 +31,10 @@ struct InputName
 };
 void nameInputs(QWidget& dialog, std::initializer_list<InputName> inputs);
 
+// A dialog or box that the code which opened it waits on (exec) is showing. What it decides is done
+// when it closes and meets then what came meanwhile; one that was only opened waits for nobody.
+bool answerAwaited();
+
 // Tab moves through `controls` in this order.
 void chainTabOrder(std::initializer_list<QWidget*> controls);
 

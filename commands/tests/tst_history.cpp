@@ -6,7 +6,6 @@
 #include <QTest>
 #include <QUndoStack>
 
-#include <functional>
 #include <memory>
 #include <random>
 
@@ -41,32 +40,23 @@ TaskRecord importedTask(std::mt19937& random)
     return task;
 }
 
-// One random command as the windows give it: the dialogs change and save the tables before their
-// step is recorded; the delete commands push theirs, which makes the change.
+// One random command as the windows give it: each pushes its step, which makes the change; only the
+// sync removes and saves before its step is recorded.
 void anyCommand(CommandContext& context, QUndoStack& history, std::mt19937& random)
 {
     Module1& store = context.store;
     const auto slot = static_cast<std::int16_t>(random() % std::max<int>(store.taskCount, 1));
-    TaskRecord& chosen = store.taskList[static_cast<std::size_t>(slot)];
-    const TaskRecord before = chosen;
-    const auto recordSaved = [&](const std::function<std::unique_ptr<DataCommand>()>& step) {
-        QVERIFY(saveAndReadBack(nullptr, store) == SaveOutcome::Saved);
-        std::unique_ptr<DataCommand> made = step();
-        made->markDone();
-        history.push(made.release());
-    };
+    const TaskRecord before = store.taskList[static_cast<std::size_t>(slot)];
+    TaskRecord edited = before;
     const std::vector<AlertRule> rules(store.rules().begin(), store.rules().end());
+    std::vector<AlertRule> newRules = rules;
     switch (store.taskCount == 0 ? 0 : random() % 7) {
-    case 0: {
-        const auto added = static_cast<std::size_t>(*store.appendEmptyTask());
-        store.taskList[added] = randomTask(random);
-        return recordSaved(
-            [&] { return newTaskStep(context, static_cast<std::int16_t>(added), store.taskList[added]); });
-    }
+    case 0:
+        return history.push(newTaskStep(context, store.taskCount, randomTask(random)).release());
     case 1:
-        chosen.title = randomTask(random).title;
-        chosen.day = static_cast<std::int16_t>(1 + random() % 28);
-        return recordSaved([&] { return editStep(context, slot, before, chosen); });
+        edited.title = randomTask(random).title;
+        edited.day = static_cast<std::int16_t>(1 + random() % 28);
+        return history.push(editStep(context, slot, before, edited).release());
     case 2:
         return history.push((isRecycled(before) ? deleteForGoodStep : recycleStep)(context, slot, before).release());
     case 3:
@@ -78,14 +68,15 @@ void anyCommand(CommandContext& context, QUndoStack& history, std::mt19937& rand
         const std::vector<TaskRecord> removed(store.tasks().end() - count, store.tasks().end());
         for (std::ptrdiff_t i = 0; i < count; ++i)
             store.removeTask(static_cast<std::int16_t>(store.taskCount - 1));
-        return recordSaved([&] { return syncRemovalStep(context, removed, store.taskCount); });
+        QVERIFY(saveAndReadBack(nullptr, store) == SaveOutcome::Saved);
+        return history.push(syncRemovalStep(context, removed, store.taskCount).release());
     }
     default:
-        if (store.ruleCount > 0 && random() % 2)
-            store.removeRule(static_cast<std::int16_t>(random() % store.ruleCount));
-        if (const std::optional<std::int16_t> added = store.appendNewRule())
-            store.ruleList[static_cast<std::size_t>(*added)].value = static_cast<std::int16_t>(random() % 30);
-        return recordSaved([&] { return ruleTableStep(context, rules, {store.rules().begin(), store.rules().end()}); });
+        if (!newRules.empty() && random() % 2)
+            newRules.erase(newRules.begin() + static_cast<std::ptrdiff_t>(random() % newRules.size()));
+        if (newRules.size() < Module1::ruleSlots)
+            newRules.push_back({static_cast<std::int16_t>(random() % 30), "d", 0, 0});
+        return history.push(ruleTableStep(context, rules, newRules).release());
     }
 }
 

@@ -388,6 +388,8 @@ void CommandsTest::failedSaveShowsReasonAndKeepsChange_data()
     QTest::newRow("recycle") << u"recycle"_s << QStringList{} << QStringList{u"Alpha"_s, u"Bravo"_s};
     QTest::newRow("delete for good") << u"delete"_s << QStringList{u"Alpha"_s} << QStringList{};
     QTest::newRow("un-delete") << u"undelete"_s << QStringList{u"Alpha"_s, u"Bravo"_s} << QStringList{};
+    QTest::newRow("edit") << u"edit"_s << QStringList{u"Alpha edited"_s} << QStringList{u"Bravo"_s};
+    QTest::newRow("rules") << u"rules"_s << QStringList{u"Alpha"_s} << QStringList{u"Bravo"_s};
 }
 
 void CommandsTest::failedSaveShowsReasonAndKeepsChange()
@@ -402,7 +404,15 @@ void CommandsTest::failedSaveShowsReasonAndKeepsChange()
     std::filesystem::create_directory("tasks.txt");
 
     ModalScript script;
-    if (command == u"recycle") {
+    if (command == u"edit" || command == u"rules") {
+        if (command == u"edit")
+            select(w, u"Alpha"_s);
+        script.then([&command](QWidget& editor) {
+            const bool rules = command == u"rules";
+            retype(control<QLineEdit>(editor, rules ? "txtInterval" : "txtTitle"), rules ? u"8"_s : u"Alpha edited"_s);
+            QTest::mouseClick(&dialogButton(editor, u"&Ok"_s), Qt::LeftButton);
+        });
+    } else if (command == u"recycle") {
         select(w, u"Alpha"_s);
         script.then(clickBoxButton(QMessageBox::Yes));
     } else {
@@ -412,7 +422,9 @@ void CommandsTest::failedSaveShowsReasonAndKeepsChange()
             script.then(clickBoxButton(QMessageBox::Yes));
     }
     script.then(clickBoxButton(QMessageBox::Ok));
-    menuItem(w, command == u"undelete" ? "menu_undelete" : "menu_delete").trigger();
+    const QHash<QString, const char*> items{
+        {u"undelete"_s, "menu_undelete"}, {u"edit"_s, "menu_modify"}, {u"rules"_s, "menu_manage"}};
+    menuItem(w, items.value(command, "menu_delete")).trigger();
 
     QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
     const SeenModal& failure = script.seen().constLast();
@@ -420,8 +432,12 @@ void CommandsTest::failedSaveShowsReasonAndKeepsChange()
     QVERIFY2(failure.text.startsWith(u"Cannot write file \"tasks.txt\""_s) && failure.text.contains(u"directory"_s),
              qPrintable(failure.text));
     QVERIFY(std::filesystem::is_directory("tasks.txt"));
-    QCOMPARE(int(w.selectedIndex()), 0);
-    QCOMPARE(control<QPlainTextEdit>(w, "txtDescription").toPlainText(), QString());
+    QCOMPARE(store.ruleCount, command == u"rules" ? 1 : 0);
+    QCOMPARE(store.ruleList[0].value, command == u"rules" ? 8 : 0);
+    if (command != u"edit") {
+        QCOMPARE(int(w.selectedIndex()), 0);
+        QCOMPARE(control<QPlainTextEdit>(w, "txtDescription").toPlainText(), QString());
+    }
 
     // What the list shows is the change kept in memory, not the file's older content.
     clickPane(w, NavigationPane::AllItems);

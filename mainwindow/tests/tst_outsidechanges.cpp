@@ -28,6 +28,7 @@ private slots:
     void idleWindowFollowsOutsideChangesButNotItsOwn();
     void editorOkAfterAnOutsideChangeKeepsBothVersions_data();
     void editorOkAfterAnOutsideChangeKeepsBothVersions();
+    void otherVersionTakenKeepsNoOtherTaskFound();
     void failedSaveIsNeverReadOver_data();
     void failedSaveIsNeverReadOver();
     void stepOvertakenByAnOutsideChangeIsRefused();
@@ -83,23 +84,27 @@ void OutsideChangesTest::editorOkAfterAnOutsideChangeKeepsBothVersions_data()
 {
     QTest::addColumn<QString>("answer");
     QTest::addColumn<bool>("mine");
-    QTest::newRow("Enter reloads") << u"enter"_s << false;
-    QTest::newRow("reload the other version") << u"reloadOther"_s << false;
-    QTest::newRow("overwrite with mine") << u"overwriteWithMine"_s << true;
+    QTest::addColumn<int>("openFor"); // milliseconds after the change, past the follower's look at it
+    QTest::newRow("Enter reloads") << u"enter"_s << false << 0;
+    QTest::newRow("reload the other version") << u"reloadOther"_s << false << 0;
+    QTest::newRow("overwrite with mine") << u"overwriteWithMine"_s << true << 0;
+    QTest::newRow("overwrite, the editor open a while") << u"overwriteWithMine"_s << true << 600;
 }
 
 void OutsideChangesTest::editorOkAfterAnOutsideChangeKeepsBothVersions()
 {
     QFETCH(QString, answer);
     QFETCH(bool, mine);
+    QFETCH(int, openFor);
     auto&& [store, w] = WindowWith({{"Alpha", 1}, {"Bravo", 2}, {"Charlie", 3}}, Shown::exposed);
     select(w, u"Alpha"_s);
     std::string other;
     ModalScript script;
     script
-        .then([&other](QWidget& editor) {
+        .then([&other, openFor](QWidget& editor) {
             retype(control<QLineEdit>(editor, "txtTitle"), u"Alpha edited"_s);
             other = addDeltaElsewhere();
+            QTest::qWait(openFor);
             QTest::mouseClick(&dialogButton(editor, u"&Ok"_s), Qt::LeftButton);
         })
         .then([answer](QWidget& box) {
@@ -122,6 +127,28 @@ void OutsideChangesTest::editorOkAfterAnOutsideChangeKeepsBothVersions()
     QVERIFY(taskBlock(ours, "Delta").empty());
     QCOMPARE(rowOf(w, u"Delta"_s) > 0, !mine);
     QCOMPARE(rowOf(w, u"Alpha edited"_s) > 0, mine);
+}
+
+// The other version has another task where the edited one was; the find bar must not keep it shown.
+void OutsideChangesTest::otherVersionTakenKeepsNoOtherTaskFound()
+{
+    auto&& [store, w] = WindowWith({{"Alpha", 1}, {"Bravo", 2}}, Shown::exposed);
+    menuItem(w, "menu_find").trigger();
+    typeText(control<QLineEdit>(w, "findField"), u"alpha"_s);
+    select(w, u"Alpha"_s);
+    ModalScript script;
+    script
+        .then([](QWidget& editor) {
+            retype(control<QLineEdit>(editor, "txtTitle"), u"Alpha edited"_s);
+            QVERIFY(writeTaskFile({{"Zulu", 1}, {"Alpha", 2}}));
+            QTest::mouseClick(&dialogButton(editor, u"&Ok"_s), Qt::LeftButton);
+        })
+        .then([](QWidget& box) { QTest::mouseClick(&control<QPushButton>(box, "reloadOther"), Qt::LeftButton); })
+        .then(clickBoxButton(QMessageBox::Ok));
+    menuItem(w, "menu_modify").trigger();
+
+    QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems()));
+    QCOMPARE(rowCaptions(lblTitle(w)), QStringList{u"Alpha"_s});
 }
 
 void OutsideChangesTest::failedSaveIsNeverReadOver_data()

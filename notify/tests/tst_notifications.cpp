@@ -180,8 +180,8 @@ void NotificationsTest::clickBringsUpTheAttentionView()
     QVERIFY(roundTrip());
     QVERIFY(!w.isVisible());
 
-    // With a dialog open only the dialog comes up: the page's sort would move another task under
-    // the slot the dialog holds.
+    // With a dialog waiting for an answer only the dialog comes up, in front of the view it was
+    // opened from.
     ModalScript script;
     bool pageUnderDialog = true;
     script.then([&](QWidget& dialog) {

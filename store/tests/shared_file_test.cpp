@@ -51,10 +51,10 @@ TEST(SharedFile, SecondWindowIsRefusedAndEitherAnswerKeepsBothVersions)
 {
     for (const ConflictChoice choice : {ConflictChoice::TakeOtherVersion, ConflictChoice::KeepMyVersion}) {
         TwoWindows windows;
-        windows.first->recycleTask(0);
+        windows.first->taskList[0].deleted = recycledMark;
         ASSERT_TRUE(windows.first->saveTasks().ok);
         const std::string firstVersion = readBytes(windows.file);
-        windows.second->recycleTask(1);
+        windows.second->taskList[1].deleted = recycledMark;
         const std::string secondVersion = taskFileText(*windows.second);
 
         const SaveReport refused = windows.second->saveTasks();
@@ -78,7 +78,7 @@ TEST(SharedFile, SecondWindowIsRefusedAndEitherAnswerKeepsBothVersions)
 TEST(SharedFile, OwnSavesAndUnchangedRewritesAreNoConflict)
 {
     TwoWindows windows;
-    windows.first->recycleTask(0);
+    windows.first->taskList[0].deleted = recycledMark;
     ASSERT_TRUE(windows.first->saveTasks().ok);
     // Larger than one piece of the reader, and not a whole number of words.
     windows.first->taskList[1].description = std::string(100003, 'x');

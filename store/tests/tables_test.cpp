@@ -40,24 +40,6 @@ TEST(TaskTable, NewTaskStartsEmptyAndAFullTableRefuses)
     EXPECT_EQ(store->taskCount, Module1::taskSlots);
 }
 
-TEST(RuleTable, NewRuleCountsInDaysAndAFullTableRefuses)
-{
-    Module1 store;
-    store.ruleList[0] = {5, "ww", 255, popupOn};
-    ASSERT_EQ(store.appendNewRule(), 0);
-    EXPECT_EQ(store.ruleList[0], (AlertRule{0, "d", 0, 0}));
-    store.ruleCount = Module1::ruleSlots;
-    EXPECT_FALSE(store.appendNewRule());
-}
-
-TEST(RuleTable, RemovingTheOnlyRuleEmptiesTheCountButKeepsTheSlot)
-{
-    auto store = storeWith({}, {{7, "d", 255, popupOn}});
-    store->removeRule(0);
-    EXPECT_EQ(store->ruleCount, 0);
-    EXPECT_EQ(store->ruleList[0].value, 7);
-}
-
 TEST(Tables, CountsOutsideTheirTableAreNeverTrustedPastIt)
 {
     Module1 store;

@@ -118,7 +118,7 @@ TEST_F(SyncEngineTest, TwoFilesConvergeAfterEveryKindOfChangeOnEitherSide)
                 ASSERT_EQ(s.appendTasks(std::vector{task("A"), task("B"), task("C")}), 3);
             },
             [](Module1& s) { s.taskList[0].title += " edited"; },
-            [](Module1& s) { s.recycleTask(1); },
+            [](Module1& s) { s.taskList[1].deleted = recycledMark; },
             [](Module1& s) { s.taskList[1].deleted = restoredMark; },
             [](Module1& s) { s.removeTask(2); },
         };
@@ -205,7 +205,7 @@ const Change describeNew = [](Module1& s) {
     for (TaskRecord& t : s.tasks())
         t.description = t.title == "New" ? "Theirs" : t.description;
 };
-const Change recycleFirst = [](Module1& s) { s.recycleTask(0); };
+const Change recycleFirst = [](Module1& s) { s.taskList[0].deleted = recycledMark; };
 const Change restoreFirst = [](Module1& s) { s.taskList[0].deleted = restoredMark; };
 
 INSTANTIATE_TEST_SUITE_P(
