@@ -54,6 +54,15 @@ std::string crToLineBreak(std::string_view text)
     return out;
 }
 
+// A lone LF may end a uid read from a CR file; saved, it becomes a space that the next read trims.
+// Taken in that form at once, two uids that would merge on saving count as one from the start.
+std::string uidAsSaved(std::string_view value)
+{
+    std::string uid = oneLine(value);
+    uid.erase(uid.find_last_not_of(' ') + 1);
+    return uid;
+}
+
 class LineWriter
 {
 public:
@@ -195,7 +204,7 @@ private:
         else if (key == "sec")
             task.second = numberOfText<std::int16_t>(value);
         else if (key == "uid")
-            uid_ = value;
+            uid_ = uidAsSaved(value);
         else if (key == "act")
             commit(value);
     }

@@ -116,7 +116,7 @@ std::string describe(const TaskRecord& t)
     return "title=" + visible(t.title) + " forWhom=" + visible(t.forWhom) + " date=" + std::to_string(t.year) + "-" +
            std::to_string(t.month) + "-" + std::to_string(t.day) + " " + std::to_string(t.hour) + ":" +
            std::to_string(t.minute) + ":" + std::to_string(t.second) + " description=" + visible(t.description) +
-           " dueKey=" + visible(t.dueKey) + " deleted=" + visible(t.deleted);
+           " dueKey=" + visible(t.dueKey) + " deleted=" + visible(t.deleted) + " uid=" + visible(t.uid);
 }
 
 std::string describe(const AlertRule& r)

@@ -230,13 +230,15 @@ TEST(TaskFileReader, MissingKeysTakeThePreviousRecordOfTheirKind)
 TEST(TaskFileReader, UidBelongsToItsOwnBlockAndALaterDuplicateGetsANewOne)
 {
     const Loaded loaded = read(crlfLines({"ttl=a", "uid=one", "act=addtask", "ttl=b", "act=addtask", "uid=stray",
-                                          "act=addalert", "ttl=c", "act=addtask", "uid=one", "act=addtask"}));
+                                          "act=addalert", "ttl=c", "act=addtask", "uid=one", "act=addtask", "uid=x",
+                                          "uid=two\n", "act=addtask", "uid=one\n", "act=addtask"}));
     const Module1& s = *loaded.store;
-    ASSERT_EQ(s.taskCount, 4);
-    EXPECT_EQ(std::tie(s.taskList[0].uid, s.taskList[1].uid, s.taskList[2].uid), std::tuple("one", "", ""));
+    ASSERT_EQ(s.taskCount, 6);
+    EXPECT_EQ(std::tie(s.taskList[0].uid, s.taskList[1].uid, s.taskList[2].uid, s.taskList[4].uid),
+              std::tuple("one", "", "", "two"));
     EXPECT_EQ(s.taskList[3].uid.size(), 36u);
     EXPECT_EQ(s.taskList[3].uid[14], '4');
-    EXPECT_EQ(loaded.report.uidsRenewed, 1);
+    EXPECT_EQ(loaded.report.uidsRenewed, 2);
 }
 
 TEST(TaskFileReader, RecordsKeepFileOrderWhateverTheSection)
