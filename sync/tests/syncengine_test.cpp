@@ -316,14 +316,15 @@ TEST_F(SyncEngineTest, OtherProgramsPropertiesSurviveEveryWayIn)
 
 class SeededRun : public SyncEngineTest, public ::testing::WithParamInterface<unsigned>
 {
+protected:
+    SeededRun() { std::cout << "seed " << GetParam() << std::endl; }
+    std::mt19937 random{GetParam()};
 };
 
 INSTANTIATE_TEST_SUITE_P(Seeds, SeededRun, ::testing::ValuesIn(seedsToRun()));
 
 TEST_P(SeededRun, RandomEditsOnBothSidesEndInAgreement)
 {
-    std::cout << "seed " << GetParam() << std::endl;
-    std::mt19937 random(GetParam());
     std::set<std::string> kept; // added and never deleted for good: must be on both sides at the end
     for (int step = 0; step < 240; ++step) {
         Module1& side = random() % 2 ? *here : *there;
@@ -375,8 +376,6 @@ TEST_P(SeededRun, RandomEditsOnBothSidesEndInAgreement)
 // edits. After a sync without faults every change holds, every deletion too, and no task is twice.
 TEST_P(SeededRun, FaultyNetworkLosesNoChangeAndUndoesNoDeletion)
 {
-    std::cout << "seed " << GetParam() << std::endl;
-    std::mt19937 random(GetParam());
     ASSERT_EQ(here->appendTasks(std::vector{task("e")}), 1);
     converge();
     std::map<std::string, TaskRecord> expected{{"e", task("e")}}; // by the title's root
