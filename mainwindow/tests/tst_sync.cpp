@@ -28,6 +28,15 @@ TaskList syncedList(const RadicaleServer& server, DavSession& session)
     return making.created();
 }
 
+// Answers the password dialog with `password`, or cancels it if that is empty.
+auto typedPassword(const QString& password)
+{
+    return [password](QWidget& dialog) {
+        typeText(*dialog.findChild<QLineEdit*>(), password);
+        QTest::keyClick(&dialog, password.isEmpty() ? Qt::Key_Escape : Qt::Key_Return);
+    };
+}
+
 } // namespace
 
 // The window syncs its task file with a real CalDAV server: at start, asking for the password the
@@ -62,14 +71,8 @@ private slots:
         const auto alphaThere = [&there] { return std::ranges::find(there.tasks(), "Alpha", &TaskRecord::title); };
 
         // The password is asked for at start, once more when refused, and after a Cancel only on Sync Now.
-        const auto answer = [](const QString& password) {
-            return [password](QWidget& dialog) {
-                typeText(*dialog.findChild<QLineEdit*>(), password);
-                QTest::keyClick(&dialog, password.isEmpty() ? Qt::Key_Escape : Qt::Key_Return);
-            };
-        };
         ModalScript script;
-        script.then(answer(u"wrong"_s)).then(answer({})).then(answer(RadicaleServer::password));
+        script.then(typedPassword(u"wrong"_s)).then(typedPassword({})).then(typedPassword(RadicaleServer::password));
         auto&& [store, w] = WindowWith({{"Alpha", 1}, {"Bravo", 2}}, Shown::exposed);
         const QToolButton& status = control<QToolButton>(w, "syncStatus");
         SyncResult failed;
@@ -115,10 +118,7 @@ private slots:
             "CATEGORIES:home\nEND:VTODO\nEND:VCALENDAR\n"_s));
 
         ModalScript script;
-        script.then([](QWidget& dialog) {
-            typeText(*dialog.findChild<QLineEdit*>(), RadicaleServer::password);
-            QTest::keyClick(&dialog, Qt::Key_Return);
-        });
+        script.then(typedPassword(RadicaleServer::password));
         auto&& [store, w] = WindowWith({}, Shown::exposed);
         const QToolButton& status = control<QToolButton>(w, "syncStatus");
         QTRY_COMPARE_WITH_TIMEOUT(rowCaptions(lblTitle(w)), QStringList{u"Bins \u21BB"_s}, 20000);

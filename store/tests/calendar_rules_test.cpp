@@ -173,14 +173,12 @@ TEST(WalkRules, LastRuleInTableOrderGivesTheUnitsLeft)
 {
     const DayNumber from = civilDay(2003, 6, 1);
     const DayNumber due = civilDay(2003, 5, 20);
-    EXPECT_EQ(walkRules(std::vector<AlertRule>{{0, "yyyy", red, 0}, {-100, "d", green, 0}}, from, due).lastUnitsLeft,
-              -12);
-    EXPECT_EQ(walkRules(std::vector<AlertRule>{{-100, "d", green, 0}, {0, "yyyy", red, 0}}, from, due).lastUnitsLeft,
-              0);
-    EXPECT_EQ(
-        walkRules(std::vector<AlertRule>{{-100, "d", green, 0}, {0, "yyyy", red, 0}, {-100, "d", blue, 0}}, from, due)
-            .lastUnitsLeft,
-        -12);
+    const std::pair<std::vector<AlertRule>, int> rows[] = {
+        {{{0, "yyyy", red, 0}, {-100, "d", green, 0}}, -12},
+        {{{-100, "d", green, 0}, {0, "yyyy", red, 0}}, 0},
+        {{{-100, "d", green, 0}, {0, "yyyy", red, 0}, {-100, "d", blue, 0}}, -12}};
+    for (const auto& [rules, left] : rows)
+        EXPECT_EQ(walkRules(rules, from, due).lastUnitsLeft, left) << rules.size() << " rules";
     const RuleWalk none = walkRules({}, from, due);
     EXPECT_EQ(none.lastUnitsLeft, std::nullopt);
     EXPECT_EQ(none.leadColor, std::nullopt);

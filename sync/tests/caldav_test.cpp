@@ -1,5 +1,6 @@
 #include "sync/davaddress.h"
 #include "sync/davjobs.h"
+#include "sync/tests/jobtesting.h"
 #include "sync/tests/radicaleserver.h"
 
 #include <QRegularExpression>
@@ -13,23 +14,6 @@ namespace {
 
 using namespace Qt::StringLiterals;
 using Outcome = DavJob::Outcome;
-
-// Runs a job to its end; one that never finishes fails the test instead of hanging it.
-Outcome runJob(DavJob& job)
-{
-    QSignalSpy finished(&job, &DavJob::finished);
-    job.start();
-    EXPECT_TRUE(finished.wait(20000)) << "the job never finished";
-    EXPECT_EQ(finished.size(), 1);
-    return job.outcome();
-}
-
-template <typename Job, typename... Arguments> std::unique_ptr<Job> ranJob(Arguments&&... arguments)
-{
-    auto job = std::make_unique<Job>(std::forward<Arguments>(arguments)...);
-    runJob(*job);
-    return job;
-}
 
 QString vtodo(const QString& uid, const QString& summary, const QString& more = {})
 {

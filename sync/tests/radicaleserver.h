@@ -110,16 +110,14 @@ private:
     bool answersToProbe() const
     {
         QSslSocket connection;
-        if (scheme_ == u"https") {
-            connection.setPeerVerifyMode(QSslSocket::VerifyNone);
+        connection.setPeerVerifyMode(QSslSocket::VerifyNone);
+        const bool tls = scheme_ == u"https";
+        if (tls)
             connection.connectToHostEncrypted(QStringLiteral("127.0.0.1"), static_cast<quint16>(port_));
-            if (!connection.waitForEncrypted(1000))
-                return false;
-        } else {
+        else
             connection.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
-            if (!connection.waitForConnected(100))
-                return false;
-        }
+        if (!(tls ? connection.waitForEncrypted(1000) : connection.waitForConnected(100)))
+            return false;
         connection.write(
             "PROPFIND / HTTP/1.1\r\nHost: 127.0.0.1\r\nDepth: 0\r\nContent-Length: 0\r\nAuthorization: Basic " +
             probeLogin().toUtf8().toBase64() + "\r\n\r\n");

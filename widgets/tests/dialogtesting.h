@@ -84,6 +84,7 @@ struct SeenModal
     QString text; // the message, or what the first text box of any other window held
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
+    int width = 0; // as it opened: what of a title shows
 };
 
 // Answers the modal windows that open while a test runs, in the order given, and records what each
@@ -131,7 +132,8 @@ private:
 
     static SeenModal describe(QWidget& modal)
     {
-        SeenModal seen{QString::fromLatin1(modal.metaObject()->className()), modal.windowTitle(), {}, {}, {}};
+        SeenModal seen{
+            QString::fromLatin1(modal.metaObject()->className()), modal.windowTitle(), {}, {}, {}, modal.width()};
         if (auto* box = qobject_cast<QMessageBox*>(&modal)) {
             seen.kind = QStringLiteral("box");
             seen.text = box->text();
