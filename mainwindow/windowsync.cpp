@@ -190,6 +190,7 @@ void WindowSync::start(const SyncAccount& account)
         store_, *secrets_, [this](Module1& store) { return saveMerged(store); }, this);
     if (running_.removalsAgreed)
         run_->agreeToRemovals();
+    run_->holdChangesWhile(answerAwaited);
     connect(run_, &AccountSync::progress, this, &WindowSync::showProgress);
     connect(run_, &AccountSync::finished, this, &WindowSync::runFinished);
     showStatus(tr("Syncing…"));

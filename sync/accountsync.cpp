@@ -41,6 +41,8 @@ void AccountSync::connectWith(const SyncAccount& account, const QString& passwor
     engine_ = new SyncEngine(store_, session_.get(), list, save_, this);
     if (removalsAgreed_)
         engine_->agreeToRemovals();
+    if (busy_)
+        engine_->holdChangesWhile(busy_);
     connect(engine_, &SyncEngine::progress, this, &AccountSync::progress);
     connect(engine_, &SyncEngine::finished, this, &AccountSync::engineFinished);
     engine_->start();

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class DavSession;
@@ -28,6 +29,8 @@ public:
     void start();
     // This run removes here what the server removed, however many: the user has agreed.
     void agreeToRemovals() { removalsAgreed_ = true; }
+    // As SyncEngine::holdChangesWhile.
+    void holdChangesWhile(std::function<bool()> busy) { busy_ = std::move(busy); }
     // Ends the run at once, as when the user stops syncing or quits; finished() follows.
     void cancel();
     const SyncResult& result() const { return result_; }
@@ -48,5 +51,6 @@ private:
     QPointer<SyncEngine> engine_;
     bool running_ = false;
     bool removalsAgreed_ = false;
+    std::function<bool()> busy_;
     SyncResult result_;
 };

@@ -10,6 +10,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <chrono>
 #include <iterator>
 #include <type_traits>
 
@@ -17,6 +18,9 @@ using Outcome = SyncResult::Outcome;
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// How soon a run held by a dialog looks again: soon after the dialog closes, seldom while it is open.
+constexpr std::chrono::milliseconds busyRetry{250};
 
 SyncedItem* itemOf(SyncState& state, const std::string& uid)
 {
@@ -229,6 +233,14 @@ void SyncEngine::parseThenMerge(const QList<FetchedItem>& fetched, const QList<Q
 
 void SyncEngine::whenSaved(std::function<void()> next)
 {
+    if (busy_()) {
+        // Nothing tells when a dialog closes: look again in a little while.
+        QTimer::singleShot(busyRetry, this, [this, next = std::move(next)]() mutable {
+            if (!finished_)
+                whenSaved(std::move(next));
+        });
+        return;
+    }
     if (!store_.hasUnsavedChanges())
         return next();
     if (unsavedListener_ >= 0)

@@ -79,6 +79,9 @@ public:
     const SyncResult& result() const { return result_; }
     // The user has agreed that this run removes here what the server removed, however many.
     void agreeToRemovals() { removalsAgreed_ = true; }
+    // While this holds, the server's changes wait before they enter the tables: a dialog that hands
+    // back an edited copy of a task must find that task as it was when it opened.
+    void holdChangesWhile(std::function<bool()> busy) { busy_ = std::move(busy); }
 
 signals:
     void progress(int done, int total);
@@ -148,5 +151,6 @@ private:
     int requestsAtStart_ = 0;
     bool finished_ = false;
     bool removalsAgreed_ = false;
+    std::function<bool()> busy_ = [] { return false; };
     SyncResult result_;
 };

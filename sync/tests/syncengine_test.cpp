@@ -130,6 +130,23 @@ TEST_F(SyncEngineTest, UploadedHereDeletedElsewhereIsSeenHere)
     EXPECT_EQ(sync(*here).removedHere.size(), 1);
 }
 
+TEST_F(SyncEngineTest, ServerChangesWaitWhileTheTablesAreHeld)
+{
+    ASSERT_EQ(there->appendTasks(std::vector{task("From there")}), 1);
+    ASSERT_EQ(sync(*there).outcome, Outcome::Synced);
+    int asked = 0;
+    bool held = true;
+    SyncEngine engine(*here, &session, list, [](Module1& s) { return s.saveTasks().ok; });
+    engine.holdChangesWhile([&] { return ++asked, held; });
+    QSignalSpy finished(&engine, &SyncEngine::finished);
+    engine.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return asked >= 2; }, 60000)); // held across one look again
+    EXPECT_EQ(here->taskCount, 0);
+    held = false;
+    ASSERT_TRUE(finished.wait(60000));
+    EXPECT_EQ(here->taskCount, 1);
+}
+
 struct Race
 {
     const char* name;
