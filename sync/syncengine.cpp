@@ -388,13 +388,11 @@ void SyncEngine::endPass()
     // answer an item written and removed after it: a pass that wrote asks again, seeing its own
     // writes by their ETags, and keeps the token of that answer.
     const bool wrote = !toSend_.uploads.empty() || !toSend_.removals.empty();
-    recordState([this, wrote] {
-        if (!refetch_.isEmpty())
-            return pass_ == 1 ? runPass() : finishWith(Outcome::ChangedMeanwhile);
-        if (wrote && pass_ < maxPasses)
-            return runPass();
-        finishWith(Outcome::Synced);
-    });
+    // The next pass goes out without writing the state first: every write of this pass was recorded
+    // before it was sent, and any end of the run records the answers.
+    if ((!refetch_.isEmpty() && pass_ == 1) || (refetch_.isEmpty() && wrote && pass_ < maxPasses))
+        return runPass();
+    recordState([this] { finishWith(refetch_.isEmpty() ? Outcome::Synced : Outcome::ChangedMeanwhile); });
 }
 
 void SyncEngine::recordState(std::function<void()> next)
