@@ -236,6 +236,12 @@ SyncResult sync(Server& server, Module1& store)
     return engine.result();
 }
 
+double median(std::vector<double> values)
+{
+    std::nth_element(values.begin(), values.begin() + std::ssize(values) / 2, values.end());
+    return values[values.size() / 2];
+}
+
 void countSync(benchmark::State& state, const SyncResult& result, const LoopWatch& watch)
 {
     state.counters["requests"] = result.requests;
@@ -272,16 +278,15 @@ void BM_SyncWithNothingChangedOf1001Tasks(benchmark::State& state)
     state.counters["receive_all_longest_busy_ms"] = receiveWatch.longestBusyMs;
     LoopWatch watch;
     SyncResult result;
-    std::vector<qint64> wallMs;
+    std::vector<double> wallMs;
     for (auto _ : state) {
         QElapsedTimer wall;
         wall.start();
         result = sync(server, *store);
-        wallMs.push_back(wall.elapsed());
+        wallMs.push_back(static_cast<double>(wall.elapsed()));
     }
     countSync(state, result, watch);
-    std::nth_element(wallMs.begin(), wallMs.begin() + std::ssize(wallMs) / 2, wallMs.end());
-    state.counters["median_ms"] = static_cast<double>(wallMs[wallMs.size() / 2]);
+    state.counters["median_ms"] = median(wallMs);
 }
 BENCHMARK(BM_SyncWithNothingChangedOf1001Tasks)->Unit(benchmark::kMillisecond)->Iterations(11);
 
@@ -318,12 +323,6 @@ for thread in threads:
 print(time.monotonic() - start)
 sys.exit(1 if failures else 0)
 )";
-
-double median(std::vector<double> values)
-{
-    std::nth_element(values.begin(), values.begin() + std::ssize(values) / 2, values.end());
-    return values[values.size() / 2];
-}
 
 double secondsOf(const std::function<void()>& work)
 {
