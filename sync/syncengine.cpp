@@ -169,8 +169,10 @@ void SyncEngine::runPass()
     ++pass_;
     auto* job = new ChangesJob(session_, list_, state_.syncToken);
     launch(job, [this, job] {
-        if (!failOn(*job))
-            fetch(job->changes());
+        if (failOn(*job))
+            return;
+        wroteSinceListing_ = false;
+        fetch(job->changes());
     });
 }
 
@@ -314,6 +316,7 @@ void SyncEngine::recordAndSend(const std::vector<QByteArray>& forms)
         nextUpload_ = 0;
         nextRemoval_ = 0;
         total_ += static_cast<int>(toSend_.uploads.size() + toSend_.removals.size());
+        wroteSinceListing_ = !toSend_.uploads.empty() || !toSend_.removals.empty();
         sendMore();
     });
 }
@@ -469,6 +472,8 @@ void SyncEngine::finishWith(Outcome outcome, const QString& detail)
 void SyncEngine::announceEnd()
 {
     // What was sent so far is recorded; the rest stays changed here and goes out next time.
+    if (merged_ && wroteSinceListing_)
+        state_.syncToken.clear();
     if (merged_ && !result_.stateFailure && state_ != recorded_)
         return recordState([] {});
     // Never from inside start(): the caller hears of the end from the event loop, as with every job.
