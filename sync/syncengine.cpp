@@ -174,8 +174,10 @@ void SyncEngine::runPass()
     ++pass_;
     auto* job = new ChangesJob(session_, list_, state_.syncToken);
     launch(job, [this, job] {
-        if (!failOn(*job))
-            fetch(job->changes());
+        if (failOn(*job))
+            return;
+        wroteSinceListing_ = false;
+        fetch(job->changes());
     });
 }
 
@@ -327,6 +329,7 @@ void SyncEngine::recordAndSend(const std::vector<QByteArray>& forms)
         nextUpload_ = 0;
         nextRemoval_ = 0;
         total_ += static_cast<int>(toSend_.uploads.size() + toSend_.removals.size());
+        wroteSinceListing_ = !toSend_.uploads.empty() || !toSend_.removals.empty();
         sendMore();
     });
 }
@@ -401,13 +404,11 @@ void SyncEngine::endPass()
     // answer an item written and removed after it: a pass that wrote asks again, seeing its own
     // writes by their ETags, and keeps the token of that answer.
     const bool wrote = !toSend_.uploads.empty() || !toSend_.removals.empty();
-    recordState([this, wrote] {
-        if (!refetch_.isEmpty())
-            return pass_ == 1 ? runPass() : finishWith(Outcome::ChangedMeanwhile);
-        if (wrote && pass_ < maxPasses)
-            return runPass();
-        finishWith(Outcome::Synced);
-    });
+    // The next pass goes out without writing the state first: every write of this pass was recorded
+    // before it was sent, and any end of the run records the answers.
+    if ((!refetch_.isEmpty() && pass_ == 1) || (refetch_.isEmpty() && wrote && pass_ < maxPasses))
+        return runPass();
+    recordState([this] { finishWith(refetch_.isEmpty() ? Outcome::Synced : Outcome::ChangedMeanwhile); });
 }
 
 void SyncEngine::recordState(std::function<void()> next)
@@ -484,6 +485,8 @@ void SyncEngine::finishWith(Outcome outcome, const QString& detail)
 void SyncEngine::announceEnd()
 {
     // What was sent so far is recorded; the rest stays changed here and goes out next time.
+    if (merged_ && wroteSinceListing_)
+        state_.syncToken.clear();
     if (merged_ && !result_.stateFailure && state_ != recorded_)
         return recordState([] {});
     // Never from inside start(): the caller hears of the end from the event loop, as with every job.

@@ -137,6 +137,9 @@ private:
     QFuture<std::optional<FileFailure>> stateWriting_;
     bool writingState_ = false; // till the event thread has heard the writing's end
     bool merged_ = false;       // from the merge on, what was sent is recorded however the run ends
+    // Writes went out after the last listing: a server may leave out of an answer to its token an
+    // item written and removed since, so a run ending so keeps no token.
+    bool wroteSinceListing_ = false;
     QString newToken_;
     ParsedForms parsed_;
     MergeResult toSend_;

@@ -1,6 +1,7 @@
 // What the CalDAV transport costs for 1001 tasks: parsing a whole list's answer, and the requests
 // to a real local server, with the longest time the event loop went without turning.
 
+#include "ical/vtodo.h"
 #include "store/tests/filledstore.h"
 #include "sync/davjobs.h"
 #include "sync/davxml.h"
@@ -9,11 +10,13 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <cstring>
 #include <ctime>
 #include <fstream>
@@ -233,6 +236,12 @@ SyncResult sync(Server& server, Module1& store)
     return engine.result();
 }
 
+double median(std::vector<double> values)
+{
+    std::nth_element(values.begin(), values.begin() + std::ssize(values) / 2, values.end());
+    return values[values.size() / 2];
+}
+
 void countSync(benchmark::State& state, const SyncResult& result, const LoopWatch& watch)
 {
     state.counters["requests"] = result.requests;
@@ -269,18 +278,195 @@ void BM_SyncWithNothingChangedOf1001Tasks(benchmark::State& state)
     state.counters["receive_all_longest_busy_ms"] = receiveWatch.longestBusyMs;
     LoopWatch watch;
     SyncResult result;
-    std::vector<qint64> wallMs;
+    std::vector<double> wallMs;
     for (auto _ : state) {
         QElapsedTimer wall;
         wall.start();
         result = sync(server, *store);
-        wallMs.push_back(wall.elapsed());
+        wallMs.push_back(static_cast<double>(wall.elapsed()));
     }
     countSync(state, result, watch);
-    std::nth_element(wallMs.begin(), wallMs.begin() + std::ssize(wallMs) / 2, wallMs.end());
-    state.counters["median_ms"] = static_cast<double>(wallMs[wallMs.size() / 2]);
+    state.counters["median_ms"] = median(wallMs);
 }
 BENCHMARK(BM_SyncWithNothingChangedOf1001Tasks)->Unit(benchmark::kMillisecond)->Iterations(11);
+
+// Six keep-alive connections PUTting every file of a folder, as fast as the server takes them:
+// the limit any client of this server can reach. Prints the seconds it took.
+const char* const rawUploadScript = R"(
+import base64, http.client, os, queue, sys, threading, time
+host, port, path, user, password, folder = sys.argv[1:7]
+auth = 'Basic ' + base64.b64encode(f'{user}:{password}'.encode()).decode()
+bodies = queue.Queue()
+for name in sorted(os.listdir(folder)):
+    with open(os.path.join(folder, name), 'rb') as f:
+        bodies.put((name, f.read()))
+failures = []
+def put_all():
+    connection = http.client.HTTPConnection(host, int(port))
+    while True:
+        try:
+            name, body = bodies.get_nowait()
+        except queue.Empty:
+            return
+        connection.request('PUT', path + name, body, {'Content-Type': 'text/calendar; charset=utf-8',
+                                                      'If-None-Match': '*', 'Authorization': auth})
+        answer = connection.getresponse()
+        answer.read()
+        if answer.status not in (200, 201, 204):
+            failures.append(answer.status)
+start = time.monotonic()
+threads = [threading.Thread(target=put_all) for _ in range(6)]
+for thread in threads:
+    thread.start()
+for thread in threads:
+    thread.join()
+print(time.monotonic() - start)
+sys.exit(1 if failures else 0)
+)";
+
+double secondsOf(const std::function<void()>& work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
+}
+
+// The same bodies the first sync sends, one file each, for the other clients.
+void writeForms(const std::filesystem::path& folder)
+{
+    std::filesystem::create_directories(folder);
+    TaskRecord task;
+    task.description = "A description\r\nover two lines";
+    task.year = 2026;
+    for (int i = 0; i < taskCount; ++i) {
+        task.title = "Task number " + std::to_string(i) + " with a title of usual length";
+        task.uid = "bench-" + std::to_string(i);
+        std::ofstream(folder / (task.uid + ".ics"), std::ios::binary) << ical::calendarOfTask(task, nullptr, 0);
+    }
+}
+
+bool runPython(const QStringList& arguments, double* printedSeconds = nullptr)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(QStringLiteral(TASKWYN_SYSTEM_PYTHON), arguments);
+    if (!process.waitForFinished(600000) || process.exitCode() != 0)
+        return false;
+    if (printedSeconds)
+        *printedSeconds = process.readAllStandardOutput().trimmed().toDouble();
+    return true;
+}
+
+// One real server, a new empty list for every client's run.
+struct LimitServer
+{
+    RadicaleServer radicale;
+    int lists = 0;
+
+    TaskList newList()
+    {
+        DavSession session{DavAccount{radicale.root(), RadicaleServer::user, RadicaleServer::password}};
+        MakeTaskListJob make(&session, radicale.home(), u"Bench %1"_s.arg(++lists));
+        run(make);
+        return make.created();
+    }
+};
+
+struct Figures
+{
+    std::vector<double> taskwyn, raw, vdirsyncer, unchanged, vdirsyncerUnchanged, unchangedRequests;
+    bool allWell = true;
+};
+
+// Each run starts as a new user would: its own state folder, a fresh session.
+void measureTaskwyn(LimitServer& server, const std::filesystem::path& folder, Figures& figures)
+{
+    const testsupport::ScratchFolder state(folder);
+    ::setenv("XDG_STATE_HOME", state.path().c_str(), 1);
+    const auto store = storeOf1001(state / "tasks.txt");
+    DavSession session{DavAccount{server.radicale.root(), RadicaleServer::user, RadicaleServer::password}};
+    const TaskList list = server.newList();
+    const auto syncOnce = [&] {
+        SyncEngine engine(*store, &session, list, [](Module1& s) { return s.saveTasks().ok; });
+        QSignalSpy finished(&engine, &SyncEngine::finished);
+        engine.start();
+        finished.wait(600000);
+        figures.allWell = figures.allWell && engine.result().outcome == SyncResult::Outcome::Synced;
+        return engine.result();
+    };
+    figures.taskwyn.push_back(secondsOf([&] { figures.allWell = figures.allWell && syncOnce().sent == taskCount; }));
+    SyncResult unchanged;
+    figures.unchanged.push_back(secondsOf([&] { unchanged = syncOnce(); }));
+    figures.unchangedRequests.push_back(unchanged.requests);
+}
+
+void measureRaw(LimitServer& server, const std::filesystem::path& forms, Figures& figures)
+{
+    const QUrl list = server.newList().url;
+    double seconds = 0;
+    figures.allWell = figures.allWell && runPython({u"-c"_s, QString::fromUtf8(rawUploadScript), list.host(),
+                                                    QString::number(list.port()), list.path(), RadicaleServer::user,
+                                                    RadicaleServer::password, QString::fromStdString(forms.string())},
+                                                   &seconds);
+    figures.raw.push_back(seconds);
+}
+
+void measureVdirsyncer(LimitServer& server, const std::filesystem::path& folder, const std::filesystem::path& forms,
+                       Figures& figures)
+{
+    const testsupport::ScratchFolder work(folder);
+    std::filesystem::copy(forms, work / "local");
+    std::ofstream(work / "config") << "[general]\nstatus_path = \"" << (work / "status").string()
+                                   << "\"\n[pair bench]\na = \"local\"\nb = \"remote\"\ncollections = null\n"
+                                   << "[storage local]\ntype = \"filesystem\"\npath = \"" << (work / "local").string()
+                                   << "\"\nfileext = \".ics\"\n[storage remote]\ntype = \"caldav\"\nurl = \""
+                                   << server.newList().url.toString().toStdString() << "\"\nusername = \""
+                                   << RadicaleServer::user.toStdString() << "\"\npassword = \""
+                                   << RadicaleServer::password.toStdString() << "\"\n";
+    const QString config = QString::fromStdString((work / "config").string());
+    const auto vdirsyncer = [&](const QString& command) {
+        figures.allWell =
+            figures.allWell && runPython({u"/usr/bin/vdirsyncer"_s, u"-v"_s, u"WARNING"_s, u"-c"_s, config, command});
+    };
+    vdirsyncer(u"discover"_s);
+    figures.vdirsyncer.push_back(secondsOf([&] { vdirsyncer(u"sync"_s); }));
+    figures.vdirsyncerUnchanged.push_back(secondsOf([&] { vdirsyncer(u"sync"_s); }));
+}
+
+// The first sync of a full table against what the server allows at most and against another
+// client, on one server. The machine may be shared: the clients take turns, in a changing order,
+// and the figures are medians of TASKWYN_BENCH_ROUNDS rounds (3 unless told).
+void BM_FirstSyncAgainstTheServersLimit(benchmark::State& state)
+{
+    const int rounds = std::max(1, qEnvironmentVariableIntValue("TASKWYN_BENCH_ROUNDS"));
+    const testsupport::ScratchFolder folder;
+    const char* const userState = std::getenv("XDG_STATE_HOME");
+    writeForms(folder / "forms");
+    LimitServer server;
+    Figures figures;
+    const std::array<std::function<void()>, 3> clients{
+        [&] { measureTaskwyn(server, folder.path(), figures); }, [&] { measureRaw(server, folder / "forms", figures); },
+        [&] { measureVdirsyncer(server, folder.path(), folder / "forms", figures); }};
+    for (auto _ : state) {
+        for (int round = 0; round < rounds; ++round) {
+            for (std::size_t i = 0; i < clients.size(); ++i)
+                clients[(i + static_cast<std::size_t>(round)) % clients.size()]();
+        }
+    }
+    ::setenv("XDG_STATE_HOME", userState, 1);
+    state.counters["taskwyn_s"] = median(figures.taskwyn);
+    state.counters["raw_limit_s"] = median(figures.raw);
+    state.counters["vdirsyncer_s"] = median(figures.vdirsyncer);
+    state.counters["taskwyn_per_limit"] = median(figures.taskwyn) / median(figures.raw);
+    state.counters["taskwyn_per_vdirsyncer"] = median(figures.taskwyn) / median(figures.vdirsyncer);
+    state.counters["unchanged_s"] = median(figures.unchanged);
+    state.counters["unchanged_requests"] = median(figures.unchangedRequests);
+    state.counters["vdirsyncer_unchanged_s"] = median(figures.vdirsyncerUnchanged);
+    if (!figures.allWell)
+        state.SkipWithError("a client's run failed");
+}
+BENCHMARK(BM_FirstSyncAgainstTheServersLimit)->Unit(benchmark::kSecond)->Iterations(1);
 
 } // namespace
 

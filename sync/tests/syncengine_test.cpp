@@ -122,12 +122,18 @@ TEST_F(SyncEngineTest, TwoFilesConvergeAfterEveryKindOfChangeOnEitherSide)
 
 TEST_F(SyncEngineTest, UploadedHereDeletedElsewhereIsSeenHere)
 {
-    ASSERT_EQ(here->appendTasks(std::vector{task("Stays"), task("Goes")}), 2);
-    for (Module1* store : {here.get(), there.get()})
-        ASSERT_EQ(sync(*store).outcome, Outcome::Synced);
-    there->removeTask(there->taskList[0].title == "Goes" ? 0 : 1);
-    ASSERT_EQ(sync(*there).outcome, Outcome::Synced);
-    EXPECT_EQ(sync(*here).removedHere.size(), 1);
+    // Also when the run ends before it asks again after its uploads.
+    for (const bool askingAgainFails : {false, true}) {
+        ASSERT_EQ(here->appendTasks(std::vector{task("Stays"), task("Goes")}), 2);
+        sync(*here, nullptr,
+             [&](int done) { askingAgainFails&& done == 2 ? proxy->spoilNext("REPORT", "error") : void(); });
+        ASSERT_EQ(sync(*there).outcome, Outcome::Synced);
+        const auto goes = std::find_if(there->taskList.begin(), there->taskList.end(),
+                                       [](const TaskRecord& t) { return t.title == "Goes"; });
+        there->removeTask(static_cast<std::int16_t>(goes - there->taskList.begin()));
+        ASSERT_EQ(sync(*there).outcome, Outcome::Synced);
+        EXPECT_EQ(sync(*here).removedHere.size(), 1) << askingAgainFails;
+    }
 }
 
 TEST_F(SyncEngineTest, ServerChangesWaitWhileTheTablesAreHeld)
