@@ -11,8 +11,8 @@ packages="$packages qt6-base-private-dev at-spi2-core python3-gi gir1.2-atspi-2.
 # Python module, not the packaged system service), a second server without login, another client,
 # and a private keyring.
 packages="$packages qtkeychain-qt6-dev python3-radicale xandikos python3-caldav gnome-keyring dbus-bin openssl"
-# The start-up benchmark watches the private X server's repaints.
-packages="$packages libxcb-damage0-dev"
+# The start-up benchmark watches the private X server's repaints; the sync benchmark times another client.
+packages="$packages libxcb-damage0-dev vdirsyncer"
 # Building and judging the Debian package (`make package`, package_test).
 packages="$packages dpkg-dev file lintian"
 if [ "${1:-}" = fuzz ]; then
